@@ -1,0 +1,474 @@
+// The stand-in's machinery: the state file, the call trace and forced results.
+#include "sim.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace sim {
+namespace {
+
+constexpr char kDefaultStatePath[] = "/tmp/swsim/state.json";
+
+std::string statePath()
+{
+    char const* path = getenv("SWSIM_STATE");
+    return path != nullptr && path[0] != '\0' ? path : kDefaultStatePath;
+}
+
+void makeParents(std::string const& path)
+{
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0777);
+}
+
+bool writeAll(int fd, char const* bytes, size_t length)
+{
+    while (length > 0) {
+        ssize_t n = write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The locked state file. The lock is taken on the file the path names at the
+// moment the lock is held: a writer replaces the file by renaming a complete
+// new one over it, so a reader that locked the old one opens the path again.
+class LockedState {
+public:
+    explicit LockedState(std::string path)
+        : m_path(std::move(path))
+    {
+        makeParents(m_path);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (m_fd < 0)
+                return;
+            int rc;
+            do
+                rc = flock(m_fd, LOCK_EX);
+            while (rc != 0 && errno == EINTR);
+            struct stat held {}, named {};
+            if (rc == 0 && fstat(m_fd, &held) == 0 && stat(m_path.c_str(), &named) == 0 && held.st_ino == named.st_ino
+                && held.st_dev == named.st_dev)
+                return;
+            close(m_fd);
+            m_fd = -1;
+        }
+    }
+    LockedState(LockedState const&) = delete;
+    LockedState& operator=(LockedState const&) = delete;
+    ~LockedState()
+    {
+        if (m_fd >= 0)
+            close(m_fd); // releases the lock
+    }
+
+    bool locked() const { return m_fd >= 0; }
+
+    // The whole file; an empty file reads as "".
+    bool read(std::string& content) const
+    {
+        char chunk[8192];
+        for (off_t offset = 0;;) {
+            ssize_t n = pread(m_fd, chunk, sizeof chunk, offset);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                return true;
+            content.append(chunk, static_cast<size_t>(n));
+            offset += n;
+        }
+    }
+
+    // Written to a new file beside it and renamed over it, so no reader ever
+    // sees half of a change.
+    bool replace(char const* content) const
+    {
+        std::string temp = m_path + ".tmp." + std::to_string(getpid());
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return false;
+        bool ok = writeAll(fd, content, strlen(content)) && writeAll(fd, "\n", 1);
+        ok = close(fd) == 0 && ok;
+        if (ok && rename(temp.c_str(), m_path.c_str()) == 0)
+            return true;
+        unlink(temp.c_str());
+        return false;
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
+
+// Adds every section the state lacks, with its factory defaults.
+bool completeSections(State& state)
+{
+    for (Section const& section : sections()) {
+        if (cJSON_GetObjectItemCaseSensitive(state.root, section.name) != nullptr)
+            continue;
+        Json defaults(cJSON_Parse(section.defaults));
+        if (!defaults || !jsonAdd(state.root, section.name, std::move(defaults)))
+            return false;
+        state.changed = true;
+    }
+    return true;
+}
+
+// ---- trace ----
+
+Json intJson(Arg const& arg)
+{
+    if (arg.ptr == nullptr)
+        return Json(cJSON_CreateNull());
+    double value = 0;
+    switch (arg.intBytes) {
+    case 1: value = arg.isSigned ? *static_cast<int8_t*>(arg.ptr) : *static_cast<uint8_t*>(arg.ptr); break;
+    case 2: value = arg.isSigned ? *static_cast<int16_t*>(arg.ptr) : *static_cast<uint16_t*>(arg.ptr); break;
+    case 4: value = arg.isSigned ? *static_cast<int32_t*>(arg.ptr) : *static_cast<uint32_t*>(arg.ptr); break;
+    default: value = arg.isSigned ? static_cast<double>(*static_cast<int64_t*>(arg.ptr))
+                                  : static_cast<double>(*static_cast<uint64_t*>(arg.ptr));
+    }
+    return Json(cJSON_CreateNumber(value));
+}
+
+Json textJson(OpenBuffDesc const* desc)
+{
+    if (desc == nullptr)
+        return Json(cJSON_CreateNull());
+    Json object(cJSON_CreateObject());
+    jsonAdd(object.get(), "size", Json(cJSON_CreateNumber(desc->size)));
+    jsonAdd(object.get(), "text", Json(cJSON_CreateString(readText(desc).c_str())));
+    return object;
+}
+
+Json addrJson(OpenInetAddr const* addr)
+{
+    if (addr == nullptr)
+        return Json(cJSON_CreateNull());
+    Json object(cJSON_CreateObject());
+    jsonAdd(object.get(), "family", Json(cJSON_CreateNumber(addr->family)));
+    jsonAdd(object.get(), "addr", Json(cJSON_CreateString(addrText(*addr).c_str())));
+    return object;
+}
+
+// The event subscription block: 12-byte entries of three 32-bit numbers.
+Json eventsJson(OpenBuffDesc const* desc)
+{
+    if (desc == nullptr)
+        return Json(cJSON_CreateNull());
+    Json object(cJSON_CreateObject());
+    jsonAdd(object.get(), "size", Json(cJSON_CreateNumber(desc->size)));
+    Json entries(cJSON_CreateArray());
+    for (uint32_t offset = 0; desc->pstart != nullptr && offset + 12 <= desc->size; offset += 12) {
+        uint32_t fields[3];
+        memcpy(fields, desc->pstart + offset, sizeof fields);
+        Json entry(cJSON_CreateArray());
+        for (uint32_t field : fields)
+            cJSON_AddItemToArray(entry.get(), cJSON_CreateNumber(field));
+        cJSON_AddItemToArray(entries.get(), entry.release());
+    }
+    jsonAdd(object.get(), "entries", std::move(entries));
+    return object;
+}
+
+Json argJson(Arg const& arg)
+{
+    switch (arg.kind) {
+    case ArgKind::Number: return Json(cJSON_CreateNumber(arg.number));
+    case ArgKind::Int: return intJson(arg);
+    case ArgKind::CString:
+        return arg.ptr != nullptr ? Json(cJSON_CreateString(static_cast<char const*>(arg.ptr))) : Json(cJSON_CreateNull());
+    case ArgKind::Text: return textJson(static_cast<OpenBuffDesc const*>(arg.ptr));
+    case ArgKind::Addr: return addrJson(static_cast<OpenInetAddr const*>(arg.ptr));
+    case ArgKind::Record:
+        return arg.ptr != nullptr ? arg.codec->toJson(arg.ptr) : Json(cJSON_CreateNull());
+    case ArgKind::Events: return eventsJson(static_cast<OpenBuffDesc const*>(arg.ptr));
+    case ArgKind::Revision: return Json(cJSON_CreateObject());
+    }
+    return Json(cJSON_CreateNull());
+}
+
+// The trace line of a call, taken before the call changes anything.
+std::string traceLine(char const* name, std::span<Arg const> args)
+{
+    Json line(cJSON_CreateObject());
+    jsonAdd(line.get(), "call", Json(cJSON_CreateString(name)));
+    Json list(cJSON_CreateArray());
+    for (Arg const& arg : args)
+        cJSON_AddItemToArray(list.get(), argJson(arg).release());
+    jsonAdd(line.get(), "args", std::move(list));
+    JsonText printed(cJSON_PrintUnformatted(line.get()));
+    return printed ? std::string(printed.get()) + "\n" : std::string();
+}
+
+void appendTrace(std::string const& line)
+{
+    char const* path = getenv("SWSIM_TRACE");
+    if (path == nullptr || line.empty())
+        return;
+    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return;
+    ssize_t n;
+    do
+        n = write(fd, line.data(), line.size()); // one write, so concurrent lines never interleave
+    while (n < 0 && errno == EINTR);
+    close(fd);
+}
+
+// ---- forced results ----
+
+cJSON const* faults()
+{
+    static Json parsed = [] {
+        char const* text = getenv("SWSIM_FAULTS");
+        return Json(text != nullptr ? cJSON_Parse(text) : nullptr);
+    }();
+    return parsed.get();
+}
+
+template <typename T>
+void storeInt(void* p, double value)
+{
+    if (std::isnan(value))
+        value = 0;
+    auto const wide = static_cast<long long>(std::fmax(-9.2e18, std::fmin(9.2e18, value)));
+    *static_cast<T*>(p) = static_cast<T>(wide);
+}
+
+void writeOutput(Arg const& arg, cJSON const* value)
+{
+    if (arg.ptr == nullptr || value == nullptr)
+        return;
+    switch (arg.kind) {
+    case ArgKind::Int:
+        if (!cJSON_IsNumber(value))
+            return;
+        switch (arg.intBytes) {
+        case 1: storeInt<uint8_t>(arg.ptr, value->valuedouble); break;
+        case 2: storeInt<uint16_t>(arg.ptr, value->valuedouble); break;
+        case 4: storeInt<uint32_t>(arg.ptr, value->valuedouble); break;
+        default: storeInt<uint64_t>(arg.ptr, value->valuedouble);
+        }
+        return;
+    case ArgKind::Text:
+        if (cJSON_IsString(value))
+            writeText(static_cast<OpenBuffDesc*>(arg.ptr), value->valuestring);
+        return;
+    case ArgKind::Addr:
+        if (cJSON_IsObject(value))
+            *static_cast<OpenInetAddr*>(arg.ptr) = addrFromText(u32(value, "family"), text(value, "addr"));
+        return;
+    case ArgKind::Record:
+        if (cJSON_IsObject(value))
+            arg.codec->fromJson(arg.ptr, value);
+        return;
+    case ArgKind::Revision:
+        if (cJSON_IsObject(value)) {
+            auto* r = static_cast<OpenRevisionData*>(arg.ptr);
+            r->release = static_cast<uint8_t>(u32(value, "release"));
+            r->version = static_cast<uint8_t>(u32(value, "version"));
+            r->maint_level = static_cast<uint8_t>(u32(value, "maint_level"));
+            r->build_num = static_cast<uint8_t>(u32(value, "build_num"));
+        }
+        return;
+    case ArgKind::Number:
+    case ArgKind::CString:
+    case ArgKind::Events: return;
+    }
+}
+
+// The forced result for this call, when SWSIM_FAULTS names it and its
+// "times" are not used up; the outputs are written here.
+bool forcedResult(char const* name, std::span<Arg const> args, int& result)
+{
+    cJSON const* entry = cJSON_GetObjectItemCaseSensitive(faults(), name);
+    if (entry == nullptr)
+        return false;
+    if (cJSON_IsNumber(entry)) {
+        result = static_cast<int>(entry->valuedouble);
+        return true;
+    }
+    if (!cJSON_IsObject(entry))
+        return false;
+    static std::map<std::string, long> served;
+    cJSON const* times = cJSON_GetObjectItemCaseSensitive(entry, "times");
+    if (cJSON_IsNumber(times) && served[name] >= static_cast<long>(times->valuedouble))
+        return false;
+    ++served[name];
+
+    cJSON const* outs = cJSON_GetObjectItemCaseSensitive(entry, "out");
+    cJSON const* value = cJSON_IsArray(outs) ? outs->child : nullptr;
+    for (Arg const& arg : args) {
+        if (value == nullptr)
+            break;
+        if (!arg.output)
+            continue;
+        writeOutput(arg, value);
+        value = value->next;
+    }
+    result = static_cast<int>(number(entry, "result", 0));
+    return true;
+}
+
+int runOnState(int (*body)(void*, State*), void* context)
+{
+    LockedState file(statePath());
+    if (!file.locked())
+        return kFail;
+    std::string content;
+    if (!file.read(content))
+        return kFail;
+    State state;
+    Json root(content.empty() ? cJSON_CreateObject() : cJSON_Parse(content.c_str()));
+    if (!cJSON_IsObject(root.get()))
+        return kFail; // a state file that is not a JSON object is left as it is
+    state.root = root.get();
+    state.changed = content.empty();
+    if (!completeSections(state))
+        return kFail;
+    int const result = body(context, &state);
+    if (state.changed) {
+        JsonText printed(cJSON_Print(root.get()));
+        if (!printed || !file.replace(printed.get()))
+            return kFail;
+    }
+    return result;
+}
+
+} // namespace
+
+cJSON* State::section(char const* name)
+{
+    return cJSON_GetObjectItemCaseSensitive(root, name);
+}
+
+int callWith(char const* name, std::span<Arg const> args, bool withState, int (*body)(void*, State*), void* context)
+{
+    std::string const line = traceLine(name, args);
+    int result = kOk;
+    if (!forcedResult(name, args, result))
+        result = withState ? runOnState(body, context) : body(context, nullptr);
+    appendTrace(line);
+    return result;
+}
+
+// ---- values ----
+
+double number(cJSON const* object, char const* key, double fallback)
+{
+    cJSON const* item = cJSON_GetObjectItemCaseSensitive(object, key);
+    return cJSON_IsNumber(item) ? item->valuedouble : fallback;
+}
+
+uint32_t u32(cJSON const* object, char const* key)
+{
+    double const value = number(object, key);
+    if (std::isnan(value) || value <= 0)
+        return 0;
+    return value >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(value);
+}
+
+char const* text(cJSON const* object, char const* key)
+{
+    cJSON const* item = cJSON_GetObjectItemCaseSensitive(object, key);
+    return cJSON_IsString(item) ? item->valuestring : "";
+}
+
+cJSON* array(cJSON* object, char const* key)
+{
+    cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
+    if (cJSON_IsArray(item))
+        return item;
+    cJSON_DeleteItemFromObjectCaseSensitive(object, key);
+    item = cJSON_CreateArray();
+    cJSON_AddItemToObject(object, key, item);
+    return item;
+}
+
+void setNumber(State& state, cJSON* object, char const* key, double value)
+{
+    cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
+    if (cJSON_IsNumber(item) && item->valuedouble == value)
+        return;
+    if (item != nullptr)
+        cJSON_ReplaceItemInObjectCaseSensitive(object, key, cJSON_CreateNumber(value));
+    else
+        cJSON_AddItemToObject(object, key, cJSON_CreateNumber(value));
+    state.changed = true;
+}
+
+void setText(State& state, cJSON* object, char const* key, char const* value)
+{
+    cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
+    if (cJSON_IsString(item) && strcmp(item->valuestring, value) == 0)
+        return;
+    if (item != nullptr)
+        cJSON_ReplaceItemInObjectCaseSensitive(object, key, cJSON_CreateString(value));
+    else
+        cJSON_AddItemToObject(object, key, cJSON_CreateString(value));
+    state.changed = true;
+}
+
+std::string readText(OpenBuffDesc const* desc)
+{
+    if (desc == nullptr || desc->pstart == nullptr)
+        return {};
+    return std::string(desc->pstart, strnlen(desc->pstart, desc->size));
+}
+
+void writeText(OpenBuffDesc* desc, char const* text)
+{
+    if (desc == nullptr || desc->pstart == nullptr || desc->size == 0)
+        return;
+    size_t const length = strnlen(text, desc->size - 1);
+    memcpy(desc->pstart, text, length);
+    desc->pstart[length] = '\0';
+}
+
+std::string addrText(OpenInetAddr const& addr)
+{
+    char buffer[INET6_ADDRSTRLEN] = {};
+    if (addr.family == kAfInet6) {
+        inet_ntop(AF_INET6, addr.addr.ipv6, buffer, sizeof buffer);
+    } else {
+        struct in_addr v4 {};
+        v4.s_addr = htonl(addr.addr.ipv4);
+        inet_ntop(AF_INET, &v4, buffer, sizeof buffer);
+    }
+    return buffer;
+}
+
+OpenInetAddr addrFromText(uint32_t family, char const* text)
+{
+    OpenInetAddr addr {};
+    addr.family = family;
+    if (family == kAfInet6) {
+        if (inet_pton(AF_INET6, text, addr.addr.ipv6) != 1)
+            memset(addr.addr.ipv6, 0, sizeof addr.addr.ipv6);
+    } else {
+        struct in_addr v4 {};
+        if (inet_pton(AF_INET, text, &v4) == 1)
+            addr.addr.ipv4 = ntohl(v4.s_addr);
+    }
+    return addr;
+}
+
+} // namespace sim

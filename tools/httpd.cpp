@@ -1,0 +1,159 @@
+#include "httpd.h"
+
+#include "log.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+// The tree lives for the whole process and is never freed, so its nodes come
+// from the C allocator, which reports exhaustion instead of throwing.
+HttpdDir* newDir(char const* name)
+{
+    auto* dir = static_cast<HttpdDir*>(calloc(1, sizeof(HttpdDir)));
+    if (dir == nullptr)
+        return nullptr;
+    dir->name = strdup(name);
+    if (dir->name == nullptr) {
+        free(dir);
+        return nullptr;
+    }
+    return dir;
+}
+
+void copyText(char (&buffer)[kHttpdTextSize], char const* text)
+{
+    snprintf(buffer, sizeof buffer, "%s", text);
+}
+
+} // namespace
+
+HttpdHandle httpdRootCreate()
+{
+    auto* handle = static_cast<HttpdRoot*>(calloc(1, sizeof(HttpdRoot)));
+    if (handle == nullptr)
+        return nullptr;
+    handle->root = newDir("");
+    if (handle->root == nullptr) {
+        free(handle);
+        return nullptr;
+    }
+    return handle;
+}
+
+HttpdDir* httpdDirFind(HttpdHandle handle, char const* path)
+{
+    if (handle == nullptr || handle->root == nullptr)
+        return nullptr;
+    char copy[kHttpdTextSize];
+    copyText(copy, path != nullptr ? path : "");
+
+    HttpdDir* node = handle->root;
+    char* save = nullptr;
+    for (char* part = strtok_r(copy, "/", &save); part != nullptr; part = strtok_r(nullptr, "/", &save)) {
+        HttpdDir* child = node->firstChild;
+        while (child != nullptr && strcmp(child->name, part) != 0)
+            child = child->nextSibling;
+        if (child == nullptr) {
+            child = newDir(part);
+            if (child == nullptr)
+                return nullptr;
+            child->nextSibling = node->firstChild;
+            node->firstChild = child;
+        }
+        node = child;
+    }
+    return node;
+}
+
+int httpdAddCContent(HttpdHandle handle, char const* basePath, char const* resource, int32_t method,
+                     int32_t authFlag, HttpdHandler handler)
+{
+    HttpdDir* dirPtr = httpdDirFind(handle, basePath);
+    if (dirPtr == nullptr) {
+        DEVMGR_LOG(3, "httpdAddCContent, dirPtr == NULL\n");
+        return -1;
+    }
+    auto* newEntry = static_cast<HttpdCContent*>(calloc(1, sizeof(HttpdCContent)));
+    char* name = newEntry != nullptr ? strdup(resource) : nullptr;
+    if (name == nullptr) {
+        free(newEntry);
+        DEVMGR_LOG(3, "httpdAddCContent, newEntry == NULL\n");
+        return -1;
+    }
+    newEntry->resource = name;
+    newEntry->method = method;
+    newEntry->authFlag = authFlag;
+    newEntry->handler = handler;
+    newEntry->next = dirPtr->firstContent;
+    dirPtr->firstContent = newEntry;
+    return 0;
+}
+
+char const* httpdMethodName(int32_t code)
+{
+    switch (code) {
+    case kMethodGet: return "GET";
+    case kMethodPost: return "POST";
+    case kMethodDelete: return "DELETE";
+    case kMethodPut: return "PUT";
+    default: {
+        // The program never registers such a code; the text is shared by design.
+        static char invalid[256];
+        snprintf(invalid, sizeof invalid, "Invalid method '%d'", code);
+        return invalid;
+    }
+    }
+}
+
+void httpdProcessRequest(HttpdHandle handle)
+{
+    char const* uri = getenv("REQUEST_URI");
+    if (uri == nullptr)
+        return;
+    char url[kHttpdTextSize];
+    copyText(url, uri);
+
+    char* lastSlash = strrchr(url, '/');
+    if (lastSlash == nullptr) {
+        printf("Invalid request path '%s'\n", url);
+        return;
+    }
+    char resource[kHttpdTextSize];
+    copyText(resource, lastSlash + 1);
+    resource[strcspn(resource, "?")] = '\0';
+
+    // The directory path is what comes before the last "/"; "/" alone is the root.
+    if (lastSlash == url)
+        lastSlash[1] = '\0';
+    else
+        *lastSlash = '\0';
+    HttpdDir* dir = httpdDirFind(handle, url);
+    if (dir == nullptr)
+        return;
+
+    char const* method = getenv("REQUEST_METHOD");
+    HttpdCContent* entry = dir->firstContent;
+    if (method == nullptr)
+        entry = nullptr; // the web server always sets it; without it nothing can match
+    while (entry != nullptr
+           && (strcasecmp(httpdMethodName(entry->method), method) != 0 || strcmp(entry->resource, resource) != 0))
+        entry = entry->next;
+    if (entry == nullptr) {
+        DEVMGR_LOG(3, "method not found:%s\n%s\n%s\n", uri, dir->name, resource);
+        return;
+    }
+
+    if (entry->authFlag != kAuthNone
+        && checkSessionX(getenv("HTTP_SESSION"), getenv("HTTP_REFRESH"), entry) == -1) {
+        DEVMGR_LOG(3, "403 Forbidden\n");
+        puts("Status:403\r\n\r");
+        return;
+    }
+    if (strncmp(uri, "/api/v2/", 8) == 0)
+        puts("Content-Type: application/json\r\n\r");
+    entry->handler();
+}

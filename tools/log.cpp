@@ -1,0 +1,242 @@
+#include "log.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+
+namespace {
+
+struct LogState {
+    int mode = -1;
+    int facility = -1;
+    char const* ident = nullptr; // not owned
+    FILE* logFile = nullptr;
+    int32_t logSize = 0;
+    char* levelMap = nullptr;
+    int levelFd = -1;
+    bool initialised = false;
+    bool levelMapped = false;
+    std::mutex lock; // guards logFile and every write to it
+    char nameBuffer[64] = {};
+};
+
+LogState g_log;
+
+constexpr int kDefaultThreshold = 6;
+constexpr int kDefaultFacility = 8;
+
+char const* levelName(int level)
+{
+    switch (level) {
+    case 3: return "ERROR";
+    case 4: return "WARN";
+    case 5: return "NOTICE";
+    case 6: return "INFO";
+    case 7: return "DEBUG";
+    default: return ""; // 0 to 2, and levels the program never uses
+    }
+}
+
+void unmapLevel()
+{
+    if (g_log.levelMap != nullptr)
+        munmap(g_log.levelMap, 4);
+    g_log.levelMap = nullptr;
+    if (g_log.levelFd >= 0)
+        close(g_log.levelFd);
+    g_log.levelFd = -1;
+    g_log.levelMapped = false;
+}
+
+// Without a mapping the threshold stays at its default for this process.
+void mapLevel()
+{
+    int fd = open(kLogLevelPath, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return;
+    if (ftruncate(fd, 4) != 0) {
+        close(fd);
+        return;
+    }
+    void* map = mmap(nullptr, 4, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (map == MAP_FAILED) {
+        close(fd);
+        return;
+    }
+    g_log.levelFd = fd;
+    g_log.levelMap = static_cast<char*>(map);
+    if (!std::isdigit(static_cast<unsigned char>(g_log.levelMap[0])))
+        g_log.levelMap[0] = '6';
+    g_log.levelMapped = true;
+}
+
+void openLogFile()
+{
+    std::lock_guard guard(g_log.lock);
+    if (g_log.logFile != nullptr)
+        fclose(g_log.logFile);
+    g_log.logFile = fopen(kLogFilePath, "a+");
+    g_log.logSize = 0;
+    if (g_log.logFile != nullptr) {
+        struct stat st {};
+        if (fstat(fileno(g_log.logFile), &st) == 0)
+            g_log.logSize = static_cast<int32_t>(st.st_size);
+    }
+}
+
+void closeLogFile()
+{
+    std::lock_guard guard(g_log.lock);
+    if (g_log.logFile != nullptr)
+        fclose(g_log.logFile);
+    g_log.logFile = nullptr;
+}
+
+// The process name from "/proc/self/status", kept in nameBuffer.
+char const* processName()
+{
+    FILE* status = fopen("/proc/self/status", "r");
+    if (status == nullptr)
+        return nullptr;
+    char const* name = nullptr;
+    while (fgets(g_log.nameBuffer, sizeof g_log.nameBuffer, status) != nullptr) {
+        if (strncmp(g_log.nameBuffer, "Name:", 5) != 0)
+            continue;
+        char* save = nullptr;
+        strtok_r(g_log.nameBuffer, "\t\n", &save);
+        char* token = strtok_r(nullptr, "\t\n", &save);
+        if (token != nullptr) {
+            memmove(g_log.nameBuffer, token, strlen(token) + 1);
+            name = g_log.nameBuffer;
+        }
+        break;
+    }
+    fclose(status);
+    return name;
+}
+
+void release()
+{
+    if ((g_log.mode & LOG_MODE_SYSLOG) != 0)
+        closelog();
+    if ((g_log.mode & LOG_MODE_FILE) != 0)
+        closeLogFile();
+    unmapLevel();
+    g_log.initialised = false;
+}
+
+void rotate()
+{
+    fclose(g_log.logFile);
+    remove(kLogOldFilePath);
+    rename(kLogFilePath, kLogOldFilePath);
+    g_log.logFile = fopen(kLogFilePath, "a+");
+    g_log.logSize = 0;
+}
+
+} // namespace
+
+void devmgrLogOpen(int mode, int facility, char const* ident)
+{
+    if (g_log.initialised)
+        release();
+    bool const mapped = g_log.levelMapped;
+    g_log.ident = ident;
+    g_log.mode = mode;
+    g_log.facility = facility;
+    if (!mapped)
+        mapLevel();
+    if ((mode & LOG_MODE_FILE) != 0)
+        openLogFile();
+}
+
+int devmgrLogLevelGet()
+{
+    if (g_log.levelMapped && std::isdigit(static_cast<unsigned char>(g_log.levelMap[0])))
+        return g_log.levelMap[0] - '0';
+    return kDefaultThreshold;
+}
+
+void devmgrLogLine(FILE* stream, int level, char const* format, va_list args)
+{
+    char stamp[64];
+    bool stamped = false;
+    struct timespec now {};
+    struct tm local {};
+    if (clock_gettime(CLOCK_REALTIME, &now) == 0 && localtime_r(&now.tv_sec, &local) != nullptr) {
+        int n = snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03ld", local.tm_year + 1900,
+                         local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                         now.tv_nsec / 1000000);
+        stamped = n > 0 && static_cast<size_t>(n) < sizeof stamp;
+    }
+    char const* ident = g_log.ident != nullptr ? g_log.ident : "";
+    int prefix = stamped ? fprintf(stream, "%s (%s): %s: ", stamp, levelName(level), ident)
+                         : fprintf(stream, "(%s): %s: ", levelName(level), ident);
+    int message = vfprintf(stream, format, args);
+    if (g_log.logFile == nullptr || stream != g_log.logFile)
+        return;
+    g_log.logSize += (prefix > 0 ? prefix : 0) + (message > 0 ? message : 0);
+    if (g_log.logSize > kLogRotateSize)
+        rotate();
+    if (g_log.logFile != nullptr)
+        fflush(g_log.logFile);
+}
+
+void devmgrLog(int level, char const* format, ...)
+{
+    if (level > devmgrLogLevelGet())
+        return;
+    if (!g_log.initialised) {
+        if (g_log.mode < 0) {
+            g_log.mode = LOG_MODE_STDOUT;
+            if (g_log.facility < 0)
+                g_log.facility = kDefaultFacility;
+        } else {
+            if (g_log.facility < 0)
+                g_log.facility = kDefaultFacility;
+            if (g_log.ident == nullptr && g_log.mode != LOG_MODE_STDOUT)
+                g_log.ident = processName();
+            if ((g_log.mode & LOG_MODE_SYSLOG) != 0)
+                openlog(g_log.ident, 0, g_log.facility);
+        }
+        g_log.initialised = true;
+    }
+
+    va_list args;
+    va_start(args, format);
+    if ((g_log.mode & LOG_MODE_STDOUT) != 0) {
+        va_list copy;
+        va_copy(copy, args);
+        devmgrLogLine(stdout, level, format, copy);
+        va_end(copy);
+    }
+    if ((g_log.mode & LOG_MODE_FILE) != 0) {
+        std::lock_guard guard(g_log.lock);
+        va_list copy;
+        va_copy(copy, args);
+        devmgrLogLine(g_log.logFile != nullptr ? g_log.logFile : stdout, level, format, copy);
+        va_end(copy);
+    }
+    if ((g_log.mode & LOG_MODE_SYSLOG) != 0) {
+        va_list copy;
+        va_copy(copy, args);
+        vsyslog(level, format, copy);
+        va_end(copy);
+    }
+    va_end(args);
+}
+
+void devmgrLogClose()
+{
+    if (!g_log.initialised)
+        return;
+    release();
+}
