@@ -1,0 +1,288 @@
+#include "harness.h"
+
+#include <cjson/cJSON.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysinfo.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace harness {
+namespace {
+
+void setNonBlocking(int fd)
+{
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+long long nowMs()
+{
+    struct timespec ts {};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000LL + ts.tv_nsec / 1000000;
+}
+
+std::vector<std::string> environment(Request const& r)
+{
+    std::vector<std::string> env;
+    if (!r.unsetUri)
+        env.push_back("REQUEST_URI=" + r.uri);
+    if (!r.unsetMethod)
+        env.push_back("REQUEST_METHOD=" + r.method);
+    if (r.query)
+        env.push_back("QUERY_STRING=" + *r.query);
+    if (r.contentLength)
+        env.push_back("CONTENT_LENGTH=" + *r.contentLength);
+    else if (r.body)
+        env.push_back("CONTENT_LENGTH=" + std::to_string(r.body->size()));
+    if (r.token)
+        env.push_back("HTTP_SESSION=" + *r.token);
+    if (r.refresh)
+        env.push_back("HTTP_REFRESH=" + *r.refresh);
+    if (r.faults)
+        env.push_back("SWSIM_FAULTS=" + *r.faults);
+    env.push_back(std::string("SWSIM_TRACE=") + kTracePath);
+    env.push_back("TZ=UTC");
+    for (auto const& [name, value] : r.env)
+        env.push_back(name + "=" + value);
+    return env;
+}
+
+} // namespace
+
+Result run(Request const& request)
+{
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        return {};
+    std::vector<std::string> env = environment(request);
+    std::vector<char*> envp;
+    for (auto& entry : env)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        char* argv[] = { const_cast<char*>("management_v2.cgi"), nullptr };
+        execve(MGMT_CGI_PATH, argv, envp.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    setNonBlocking(in[1]);
+    setNonBlocking(out[0]);
+    setNonBlocking(err[0]);
+
+    Result result;
+    std::string const body = request.body.value_or("");
+    size_t sent = 0;
+    int inFd = body.empty() ? (close(in[1]), -1) : in[1];
+    int outFd = out[0], errFd = err[0];
+    long long const deadline = nowMs() + request.timeoutSeconds * 1000LL;
+    while (outFd >= 0 || errFd >= 0) {
+        struct pollfd fds[3] = { { inFd, POLLOUT, 0 }, { outFd, POLLIN, 0 }, { errFd, POLLIN, 0 } };
+        long long const left = deadline - nowMs();
+        if (left <= 0 || poll(fds, 3, static_cast<int>(left)) < 0) {
+            if (errno == EINTR)
+                continue;
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (inFd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+            ssize_t n = write(inFd, body.data() + sent, body.size() - sent);
+            if (n > 0)
+                sent += static_cast<size_t>(n);
+            if (n < 0 && errno != EAGAIN)
+                sent = body.size();
+            if (sent == body.size()) {
+                close(inFd);
+                inFd = -1;
+            }
+        }
+        auto drain = [](int& fd, short revents, std::string& into) {
+            if (fd < 0 || (revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+                return;
+            char chunk[65536];
+            ssize_t n = read(fd, chunk, sizeof chunk);
+            if (n > 0) {
+                into.append(chunk, static_cast<size_t>(n));
+            } else if (n == 0 || errno != EAGAIN) {
+                close(fd);
+                fd = -1;
+            }
+        };
+        drain(outFd, fds[1].revents, result.out);
+        drain(errFd, fds[2].revents, result.err);
+    }
+    for (int fd : { inFd, outFd, errFd })
+        if (fd >= 0)
+            close(fd);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+Result get(std::string const& uri, std::optional<std::string> query)
+{
+    return run({ .method = "GET", .uri = uri, .query = std::move(query) });
+}
+
+Result put(std::string const& uri, std::string const& body)
+{
+    return run({ .method = "PUT", .uri = uri, .body = body });
+}
+
+Result post(std::string const& uri, std::string const& body)
+{
+    return run({ .method = "POST", .uri = uri, .body = body });
+}
+
+std::string envelope(int code, std::string const& message, char const* group, char const* data)
+{
+    cJSON* root = cJSON_CreateObject();
+    if (code == 0 && group != nullptr && data != nullptr)
+        cJSON_AddItemToObject(root, group, cJSON_Parse(data));
+    cJSON* resp = cJSON_AddObjectToObject(root, "resp");
+    cJSON_AddNumberToObject(resp, "respCode", code);
+    cJSON_AddStringToObject(resp, "respMsg", message.c_str());
+    cJSON_AddStringToObject(resp, "status", code == 0 ? "success" : "fail");
+    char* printed = cJSON_Print(root);
+    std::string text = printed;
+    cJSON_free(printed);
+    cJSON_Delete(root);
+    return text;
+}
+
+std::string getReply(int code, std::string const& message, char const* group, char const* data)
+{
+    return kJsonHeader + envelope(code, message, group, data);
+}
+
+std::string setReply(int code, std::string const& message)
+{
+    return kJsonHeader + envelope(code, message) + "\n";
+}
+
+std::vector<std::string> trace()
+{
+    std::vector<std::string> lines;
+    std::istringstream in(readFile(kTracePath));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> handlerCalls()
+{
+    static char const* const kFrame[] = {
+        "\"l7proc_crashlog_register\"", "\"openapiClientRegister\"", "\"rpcclt_openapiConnectivityCheck\"",
+        "\"rpcclt_openapiNetworkOSVersionGet\"", "\"rpcclt_openapiApiVersionGet\"", "\"openapiClientTearDown\"",
+    };
+    std::vector<std::string> calls;
+    for (auto const& line : trace()) {
+        bool frame = false;
+        for (char const* name : kFrame)
+            frame = frame || line.rfind(std::string("{\"call\":") + name + ",", 0) == 0;
+        if (!frame)
+            calls.push_back(line);
+    }
+    return calls;
+}
+
+void clearTrace()
+{
+    unlink(kTracePath);
+}
+
+std::string readFile(std::string const& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(std::string const& path, std::string const& content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+bool exists(std::string const& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+void writeSession(std::string const& token, std::string const& content)
+{
+    mkdir("/tmp/session", 0700);
+    writeFile("/tmp/session/" + token, content);
+}
+
+long uptime()
+{
+    struct sysinfo info {};
+    sysinfo(&info);
+    return info.uptime;
+}
+
+void CgiTest::SetUp()
+{
+    // A fresh tmpfs over /tmp for every test, inside the private mount
+    // namespace the test program made for itself.
+    ASSERT_EQ(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=256m"), 0) << strerror(errno);
+    writeSession(kAdminToken, std::string("admin\n0\n") + kAdminToken);
+}
+
+void CgiTest::TearDown()
+{
+    umount2("/tmp", MNT_DETACH);
+}
+
+} // namespace harness
+
+// The tests never touch the host's /tmp: the program is made to run in a
+// mount namespace of its own before any test starts.
+int main(int argc, char** argv)
+{
+    signal(SIGPIPE, SIG_IGN);
+    bool listing = false;
+    for (int i = 1; i < argc; ++i)
+        listing = listing || strncmp(argv[i], "--gtest_list_tests", 18) == 0;
+    if (!listing) {
+        if (unshare(CLONE_NEWNS) != 0) {
+            uid_t const uid = getuid();
+            gid_t const gid = getgid();
+            if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+                fprintf(stderr, "cannot make a private mount namespace: %s\n", strerror(errno));
+                return 1;
+            }
+            harness::writeFile("/proc/self/setgroups", "deny");
+            harness::writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
+            harness::writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+        }
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            fprintf(stderr, "cannot make mounts private: %s\n", strerror(errno));
+            return 1;
+        }
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

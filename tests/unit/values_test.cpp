@@ -1,0 +1,191 @@
+// Conversions of request values and addresses, where the edge cases live.
+#include "../../tools/cgi_input.h"
+#include "../../tools/common/response.h"
+#include "../../tools/values.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct U32Case {
+    double value;
+    uint32_t want;
+};
+
+TEST(ToU32, TruncatesTowardZeroAndSaturates)
+{
+    constexpr U32Case kCases[] = {
+        { 0, 0 }, { 5.8, 5 }, { -1, 0 }, { -0.5, 0 }, { 65535.9, 65535 },
+        { 4294967295.0, 4294967295u }, { 4294967295.9, 4294967295u }, { 4294967296.0, 4294967295u },
+        { 1e10, 4294967295u }, { NAN, 0 }, { INFINITY, 4294967295u }, { -INFINITY, 0 },
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(toU32(c.value), c.want);
+    }
+}
+
+TEST(BodyReaders, MembersMatchWithoutCaseButKeywordsExactly)
+{
+    Json body = jsonParse(R"({"Mode":"enable","mode":"disable","port":70000.7,"flag":"true","t":true,"s":"12"})");
+    ASSERT_TRUE(body);
+    EXPECT_EQ(bodyMode(body.get(), "MODE"), 1u); // the first match wins
+    EXPECT_EQ(bodyU32(body.get(), "port"), 70000u);
+    EXPECT_EQ(bodyU16(body.get(), "port"), 4464u);
+    EXPECT_EQ(bodyFlag(body.get(), "flag"), 1u);
+    EXPECT_EQ(bodyFlag(body.get(), "t"), 0u);   // a JSON true is not the string "true"
+    EXPECT_EQ(bodyU32(body.get(), "s"), 0u);    // a string is not a number
+    EXPECT_EQ(bodyU32(body.get(), "absent"), 0u);
+
+    Json enabled = jsonParse(R"({"mode":"Enable"})");
+    EXPECT_EQ(bodyMode(enabled.get(), "mode"), 0u);
+    Json notObject = jsonParse(R"([{"mode":"enable"}])");
+    EXPECT_EQ(bodyMode(notObject.get(), "mode"), 0u);
+}
+
+TEST(JsonParse, TakesOneWholeValueOnly)
+{
+    EXPECT_TRUE(jsonParse(" {\"a\":1} \n\t"));
+    EXPECT_TRUE(jsonParse("5"));
+    EXPECT_FALSE(jsonParse("{\"a\":1}{\"b\":2}"));
+    EXPECT_FALSE(jsonParse("{\"a\":1} x"));
+    EXPECT_FALSE(jsonParse(""));
+    EXPECT_FALSE(jsonParse(nullptr));
+}
+
+TEST(QueryU32, IsStrtoulCutTo32Bits)
+{
+    EXPECT_EQ(queryU32("7"), 7u);
+    EXPECT_EQ(queryU32("-1"), 4294967295u);
+    EXPECT_EQ(queryU32("4294967297"), 1u);
+    EXPECT_EQ(queryU32("abc"), 0u);
+    EXPECT_EQ(queryU32("12abc"), 12u);
+    EXPECT_EQ(queryU32(nullptr), 0u);
+}
+
+struct AddrCase {
+    char const* text;
+    uint32_t family;
+    char const* back;
+};
+
+TEST(InetAddr, ParsesByColonAndPrintsByFamily)
+{
+    constexpr AddrCase kCases[] = {
+        { "192.168.1.20", 1, "192.168.1.20" },
+        { "2001:db8::1", 2, "2001:db8::1" },
+        { "not-an-address", 1, "0.0.0.0" },   // the family is chosen before the parse fails
+        { "1:2:zz", 2, "::" },
+        { "", 1, "0.0.0.0" },                 // an empty text is still a text
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.text);
+        OpenInetAddr addr = inetAddrFromText(c.text);
+        EXPECT_EQ(addr.family, c.family);
+        EXPECT_STREQ(inetAddrToText(addr).text, c.back);
+    }
+    OpenInetAddr v4 = inetAddrFromText("10.1.2.3");
+    EXPECT_EQ(v4.addr.ipv4, 0x0a010203u);
+    uint8_t const zeros[12] = {};
+    EXPECT_EQ(memcmp(v4.addr.ipv6 + 4, zeros, sizeof zeros), 0);
+
+    OpenInetAddr none = inetAddrFromText(nullptr);
+    EXPECT_EQ(none.family, 0u);
+    EXPECT_STREQ(inetAddrToText(none).text, "0.0.0.0");
+    EXPECT_EQ(inetAddrFromQuery("").family, 0u);
+}
+
+TEST(BoundedCopy, CutsToOneLessThanTheBuffer)
+{
+    char buffer[4];
+    boundedCopy(buffer, "abcdef");
+    EXPECT_STREQ(buffer, "abc");
+    boundedCopy(buffer, nullptr);
+    EXPECT_STREQ(buffer, "");
+}
+
+// The parameter lookup is a substring search over the pieces, not a key match.
+struct LookupCase {
+    char const* query;
+    char const* key;
+    char const* want; // null: not found
+};
+
+TEST(ParamList, LookupTakesTheFirstPieceContainingTheKey)
+{
+    constexpr LookupCase kCases[] = {
+        { "serviceName=x&service=http", "service", "x" },
+        { "service=http&serviceName=web", "service", "http" },
+        { "serviceName=index", "index", "index" },
+        { "index&index=3", "index", "3" },      // a piece without "=" is never taken
+        { "index", "index", nullptr },
+        { "a=1&&b=2", "b", "2" },
+        { "k=a=b", "k", "a=b" },
+        { "", "k", nullptr },
+        { "a=1", "A", nullptr },                // case-sensitive
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.query);
+        ParamList list(cgiParamListSplit(c.query));
+        char const* value = cgiParamValueGet(c.key, list.get());
+        if (c.want == nullptr)
+            EXPECT_EQ(value, nullptr);
+        else
+            EXPECT_STREQ(value, c.want);
+    }
+}
+
+TEST(ParamList, KeepsEmptyPiecesAndEndsWithNullWhateverItsLength)
+{
+    for (int pieces : { 1, 9, 10, 11, 20, 21, 1000 }) {
+        SCOPED_TRACE(pieces);
+        std::vector<std::string> want;
+        std::string query;
+        for (int i = 0; i < pieces; ++i) {
+            want.push_back(i % 3 == 0 ? "" : "p=" + std::to_string(i));
+            query += (i == 0 ? "" : "&") + want.back();
+        }
+        ParamList list(cgiParamListSplit(query.c_str()));
+        int count = 0;
+        for (; list.get()[count] != nullptr; ++count)
+            ASSERT_EQ(list.get()[count], want[count]);
+        EXPECT_EQ(count, pieces);
+    }
+    ParamList empty(cgiParamListSplit(nullptr));
+    EXPECT_STREQ(empty.get()[0], "");
+    EXPECT_EQ(empty.get()[1], nullptr);
+    cgiParamListFree(nullptr);
+}
+
+struct ResultCase {
+    int32_t result;
+    int32_t code;
+};
+
+TEST(OpenResultToRespCode, MapsTheTableAndFailsEverythingElse)
+{
+    constexpr ResultCase kCases[] = {
+        { -29, 10023 }, { -28, 17002 }, { -27, 10000 }, { -24, 10011 }, { -23, 10000 }, { -22, 10003 },
+        { -21, 10000 }, { -1, 10000 }, { 0, 0 }, { 1, 10000 }, { -30, 10000 }, { INT32_MIN, 10000 },
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.result);
+        EXPECT_EQ(openResultToRespCode(c.result), c.code);
+    }
+}
+
+TEST(RespMsgLookup, FindsEveryRowAndNamesTheUnknown)
+{
+    EXPECT_STREQ(respMsgLookup(0), "Success");
+    EXPECT_STREQ(respMsgLookup(10027), "Disable PTP Mode");
+    EXPECT_STREQ(respMsgLookup(11000), "");
+    EXPECT_STREQ(respMsgLookup(-7), "Failed to allocate memory");
+    EXPECT_STREQ(respMsgLookup(123), "Error code unknown");
+}
+
+} // namespace
