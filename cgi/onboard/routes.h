@@ -18,9 +18,19 @@ struct RouteGroup {
     std::span<RouteRow const> rows;
 };
 
-// Each group's rows, defined beside its handlers.
+// Each group's rows, defined beside its handlers in cgi/onboard/<group>.cpp.
+extern std::span<RouteRow const> const bonjourRoutes;
+extern std::span<RouteRow const> const cloudManagedRoutes;
+extern std::span<RouteRow const> const dnsRoutes;
+extern std::span<RouteRow const> const systemCommonRoutes;
+extern std::span<RouteRow const> const eventNotifyRoutes;
+extern std::span<RouteRow const> const mgmtTelnetRoutes;
 extern std::span<RouteRow const> const beaconRoutes;
+extern std::span<RouteRow const> const ntpRoutes;
+extern std::span<RouteRow const> const pingRoutes;
 extern std::span<RouteRow const> const sntpRoutes;
+extern std::span<RouteRow const> const tracerouteRoutes;
+extern std::span<RouteRow const> const webMgmtRoutes;
 
 // Every group in registration order.
 std::span<RouteGroup const> routeTable();

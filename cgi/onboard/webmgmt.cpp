@@ -1,0 +1,5 @@
+// Handlers under "/api/v2/mgmt/webmgmt".
+#include "routes.h"
+
+// Not built yet: the group registers no routes.
+constinit std::span<RouteRow const> const webMgmtRoutes {};
