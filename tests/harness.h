@@ -19,7 +19,7 @@ inline constexpr char kStatePath[] = "/tmp/swsim/state.json";
 
 struct Request {
     std::string method = "GET";
-    std::string uri;
+    std::string uri {};
     std::optional<std::string> query {}; // QUERY_STRING, unset when empty optional
     std::optional<std::string> body {};  // standard input; CONTENT_LENGTH is its size unless given
     std::optional<std::string> contentLength {};

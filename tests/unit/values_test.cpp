@@ -133,10 +133,11 @@ TEST(ParamList, LookupTakesTheFirstPieceContainingTheKey)
         SCOPED_TRACE(c.query);
         ParamList list(cgiParamListSplit(c.query));
         char const* value = cgiParamValueGet(c.key, list.get());
-        if (c.want == nullptr)
+        if (c.want == nullptr) {
             EXPECT_EQ(value, nullptr);
-        else
+        } else {
             EXPECT_STREQ(value, c.want);
+        }
     }
 }
 

@@ -1,0 +1,69 @@
+// Dispatch: how a request's URL and method find their route, and what the
+// web server receives when none is found.
+#include "harness.h"
+
+using namespace harness;
+
+namespace {
+
+class Dispatch : public CgiTest {};
+
+std::string const kBeaconGet = getReply(17002, "Unsupported Feature");
+std::string const kBeaconPut = setReply(17002, "Unsupported Feature");
+std::string const kBeaconGetNoHeader = envelope(17002, "Unsupported Feature");
+
+struct DispatchCase {
+    char const* name;
+    char const* method;
+    std::string uri;
+    std::string want;
+};
+
+TEST_F(Dispatch, FindsTheRouteByDirectoryResourceAndMethod)
+{
+    std::string const slashes(1023 - std::string("/api/v2/mgmt/beacon/mode").size(), '/');
+    DispatchCase const kCases[] = {
+        { "plain", "GET", "/api/v2/mgmt/beacon/mode", kBeaconGet },
+        { "query string ignored", "GET", "/api/v2/mgmt/beacon/mode?x=1", kBeaconGet },
+        { "method ignores case", "get", "/api/v2/mgmt/beacon/mode", kBeaconGet },
+        { "other method same resource", "PUT", "/api/v2/mgmt/beacon/mode", kBeaconPut },
+        { "slash in query splits there", "GET", "/api/v2/mgmt/beacon/mode?a=b/c", "" },
+        { "trailing slash: empty resource", "GET", "/api/v2/mgmt/beacon/mode/", "" },
+        { "single component at the root", "GET", "/mode", "" },
+        { "base path alone", "GET", "/api/v2/mgmt/beacon", "" },
+        { "unknown base path", "GET", "/api/v2/mgmt/nothing/mode", "" },
+        { "resource compares case-sensitively", "GET", "/api/v2/mgmt/beacon/Mode", "" },
+        { "method without a name", "PATCH", "/api/v2/mgmt/beacon/mode", "" },
+        { "method not registered", "DELETE", "/api/v2/mgmt/beacon/mode", "" },
+        // Doubled slashes find the route, but the URL no longer starts "/api/v2/".
+        { "doubled slashes, no header", "GET", "/api//v2/mgmt/beacon//mode", kBeaconGetNoHeader },
+        { "first 1023 characters count", "GET", "/api/v2/mgmt/beacon/" + slashes + "mode" + "/ignored", kBeaconGet },
+        { "no slash at all", "GET", "beacon", "Invalid request path 'beacon'\n" },
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Result r = run({ .method = c.method, .uri = c.uri });
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.want);
+    }
+}
+
+TEST_F(Dispatch, WritesNothingWithoutAUrlOrAMethod)
+{
+    Result noUri = run({ .unsetUri = true });
+    EXPECT_EQ(noUri.status, 0);
+    EXPECT_EQ(noUri.out, "");
+    Result noMethod = run({ .uri = "/api/v2/mgmt/beacon/mode", .unsetMethod = true });
+    EXPECT_EQ(noMethod.status, 0);
+    EXPECT_EQ(noMethod.out, "");
+}
+
+TEST_F(Dispatch, LogsWhatItCouldNotFind)
+{
+    run({ .method = "GET", .uri = "/api/v2/mgmt/beacon/nothing?q=1" });
+    std::string const log = readFile("/tmp/brisk.log");
+    EXPECT_NE(log.find("(ERROR): orla_cgi: [httpdProcessRequest:"), std::string::npos);
+    EXPECT_NE(log.find("] method not found:/api/v2/mgmt/beacon/nothing?q=1\nbeacon\nnothing\n"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,90 @@
+// The reply envelope, byte for byte.
+#include "../../tools/common/response.h"
+#include "io_capture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct EnvelopeCase {
+    char const* name;
+    int32_t code;
+    char const* group;
+    char const* data;
+    char const* want;
+};
+
+TEST(ResponseJsonRreallocStr, BuildsTheEnvelopeInFormattedForm)
+{
+    EnvelopeCase const kCases[] = {
+        { "success with data", 0, "bonjour", R"({"pMode":"enable","n":4294967295})",
+          "{\n\t\"bonjour\":\t{\n\t\t\"pMode\":\t\"enable\",\n\t\t\"n\":\t4294967295\n\t},\n"
+          "\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
+        { "success without name", 0, nullptr, "{}",
+          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
+        { "success without data", 0, "dns", nullptr,
+          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
+        { "failure drops name and data", 10003, "dns", R"({"a":1})",
+          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t10003,\n\t\t\"respMsg\":\t\"Invalid argument\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
+        { "empty message", 11000, nullptr, nullptr,
+          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t11000,\n\t\t\"respMsg\":\t\"\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
+        { "unknown code", 123, nullptr, nullptr,
+          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t123,\n\t\t\"respMsg\":\t\"Error code unknown\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
+        { "negative code", -200, nullptr, nullptr,
+          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t-200,\n\t\t\"respMsg\":\t\"Maximum user accounts reached\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
+        { "nested data", 0, "g", R"({"e":{"x":"y"},"l":[1,2]})",
+          "{\n\t\"g\":\t{\n\t\t\"e\":\t{\n\t\t\t\"x\":\t\"y\"\n\t\t},\n\t\t\"l\":\t[1, 2]\n\t},\n"
+          "\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.name);
+        char* out = nullptr;
+        ASSERT_EQ(responseJsonRreallocStr(c.code, c.group, c.data, &out), 0);
+        EXPECT_STREQ(out, c.want);
+        cJSON_free(out);
+    }
+}
+
+TEST(ResponseJsonRreallocStr, ReplacesTheOldTextAndKeepsItOnFailure)
+{
+    char* out = nullptr;
+    ASSERT_EQ(responseJsonRreallocStr(0, nullptr, nullptr, &out), 0);
+    char* first = out;
+    ASSERT_EQ(responseJsonRreallocStr(10000, nullptr, nullptr, &out), 0);
+    EXPECT_NE(std::string(out).find("10000"), std::string::npos);
+    (void)first; // freed by the second call
+    char* kept = out;
+    EXPECT_EQ(responseJsonRreallocStr(0, "g", "{not json", &out), 10000);
+    EXPECT_EQ(out, kept);
+    cJSON_free(out);
+}
+
+TEST(ReplyPatterns, SetStyleEndsWithALineEndGetStyleDoesNot)
+{
+    std::string const failure =
+        "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t17002,\n\t\t\"respMsg\":\t\"Unsupported Feature\",\n\t\t\"status\":\t\"fail\"\n\t}\n}";
+    {
+        CapturedStdout out;
+        replyStatusOnly(17002);
+        EXPECT_EQ(out.text(), failure + "\n");
+    }
+    {
+        CapturedStdout out;
+        replyWithData(17002, "sntp", Json(cJSON_Parse(R"({"a":1})")));
+        EXPECT_EQ(out.text(), failure);
+    }
+    {
+        CapturedStdout out;
+        replyWithData(0, "ntp", Json(cJSON_Parse(R"({"version":4})")));
+        EXPECT_EQ(out.text(), "{\n\t\"ntp\":\t{\n\t\t\"version\":\t4\n\t},\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n"
+                              "\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}");
+    }
+    {
+        CapturedStdout out;
+        replyWithData(0, "ntp", nullptr);
+        EXPECT_EQ(out.text(), "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n"
+                              "\t\t\"status\":\t\"success\"\n\t}\n}");
+    }
+}
+
+} // namespace
