@@ -8,6 +8,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -202,8 +203,9 @@ cJSON* findServer(cJSON* servers, OpenInetAddr const& addr)
     return findEntry(servers, [&](cJSON const* item) { return compareAddr(addrOf(item), addr) == 0; });
 }
 
-// The server after the cursor in order of preference; the zero address starts
-// the walk, and a cursor that is not a configured server finds nothing.
+// The server after the cursor in order of preference (unique, as the servers
+// are numbered 1, 2, ... in the order they were added); the zero address
+// starts the walk, and a cursor that is not a configured server finds nothing.
 int nextServer(State& state, OpenInetAddr* server, uint32_t* preference)
 {
     cJSON* servers = array(dnsSection(state), "nameServers");
@@ -252,6 +254,20 @@ int compareHostEntries(HostKey const& a, HostKey const& b)
     if (int c = compareHostNames(a, b); c != 0)
         return c;
     return compareAddr(a.addr, b.addr);
+}
+
+// The entry after the cursor in the cursor's VRF, in the order compare gives:
+// its name goes into the caller's buffer and, when asked, its address.
+int nextHost(State& state, HostKey const& cursor, int (*compare)(HostKey const&, HostKey const&), OpenBuffDesc* hostName,
+             OpenInetAddr* address)
+{
+    cJSON const* next = nextEntry(array(dnsSection(state), "staticHosts"), cursor, hostKey, compare);
+    if (next == nullptr || text(next, "vrf") != cursor.vrf)
+        return kNotFound;
+    writeText(hostName, text(next, "hostname"));
+    if (address != nullptr)
+        *address = addrOf(next);
+    return kOk;
 }
 
 // A host's address in the default VRF, IPv4 before IPv6.
@@ -574,12 +590,7 @@ int rpcclt_openapiDNSStaticHostNextGet(OpenClientHandle*, OpenBuffDesc* hostName
     return call("rpcclt_openapiDNSStaticHostNextGet", { textOut(hostName) }, [&](State& state) {
         if (hostName == nullptr || hostName->pstart == nullptr)
             return kBadParam;
-        HostKey const cursor { "", readText(hostName), {} };
-        cJSON const* next = nextEntry(array(dnsSection(state), "staticHosts"), cursor, hostKey, compareHostNames);
-        if (next == nullptr || text(next, "vrf")[0] != '\0')
-            return kNotFound;
-        writeText(hostName, text(next, "hostname"));
-        return kOk;
+        return nextHost(state, { "", readText(hostName), {} }, compareHostNames, hostName, nullptr);
     });
 }
 
@@ -606,13 +617,7 @@ int rpcclt_openapiDNSStaticHostAddressMappingNextGet(OpenClientHandle*, OpenBuff
                     if (hostName == nullptr || hostName->pstart == nullptr || address == nullptr)
                         return kBadParam;
                     HostKey const cursor { readText(vrfName), readText(hostName), *address };
-                    cJSON const* next = nextEntry(array(dnsSection(state), "staticHosts"), cursor, hostKey,
-                                                  compareHostEntries);
-                    if (next == nullptr || text(next, "vrf") != cursor.vrf)
-                        return kNotFound;
-                    writeText(hostName, text(next, "hostname"));
-                    *address = addrOf(next);
-                    return kOk;
+                    return nextHost(state, cursor, compareHostEntries, hostName, address);
                 });
 }
 
