@@ -1,0 +1,340 @@
+// The DNS client resources and the address helpers that answer under "dns":
+// what each request hands the switch, how each reply form reads, and the
+// switch's tables walked end to end across processes.
+#include "harness.h"
+
+#include <cjson/cJSON.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+using namespace harness;
+
+namespace {
+
+enum class Form { Status, Data };
+
+struct Case {
+    char const* name;
+    char const* method;
+    char const* uri;    // under /api/v2/
+    char const* input;  // the query string of GET and DELETE, the body of POST and PUT; none when null
+    char const* call;   // the handler's one switch call; none when null
+    char const* args;   // its arguments as the trace records them
+    Form form;
+    int code;
+    char const* data = nullptr;   // the data under "dns" on success
+    char const* faults = nullptr; // SWSIM_FAULTS
+};
+
+std::string message(int code)
+{
+    switch (code) {
+    case 0: return "Success";
+    case 10000: return "General Failed";
+    case 10003: return "Invalid argument";
+    case 10011: return "Object exist";
+    case 10023: return "Request api not found";
+    case 17002: return "Unsupported Feature";
+    default: return "?";
+    }
+}
+
+Request request(char const* method, std::string const& uri, char const* input, char const* faults = nullptr)
+{
+    Request r { .method = method, .uri = "/api/v2/" + uri };
+    bool const query = std::string(method) == "GET" || std::string(method) == "DELETE" || std::string(method) == "get";
+    if (input != nullptr)
+        (query ? r.query : r.body) = input;
+    if (faults != nullptr)
+        r.faults = faults;
+    return r;
+}
+
+// Each case on the factory defaults.
+void check(Case const& c)
+{
+    SCOPED_TRACE(c.name);
+    std::remove(kStatePath);
+    clearTrace();
+    Result r = run(request(c.method, c.uri, c.input, c.faults));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, c.form == Form::Status ? setReply(c.code, message(c.code))
+                                             : getReply(c.code, message(c.code), "dns", c.data));
+    std::vector<std::string> want;
+    if (c.call != nullptr)
+        want.push_back(std::string(R"({"call":")") + c.call + R"(","args":)" + c.args + "}");
+    EXPECT_EQ(handlerCalls(), want);
+}
+
+std::string const kLong300(300, 'a');
+std::string const kCut255 = R"([{"size":256,"text":")" + std::string(255, 'a') + R"("}])";
+std::string const kLongBody = R"({"defaultDomainName":")" + kLong300 + R"("})";
+std::string const kVrf20 = "vrfName=" + std::string(20, 'v') + "&hostname=tftp&family=inet";
+std::string const kVrfCut = R"([{"size":16,"text":")" + std::string(15, 'v') + R"("},{"size":5,"text":"tftp"},1])";
+std::string const kIpStr60 = "ipStr=" + std::string(60, '1');
+std::string const kIpStrCut = R"([{"size":46,"text":")" + std::string(45, '1') + R"("},{"family":0,"addr":"0.0.0.0"}])";
+
+constexpr char kSetAdmin[] = "rpcclt_openapiDNSAdminModeSet";
+constexpr char kSetDomain[] = "rpcclt_openapiDNSDefaultDomainNameSet";
+constexpr char kAddServer[] = "rpcclt_openapiDNSIpNameServerAdd";
+constexpr char kDelServer[] = "rpcclt_openapiDNSIpNameServerDelete";
+constexpr char kSetHost[] = "rpcclt_openapiDNSStaticHostAddressMappingSet";
+constexpr char kDelHost[] = "rpcclt_openapiDNSStaticHostAddressMappingDelete";
+constexpr char kClearCache[] = "rpcclt_openapiDNSClientCacheHostClear";
+constexpr char kLookup[] = "rpcclt_openapiDNSClientInetNameLookup";
+constexpr char kCacheNext[] = "rpcclt_openapiDnsDomainNameEntryNextGet";
+constexpr char kInetAddr[] = "rpcclt_openapiInetAddrGet";
+
+class Dns : public CgiTest {};
+
+// Set-style requests: members and parameters read as the switch must get
+// them, texts cut and sized, keywords compared exactly, bodies refused whole.
+TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
+{
+    Case const cases[] = {
+        { "other member disables", "PUT", "mgmt/dns/admin-mode", R"({"mode":"enable"})", kSetAdmin, "[0]", Form::Status, 0 },
+        { "member in any case", "PUT", "mgmt/dns/admin-mode", R"({"ADMINMODE":"enable"})", kSetAdmin, "[1]", Form::Status, 0 },
+        { "keyword exactly", "PUT", "mgmt/dns/admin-mode", R"({"adminMode":"Enable"})", kSetAdmin, "[0]", Form::Status, 0 },
+        { "empty domain", "PUT", "mgmt/dns/default-domain-name", "{}", kSetDomain, R"([{"size":1,"text":""}])", Form::Status, 10003 },
+        { "number domain", "PUT", "mgmt/dns/default-domain-name", R"({"defaultDomainName":7})", kSetDomain, R"([{"size":1,"text":""}])", Form::Status, 10003 },
+        { "domain cut", "PUT", "mgmt/dns/default-domain-name", kLongBody.c_str(), kSetDomain, kCut255.c_str(), Form::Status, 10003 },
+        { "domain", "PUT", "mgmt/dns/default-domain-name", R"({"defaultdomainname":"corp.example"})", kSetDomain, R"([{"size":13,"text":"corp.example"}])", Form::Status, 0 },
+        { "domain delete", "DELETE", "mgmt/dns/default-domain-name", "x=1", "rpcclt_openapiDNSDefaultDomainNameDelete", "[]", Form::Status, 0 },
+        { "server v4", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"192.0.2.7"})", kAddServer, R"([{"family":1,"addr":"192.0.2.7"}])", Form::Status, 0 },
+        { "server v6", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"2001:db8::7"})", kAddServer, R"([{"family":2,"addr":"2001:db8::7"}])", Form::Status, 0 },
+        { "server twice", "POST", "mgmt/dns/ip-name-server", R"({"ipaddr":"192.168.1.1"})", kAddServer, R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 10011 },
+        { "server none", "POST", "mgmt/dns/ip-name-server", "{}", kAddServer, R"([{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
+        { "server empty", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":""})", kAddServer, R"([{"family":1,"addr":"0.0.0.0"}])", Form::Status, 10003 },
+        { "server delete", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=192.168.1.1", kDelServer, R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 0 },
+        { "server delete empty", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=", kDelServer, R"([{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
+        { "server delete encoded", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", kDelServer, R"([{"family":1,"addr":"0.0.0.0"}])", Form::Status, 10000 },
+        { "host set", "PUT", "mgmt/dns/static-host-address-mapping", R"({"hostname":"printer","ipAddr":"192.168.1.30"})", kSetHost, R"([{"size":8,"text":"printer"},{"family":1,"addr":"192.168.1.30"}])", Form::Status, 0 },
+        { "host set bare", "PUT", "mgmt/dns/static-host-address-mapping", "[1]", kSetHost, R"([{"size":1,"text":""},{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
+        { "host delete ipv6", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
+        { "host delete inet6", "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
+        { "host delete ipv4", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},1])", Form::Status, 0 },
+        { "host delete IPV6", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=IPV6", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},0])", Form::Status, 0 },
+        { "host delete empty family", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=syslog&family=", kDelHost, R"([{"size":1,"text":""},{"size":7,"text":"syslog"},0])", Form::Status, 0 },
+        { "host delete vrf cut", "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20.c_str(), kDelHost, kVrfCut.c_str(), Form::Status, 10000 },
+        { "cache FALSE", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=FALSE&hostname=x", kClearCache, R"([{"size":1,"text":""},1,{"size":2,"text":"x"}])", Form::Status, 0 },
+        { "cache no flag", "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", kClearCache, R"([{"size":5,"text":"mgmt"},1,{"size":1,"text":""}])", Form::Status, 0 },
+        { "cache one host", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=time.example.net", kClearCache, R"([{"size":1,"text":""},0,{"size":17,"text":"time.example.net"}])", Form::Status, 0 },
+        { "cache host missing", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", kClearCache, R"([{"size":1,"text":""},0,{"size":8,"text":"nowhere"}])", Form::Status, 10000 },
+        { "no body", "PUT", "mgmt/dns/admin-mode", nullptr, nullptr, nullptr, Form::Status, 10003 },
+        { "two values", "PUT", "mgmt/dns/default-domain-name", R"({"a":1} {"b":2})", nullptr, nullptr, Form::Status, 10003 },
+        { "not json", "POST", "mgmt/dns/ip-name-server", "{not json", nullptr, nullptr, Form::Status, 10003 },
+        { "empty body", "PUT", "mgmt/dns/static-host-address-mapping", "", nullptr, nullptr, Form::Status, 10003 },
+        { "lookup not json", "POST", "mgmt/dns/client-inet-name-lookup", "[", nullptr, nullptr, Form::Status, 10003 },
+    };
+    for (auto const& c : cases)
+        check(c);
+}
+
+// Get-style requests: cursors and buffers as the switch gets them, and every
+// reply member from what it returns.
+TEST_F(Dns, GetRequestsAnswerWhatTheSwitchReturns)
+{
+    Case const cases[] = {
+        { "admin mode", "GET", "mgmt/dns/admin-mode", nullptr, "rpcclt_openapiDNSAdminModeGet", "[0]", Form::Data, 0, R"({"adminMode":"enable"})" },
+        { "admin mode other", "GET", "mgmt/dns/admin-mode", nullptr, "rpcclt_openapiDNSAdminModeGet", "[0]", Form::Data, 0, R"({"adminMode":"disable"})", R"({"rpcclt_openapiDNSAdminModeGet":{"out":[2]}})" },
+        { "domain", "GET", "mgmt/dns/default-domain-name", nullptr, "rpcclt_openapiDNSDefaultDomainNameGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"defaultDomainName":"localdomain"})" },
+        { "name size", "GET", "mgmt/dns/domain-name-max-size", nullptr, "rpcclt_openapiDNSDomainNameMaxSizeGet", "[0]", Form::Data, 0, R"({"domainNameMaxSize":255})" },
+        { "name size max", "GET", "mgmt/dns/domain-name-max-size", nullptr, "rpcclt_openapiDNSDomainNameMaxSizeGet", "[0]", Form::Data, 0, R"({"domainNameMaxSize":4294967295})", R"({"rpcclt_openapiDNSDomainNameMaxSizeGet":{"out":[4294967295]}})" },
+        { "label size", "GET", "mgmt/dns/domain-label-maximum-size", nullptr, "rpcclt_openapiDNSDomainLabelMaximumSizeGet", "[0]", Form::Data, 0, R"({"domainLabelMaxSize":63})" },
+        { "servers max", "GET", "mgmt/dns/ip-name-servers-max-supported", nullptr, "rpcclt_openapiDNSIpNameServersMaxSupportedGet", "[0]", Form::Data, 0, R"({"maxNameServers":8})" },
+        { "server first", "GET", "mgmt/dns/ip-name-servers-next", nullptr, "rpcclt_openapiDNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.1"})" },
+        { "server family 0", "GET", "mgmt/dns/ip-name-servers-next", "ipAddr=", "rpcclt_openapiDNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"0.0.0.0"})", R"({"rpcclt_openapiDNSIpNameServersNextGet":{"out":[{"family":0,"addr":"0.0.0.0"}]}})" },
+        { "pref not number", "GET", "mgmt/dns/ip-name-servers-with-pref-next", "preference=abc", "rpcclt_openapiDNSIpNameServersWithPrefNextGet", R"([{"family":0,"addr":"0.0.0.0"},0])", Form::Data, 0, R"({"ipAddr":"192.168.1.1","preference":1})" },
+        { "pref cursor", "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", "rpcclt_openapiDNSIpNameServersWithPrefNextGet", R"([{"family":1,"addr":"192.168.1.1"},1])", Form::Data, 0, R"({"ipAddr":"2001:db8::53","preference":2})" },
+        { "host first", "GET", "mgmt/dns/static-host-next", nullptr, "rpcclt_openapiDNSStaticHostNextGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"hostname":"syslog"})" },
+        { "lower-case method", "get", "mgmt/dns/static-host-next", "hostname=syslog", "rpcclt_openapiDNSStaticHostNextGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"hostname":"syslog"})" },
+        { "host address", "GET", "mgmt/dns/static-host-ip-addr", "hostname=TFTP", "rpcclt_openapiDNSStaticHostIpAddrGet", R"([{"size":5,"text":"TFTP"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.21"})" },
+        { "host entry", "GET", "mgmt/dns/static-host-address-mapping-next", "hostname=tftp&ipAddr=192.168.1.21", "rpcclt_openapiDNSStaticHostAddressMappingNextGet", R"([{"size":1,"text":""},{"size":256,"text":"tftp"},{"family":1,"addr":"192.168.1.21"}])", Form::Data, 0, R"({"hostname":"tftp","ipAddr":"2001:db8::21"})" },
+        { "lookup static", "POST", "mgmt/dns/client-inet-name-lookup", R"({"HostName":"syslog"})", kLookup, R"([{"size":7,"text":"syslog"},{"size":46,"text":""}])", Form::Data, 0, R"({"ipAddr":"192.168.1.20"})" },
+        { "lookup none", "POST", "mgmt/dns/client-inet-name-lookup", "{}", kLookup, R"([{"size":1,"text":""},{"size":46,"text":""}])", Form::Data, 10003 },
+        { "cache lower n", "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", kCacheNext, R"([{"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})" },
+        { "cache invalid v6", "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", kCacheNext, R"([{"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
+        { "inet addr cut", "GET", "system/common/inet-addr", kIpStr60.c_str(), kInetAddr, kIpStrCut.c_str(), Form::Data, 10003 },
+        { "inet addr v6", "GET", "system/common/inet-addr", "ipStr=x", kInetAddr, R"([{"size":2,"text":"x"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"2001:db8::9"})", R"({"rpcclt_openapiInetAddrGet":{"out":[{"family":2,"addr":"2001:db8::9"}]}})" },
+        { "inet addr family 0", "GET", "system/common/inet-addr", "ipStr=", kInetAddr, R"([{"size":1,"text":""},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"0.0.0.0"})", R"({"rpcclt_openapiInetAddrGet":0})" },
+        { "inet addr v4", "GET", "system/common/inet-addr", "ipStr=10.1.2.3", kInetAddr, R"([{"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"10.1.2.3"})" },
+        { "inet max", "GET", "system/common/inet-addr-max-size", nullptr, "rpcclt_openapiInetAddrMaxSizeGet", "[0]", Form::Data, 0, R"({"inetAddrMaxSize":46})" },
+    };
+    for (auto const& c : cases)
+        check(c);
+}
+
+// A forced failure per reply form, and the cache walk's own end.
+TEST_F(Dns, FailuresMapToTheirCodesInEachReplyForm)
+{
+    constexpr char kZeroEntry[] = R"([{"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])";
+    Case const cases[] = {
+        { "status", "PUT", "mgmt/dns/admin-mode", R"({"adminMode":"enable"})", kSetAdmin, "[1]", Form::Status, 10003, nullptr, R"({"rpcclt_openapiDNSAdminModeSet":-22})" },
+        { "status delete", "DELETE", "mgmt/dns/client-cache-host", nullptr, kClearCache, R"([{"size":1,"text":""},1,{"size":1,"text":""}])", Form::Status, 10011, nullptr, R"({"rpcclt_openapiDNSClientCacheHostClear":-24})" },
+        { "data", "GET", "mgmt/dns/default-domain-name", nullptr, "rpcclt_openapiDNSDefaultDomainNameGet", R"([{"size":256,"text":""}])", Form::Data, 17002, nullptr, R"({"rpcclt_openapiDNSDefaultDomainNameGet":-28})" },
+        { "data system", "GET", "system/common/inet-addr-max-size", nullptr, "rpcclt_openapiInetAddrMaxSizeGet", "[0]", Form::Data, 10000, nullptr, R"({"rpcclt_openapiInetAddrMaxSizeGet":1})" },
+        { "lookup", "POST", "mgmt/dns/client-inet-name-lookup", R"({"hostname":"h"})", kLookup, R"([{"size":2,"text":"h"},{"size":46,"text":""}])", Form::Data, 10023, nullptr, R"({"rpcclt_openapiDNSClientInetNameLookup":-29})" },
+        { "cache -26", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
+        { "cache -29", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
+        { "cache -28", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 17002, nullptr, R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
+        { "cache -2", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 10000, nullptr, R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-2})" },
+        { "later delete serves", "DELETE", "mgmt/dns/static-host-address-mapping", nullptr, kDelHost, R"([{"size":1,"text":""},{"size":1,"text":""},0])", Form::Status, 0, nullptr, R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
+    };
+    for (auto const& c : cases)
+        check(c);
+}
+
+// ---- the switch's tables, across processes ----
+
+struct Reply {
+    int code = -1;
+    std::string data; // the "dns" object, compact
+};
+
+Reply send(char const* method, std::string const& uri, std::string const& input)
+{
+    Result r = run(request(method, uri, input.c_str()));
+    Reply reply;
+    std::string const& out = r.out;
+    if (out.rfind(kJsonHeader, 0) != 0)
+        return reply;
+    cJSON* root = cJSON_Parse(out.c_str() + strlen(kJsonHeader));
+    reply.code = cJSON_GetObjectItem(cJSON_GetObjectItem(root, "resp"), "respCode")->valueint;
+    if (cJSON* dns = cJSON_GetObjectItem(root, "dns"); dns != nullptr) {
+        char* printed = cJSON_PrintUnformatted(dns);
+        reply.data = printed;
+        cJSON_free(printed);
+    }
+    cJSON_Delete(root);
+    return reply;
+}
+
+std::string member(std::string const& data, char const* path0, char const* path1 = nullptr)
+{
+    cJSON* root = cJSON_Parse(data.c_str());
+    cJSON* item = cJSON_GetObjectItem(root, path0);
+    if (path1 != nullptr)
+        item = cJSON_GetObjectItem(item, path1);
+    std::string text = cJSON_IsString(item) ? item->valuestring : "";
+    cJSON_Delete(root);
+    return text;
+}
+
+// Follows a walk from the empty cursor, each reply giving the next query,
+// until a reply without an entry; the replies' data and the ending code.
+std::vector<std::string> walk(std::string const& uri, std::string const& first,
+                              std::function<std::string(std::string const&)> const& next, int& end)
+{
+    std::vector<std::string> seen;
+    Reply reply = send("GET", uri, first);
+    for (int step = 0; reply.code == 0 && reply.data != R"({"empty":true})" && step < 20; ++step) {
+        seen.push_back(reply.data);
+        reply = send("GET", uri, next(reply.data));
+    }
+    end = reply.code;
+    return seen;
+}
+
+constexpr char kSeed[] = R"({"dns":{"adminMode":1,"defaultDomainName":"","domainNameMaxSize":255,"domainLabelMaxSize":63,
+  "maxNameServers":3,"nameServers":[{"family":1,"addr":"192.0.2.2","preference":2},{"family":2,"addr":"2001:db8::1","preference":1}],
+  "maxStaticHosts":4,"staticHosts":[{"vrf":"","hostname":"zeta","family":2,"addr":"2001:db8::5"},
+    {"vrf":"blue","hostname":"core","family":1,"addr":"10.9.9.9"},{"vrf":"","hostname":"Alpha","family":1,"addr":"192.0.2.10"},
+    {"vrf":"","hostname":"zeta","family":1,"addr":"192.0.2.5"}],
+  "maxCacheEntries":3,"cache":[{"vrf":"","hostName":"b.example","entryType":1,"hostAddr":{"family":1,"addr":"192.0.2.20"}},
+    {"vrf":"","hostName":"a.example","entryType":28,"hostAddr":{"family":2,"addr":"2001:db8::20"}}],
+  "remoteHosts":[{"name":"c.example","family":1,"addr":"192.0.2.30","ttl":60}]}})";
+
+class DnsTables : public CgiTest {
+protected:
+    void SetUp() override
+    {
+        CgiTest::SetUp();
+        mkdir("/tmp/swsim", 0777);
+        writeFile(kStatePath, kSeed);
+    }
+};
+
+TEST_F(DnsTables, NameServersWalkInPreferenceOrderAndKeepItOnChange)
+{
+    auto const servers = [] {
+        int end = 0;
+        auto seen = walk("mgmt/dns/ip-name-servers-with-pref-next", "",
+                         [](std::string const& d) { return "ipAddr=" + member(d, "ipAddr") + "&preference=9"; }, end);
+        EXPECT_EQ(end, 10000);
+        return seen;
+    };
+    EXPECT_EQ(servers(), (std::vector<std::string> { R"({"ipAddr":"2001:db8::1","preference":1})", R"({"ipAddr":"192.0.2.2","preference":2})" }));
+    EXPECT_EQ(send("POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"192.0.2.3"})").code, 0);
+    EXPECT_EQ(send("POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"192.0.2.4"})").code, 10000); // full at 3
+    EXPECT_EQ(send("DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001:db8::1").code, 0);
+    EXPECT_EQ(servers(), (std::vector<std::string> { R"({"ipAddr":"192.0.2.2","preference":1})", R"({"ipAddr":"192.0.2.3","preference":2})" }));
+    int end = 0;
+    auto plain = walk("mgmt/dns/ip-name-servers-next", "", [](std::string const& d) { return "ipAddr=" + member(d, "ipAddr"); }, end);
+    EXPECT_EQ(plain, (std::vector<std::string> { R"({"ipAddr":"192.0.2.2"})", R"({"ipAddr":"192.0.2.3"})" }));
+}
+
+TEST_F(DnsTables, StaticHostsWalkByNameThenAddressWithinTheirVrf)
+{
+    int end = 0;
+    auto names = walk("mgmt/dns/static-host-next", "", [](std::string const& d) { return "hostname=" + member(d, "hostname"); }, end);
+    EXPECT_EQ(names, (std::vector<std::string> { R"({"hostname":"Alpha"})", R"({"hostname":"zeta"})" }));
+    EXPECT_EQ(end, 10000);
+    auto const entries = [](std::string const& vrf) {
+        int end = 0;
+        return walk("mgmt/dns/static-host-address-mapping-next", "vrfName=" + vrf, [&](std::string const& d) {
+            return "vrfName=" + vrf + "&hostname=" + member(d, "hostname") + "&ipAddr=" + member(d, "ipAddr");
+        }, end);
+    };
+    EXPECT_EQ(entries(""), (std::vector<std::string> { R"({"hostname":"Alpha","ipAddr":"192.0.2.10"})",
+                                                       R"({"hostname":"zeta","ipAddr":"192.0.2.5"})",
+                                                       R"({"hostname":"zeta","ipAddr":"2001:db8::5"})" }));
+    EXPECT_EQ(entries("blue"), (std::vector<std::string> { R"({"hostname":"core","ipAddr":"10.9.9.9"})" }));
+    // A new address for a known name replaces it; a fifth entry does not fit.
+    EXPECT_EQ(send("PUT", "mgmt/dns/static-host-address-mapping", R"({"hostname":"ZETA","ipAddr":"192.0.2.6"})").code, 0);
+    EXPECT_EQ(send("PUT", "mgmt/dns/static-host-address-mapping", R"({"hostname":"new","ipAddr":"192.0.2.7"})").code, 10000);
+    EXPECT_EQ(send("GET", "mgmt/dns/static-host-ip-addr", "hostname=zeta").data, R"({"ipAddr":"192.0.2.6"})");
+    EXPECT_EQ(send("GET", "system/common/inet-addr", "ipStr=alpha").data, R"({"ipAddr":"192.0.2.10"})");
+    EXPECT_EQ(send("DELETE", "mgmt/dns/static-host-address-mapping", "hostname=zeta").code, 0); // every family
+    EXPECT_EQ(send("GET", "mgmt/dns/static-host-ip-addr", "hostname=zeta").code, 10000);
+}
+
+TEST_F(DnsTables, CacheWalksToItsEndAndFollowsLookupsAndClears)
+{
+    auto const cached = [] {
+        int end = 0;
+        auto seen = walk("mgmt/dns/domain-name-entry-next", "", [](std::string const& d) {
+            return "hostName=" + member(d, "domainNameEntry", "hostName");
+        }, end);
+        EXPECT_EQ(end, 0); // the walk ends on {"empty":true}
+        std::vector<std::string> names;
+        for (auto const& d : seen)
+            names.push_back(member(d, "domainNameEntry", "hostName"));
+        return names;
+    };
+    EXPECT_EQ(cached(), (std::vector<std::string> { "a.example", "b.example" }));
+    EXPECT_EQ(send("POST", "mgmt/dns/client-inet-name-lookup", R"({"hostname":"c.example"})").data, R"({"ipAddr":"192.0.2.30"})");
+    EXPECT_EQ(cached(), (std::vector<std::string> { "a.example", "b.example", "c.example" }));
+    EXPECT_EQ(send("DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=B.example").code, 0);
+    EXPECT_EQ(cached(), (std::vector<std::string> { "a.example", "c.example" }));
+    // With the client disabled only the static table answers.
+    EXPECT_EQ(send("PUT", "mgmt/dns/admin-mode", R"({"adminMode":"disable"})").code, 0);
+    EXPECT_EQ(send("GET", "mgmt/dns/admin-mode", "").data, R"({"adminMode":"disable"})");
+    EXPECT_EQ(send("POST", "mgmt/dns/client-inet-name-lookup", R"({"hostname":"a.example"})").code, 10000);
+    EXPECT_EQ(send("POST", "mgmt/dns/client-inet-name-lookup", R"({"hostname":"zeta"})").data, R"({"ipAddr":"192.0.2.5"})");
+    EXPECT_EQ(send("DELETE", "mgmt/dns/client-cache-host", "").code, 0);
+    EXPECT_EQ(cached(), std::vector<std::string> {});
+}
+
+TEST_F(DnsTables, DefaultDomainNameIsKeptUntilDeleted)
+{
+    EXPECT_EQ(send("PUT", "mgmt/dns/default-domain-name", R"({"defaultDomainName":"corp.example"})").code, 0);
+    EXPECT_EQ(send("GET", "mgmt/dns/default-domain-name", "").data, R"({"defaultDomainName":"corp.example"})");
+    EXPECT_EQ(send("PUT", "mgmt/dns/default-domain-name", R"({"defaultDomainName":"-bad.example"})").code, 10003);
+    EXPECT_EQ(send("DELETE", "mgmt/dns/default-domain-name", "").code, 0);
+    EXPECT_EQ(send("GET", "mgmt/dns/default-domain-name", "").data, R"({"defaultDomainName":""})");
+}
+
+} // namespace
