@@ -236,6 +236,7 @@ int withBody()
     return 0;
 }
 
+// No body: the query string is read when an input first asks for it.
 template <void (*Serve)(Request&)>
 int withoutBody()
 {

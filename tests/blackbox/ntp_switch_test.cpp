@@ -32,11 +32,8 @@ TEST_F(NtpSwitch, ServersAreWalkedInTheOrderTheyWereAdded)
     EXPECT_EQ(nextServer("2001:db8::1").out, kEnd);
     EXPECT_EQ(nextServer("198.51.100.1").out, kEnd);
 
-    char const* const types[][2] = {
-        { "192.0.2.10", "ntp_address_ipv4" },
-        { "time.example.net", "ntp_address_dns" },
-        { "2001:db8::1", "ntp_address_ipv6" },
-    };
+    char const* const types[][2] = { { "192.0.2.10", "ntp_address_ipv4" }, { "time.example.net", "ntp_address_dns" },
+        { "2001:db8::1", "ntp_address_ipv6" } };
     for (auto const& [address, type] : types) {
         EXPECT_EQ(request({ "GET", "server-address-type", std::string("ntpServer=") + address }).out,
             data(std::string(R"({"ntpServerAddrType":")") + type + "\"}"));
@@ -52,14 +49,9 @@ TEST_F(NtpSwitch, ServerAddRefusesWhatTheSwitchWouldNot)
 {
     EXPECT_EQ(request({ "GET", "server-first" }).out, kEnd); // an empty list
     ASSERT_EQ(addServer("192.0.2.10").out, kOkSet);
-    char const* const refusals[][2] = {
-        { "192.0.2.10", "Object exist" },
-        { "999.0.2.1", "Invalid argument" },
-        { "2001:db8::g", "Invalid argument" },
-        { "bad name", "Invalid argument" },
-        { "-bad.example", "Invalid argument" },
-        { "", "Invalid argument" },
-    };
+    char const* const refusals[][2] = { { "192.0.2.10", "Object exist" }, { "999.0.2.1", "Invalid argument" },
+        { "2001:db8::g", "Invalid argument" }, { "bad name", "Invalid argument" },
+        { "-bad.example", "Invalid argument" }, { "", "Invalid argument" } };
     for (auto const& [address, message] : refusals) {
         Result r = addServer(address);
         EXPECT_NE(r.out.find(message), std::string::npos) << address << r.out;
@@ -272,7 +264,7 @@ TEST_F(NtpSwitch, ResultDescriptorsAreSizedByTheSwitchsLimits)
         }
     }
     clearTrace();
-    request({ "GET", "server-first", {}, {}, forced("rpcclt_openapiNtpServerMaxAddrLenGet", -1, "45") });
+    request({ "GET", "server-first", {}, {}, forced("NtpServerMaxAddrLenGet", -1, "45") });
     EXPECT_EQ(handlerCalls().back(), R"({"call":"rpcclt_openapiNtpServerFirstGet","args":[{"size":256,"text":""}]})");
 }
 
