@@ -1,0 +1,255 @@
+// The NTP handlers: the bytes each request hands the switch, how the
+// switch's answers are written back, and every reply form on failure. The
+// switch's results are forced here, so only the handlers are under test.
+#include "ntp_support.h"
+
+using namespace ntp_test;
+
+namespace {
+
+class NtpHandlers : public CgiTest { };
+
+// A trace line of the switch call named after the prefix every call shares.
+std::string line(std::string const& call, std::string const& args)
+{
+    return "{\"call\":\"" + kCallPrefix + call + "\",\"args\":[" + args + "]}";
+}
+
+std::string desc(std::string const& text)
+{
+    return "{\"size\":" + std::to_string(text.size() + 1) + ",\"text\":\"" + text + "\"}";
+}
+
+struct SetCase {
+    Call call;
+    std::string name; // the switch call
+    std::string args; // its arguments as they reach the switch
+};
+
+// Member lookup without regard to case, keywords compared exactly, numbers
+// truncated and saturated or cut to 16 bits, texts cut to their buffers.
+TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
+{
+    std::string const longAddress(300, 'a');
+    std::string const longKey(200, 'k');
+    std::vector<SetCase> const cases = {
+        { { "PUT", "time", {}, R"({"offset":12.9})" }, "NtpTimeSet", "12" },
+        { { "PUT", "time", {}, R"({"offset":-1})" }, "NtpTimeSet", "0" },
+        { { "PUT", "time", {}, R"({"offset":"12"})" }, "NtpTimeSet", "0" },
+        { { "PUT", "time", {}, R"({"offset":1e10})" }, "NtpTimeSet", "4294967295" },
+        { { "PUT", "mode", {}, R"({"MODE":"ntp_broadcast"})" }, "NtpModeSet", "2" },
+        { { "PUT", "mode", {}, R"({"mode":"NTP_UNICAST"})" }, "NtpModeSet", "0" },
+        { { "PUT", "mode", {}, R"({"mode":1})" }, "NtpModeSet", "0" },
+        { { "PUT", "mode", {}, "[1]" }, "NtpModeSet", "0" },
+        { { "PUT", "authentication-mode", {}, R"({"mode":"true"})" }, "NtpAuthenticationModeSet", "1" },
+        { { "PUT", "authentication-mode", {}, R"({"mode":true})" }, "NtpAuthenticationModeSet", "0" },
+        { { "PUT", "broadcast-client-mode", {}, R"({"mode":"enable"})" }, "NtpBroadcastClientModeSet", "1" },
+        { { "PUT", "broadcast-client-mode", {}, R"({"mode":"true"})" }, "NtpBroadcastClientModeSet", "0" },
+        { { "PUT", "source-interface", "intIfNum=7", "{not json" }, "NtpSourceInterfaceSet", "7" },
+        { { "PUT", "source-interface", "intIfNum=4294967303" }, "NtpSourceInterfaceSet", "7" },
+        { { "PUT", "source-interface" }, "NtpSourceInterfaceSet", "0" },
+        { { "POST", "server", {}, R"({"IPADDR":"192.0.2.1"})" }, "NtpServerAdd", desc("192.0.2.1") },
+        { { "POST", "server", {}, R"({"ipAddr":5})" }, "NtpServerAdd", desc("") },
+        { { "POST", "server", {}, "{\"ipAddr\":\"" + longAddress + "\"}" }, "NtpServerAdd",
+            desc(longAddress.substr(0, 255)) },
+        { { "DELETE", "server", "ipAddr=time%2Eexample" }, "NtpServerDelete", desc("time%2Eexample") },
+        { { "PUT", "server-table-max-poll", {}, R"({"ntpServer":"a","interval":70000})" }, "NtpServerTableMaxPollSet",
+            desc("a") + ",4464" },
+        { { "PUT", "server-table-min-poll", {}, R"({"ntpServer":"a","interval":65535.9})" }, "NtpServerTableMinPollSet",
+            desc("a") + ",65535" },
+        { { "PUT", "server-table-version", {}, R"({"interval":3,"version":-6})" }, "NtpServerTableVersionSet",
+            desc("") + ",0" },
+        { { "PUT", "server-table-prefer", {}, R"({"ntpServer":"a","prefer":true})" }, "NtpServerTablePreferSet",
+            desc("a") + ",0" },
+        { { "PUT", "server-table-burst", {}, R"({"ntpServer":"a","burst":"TRUE"})" }, "NtpServerTableBurstSet",
+            desc("a") + ",0" },
+        { { "PUT", "server-table-iburst", {}, R"({"ntpServer":"a","iburst":"true"})" }, "NtpServerTableIBurstSet",
+            desc("a") + ",1" },
+        { { "PUT", "server-table-auth-key", "keyIndex=9", R"({"ntpServer":"a","keyIndex":3})" },
+            "NtpServerTableAuthKeySet", desc("a") + ",9" },
+        { { "PUT", "server-table-auth-key", {}, R"({"ntpServer":"a","keyIndex":3})" }, "NtpServerTableAuthKeySet",
+            desc("a") + ",0" },
+        { { "POST", "auth-table-key", {},
+              R"({"keyNumber":7.8,"keyValue":"k","isEncrypted":"true","msgAuthAlg":"sha256"})" },
+            "NtpAuthTableKeyAdd", "7," + desc("k") + ",1,3" },
+        { { "POST", "auth-table-key", {}, R"({"keyNumber":"7","isEncrypted":true,"msgAuthAlg":"SHA256"})" },
+            "NtpAuthTableKeyAdd", "0," + desc("") + ",0,0" },
+        { { "POST", "auth-table-key", {}, "{\"keyNumber\":1,\"keyValue\":\"" + longKey + "\",\"msgAuthAlg\":\"md5\"}" },
+            "NtpAuthTableKeyAdd", "1," + desc(longKey.substr(0, 129)) + ",0,1" },
+        { { "DELETE", "auth-table-key" }, "NtpAuthTableKeyDelete", "0" },
+        { { "DELETE", "auth-table-key", "keyNumber=12" }, "NtpAuthTableKeyDelete", "12" },
+        { { "PUT", "auth-table-key-value", {}, R"({"keyNumber":3,"keyValue":"abc","isEncrypted":"false"})" },
+            "NtpAuthTableKeyValueSet", "3," + desc("abc") + ",0" },
+        { { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"sha1"})" },
+            "NtpAuthTableKeyMsgAuthAlgSet", "3,2" },
+        { { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":3,"trustedStatus":"true"})" },
+            "NtpAuthTableKeyTrustedSet", "3,1" },
+        { { "POST", "notify-peer-list", {}, R"({"assocList":"1,2"})" }, "NtpNotifyPeerList", desc("1,2") },
+        { { "POST", "notify-peer-list", {}, R"({"assocList":["1","2"]})" }, "NtpNotifyPeerList", desc("") },
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.call.method + " " + c.call.resource + " " + c.call.body.value_or(c.call.query.value_or("")));
+        clearTrace();
+        Call call = c.call;
+        call.faults = forced(c.name, 0);
+        EXPECT_EQ(request(call).out, kOkSet);
+        EXPECT_EQ(handlerCalls(), std::vector<std::string> { line(c.name, c.args) });
+    }
+}
+
+struct GetCase {
+    Call call;
+    std::string name; // the switch call
+    std::string args; // its arguments on entry: inputs, and outputs zeroed
+    std::string out; // what the switch writes
+    std::string data; // the reply's data object
+};
+
+// Codes by name (the first name for any code past the table), flags as
+// "true"/"false" strings, numbers and texts as they come.
+TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
+{
+    std::vector<GetCase> const cases = {
+        { { "GET", "mode" }, "NtpModeGet", "0", "2", R"({"ntpMode":"ntp_broadcast"})" },
+        { { "GET", "mode" }, "NtpModeGet", "0", "3", R"({"ntpMode":"ntp_disabled"})" },
+        { { "GET", "supported-mode" }, "NtpSupportedModeGet", "0", "3",
+            R"({"ntpSupportedMode":"ntp_supported_unicast_and_broadcast"})" },
+        { { "GET", "supported-mode" }, "NtpSupportedModeGet", "0", "4",
+            R"({"ntpSupportedMode":"ntp_supported_disabled"})" },
+        { { "GET", "authentication-mode" }, "NtpAuthenticationModeGet", "0", "1", R"({"mode":"true"})" },
+        { { "GET", "broadcast-client-mode" }, "NtpBroadcastClientModeGet", "0", "1", R"({"ntpMode":"enable"})" },
+        { { "GET", "source-interface" }, "NtpSourceInterfaceGet", "0", "7", R"({"intIfNum":7})" },
+        { { "GET", "version" }, "NtpVersionGet", "0", "4", R"({"version":4})" },
+        { { "GET", "servers-max-supported" }, "NtpServersMaxSupportedGet", "0", "8", R"({"maxNtpServers":8})" },
+        { { "GET", "server-max-addr-len" }, "NtpServerMaxAddrLenGet", "0", "45", R"({"ntpServerAddrLen":45})" },
+        { { "GET", "server-current-entries" }, "NtpServerCurrentEntriesGet", "0", "2", R"({"currEntries":2})" },
+        { { "GET", "server-reference-string-length" }, "NtpServerReferenceStringLengthGet", "0", "16",
+            R"({"refStrLen":16})" },
+        { { "GET", "server-address-type", "ntpServer=time.example.net" }, "NtpServerAddressTypeGet",
+            desc("time.example.net") + ",0", "3", R"({"ntpServerAddrType":"ntp_address_dns"})" },
+        { { "GET", "server-address-type" }, "NtpServerAddressTypeGet", desc("") + ",0", "4",
+            R"({"ntpServerAddrType":"ntp_address_unknown"})" },
+        { { "GET", "server-first" }, "NtpServerFirstGet", R"({"size":256,"text":""})", "\"192.0.2.1\"",
+            R"({"ntpServer":"192.0.2.1"})" },
+        { { "GET", "server-next", "ntpServer=192.0.2.1" }, "NtpServerNextGet",
+            desc("192.0.2.1") + R"(,{"size":256,"text":""})", "\"192.0.2.2\"", R"({"nextNtpServer":"192.0.2.2"})" },
+        { { "GET", "active-ntp-server-address-type" }, "ActiveNtpServerAddressTypeGet", "0", "2",
+            R"({"type":"ntp_address_ipv6"})" },
+        { { "GET", "active-ntp-server-stratum" }, "ActiveNtpServerStratumGet", "0", "2", R"({"stratum":2})" },
+        { { "GET", "active-ntp-server-mode" }, "ActiveNtpServerModeGet", "0", "5", R"({"serverMode":"broadcast"})" },
+        { { "GET", "active-ntp-server-mode" }, "ActiveNtpServerModeGet", "0", "7",
+            R"({"serverMode":"reserved_private"})" },
+        { { "GET", "active-ntp-server-mode" }, "ActiveNtpServerModeGet", "0", "8", R"({"serverMode":"reserved"})" },
+        { { "GET", "active-ntp-server-ip-address" }, "ActiveNtpServerIpAddressGet", R"({"size":256,"text":""})",
+            "\"2001:db8::1\"", R"({"ntpServer":"2001:db8::1"})" },
+        { { "GET", "active-ntp-server-reference-id" }, "ActiveNtpServerReferenceIdGet", R"({"size":17,"text":""})",
+            "\"GPS\"", R"({"reference":"GPS"})" },
+        { { "GET", "server-table-burst", "ntpServer=a" }, "NtpServerTableBurstGet", desc("a") + ",0", "2",
+            R"({"burst":"false"})" },
+        { { "GET", "server-table-max-poll" }, "NtpServerTableMaxPollGet", desc("") + ",0", "10", R"({"interval":10})" },
+        { { "GET", "server-table-version", "ntpServer=a" }, "NtpServerTableVersionGet", desc("a") + ",0", "3",
+            R"({"version":3})" },
+        { { "GET", "server-table-auth-key", "ntpServer=a" }, "NtpServerTableAuthKeyGet", desc("a") + ",0", "5",
+            R"({"keyIndex":5})" },
+        { { "GET", "auth-table-key-value", "keyNumber=7" }, "NtpAuthTableKeyValueGet", R"(7,{"size":129,"text":""})",
+            "\"s3cret\"", R"({"keyValue":"s3cret"})" },
+        { { "GET", "auth-table-key-msg-auth-alg", "keyNumber=7" }, "NtpAuthTableKeyMsgAuthAlgGet", "7,0", "4",
+            R"({"msgAuthAlg":"none"})" },
+        { { "GET", "auth-table-key-msg-auth-alg", "keyNumber=7" }, "NtpAuthTableKeyMsgAuthAlgGet", "7,0", "3",
+            R"({"msgAuthAlg":"sha256"})" },
+        { { "GET", "auth-table-key-trusted", "keyNumber=7" }, "NtpAuthTableKeyTrustedGet", "7,0", "1",
+            R"({"trustedStatus":"true"})" },
+        { { "GET", "auth-table-entry-first" }, "NtpAuthTableEntryFirstGet", "0", "3", R"({"keyNumber":3})" },
+        { { "POST", "auth-table-entry-get-next", {}, R"({"keyNumber":5})" }, "NtpAuthTableEntryGetNext", "0,0", "9",
+            R"({"nextKeyNum":9})" },
+        { { "POST", "auth-table-entry-get-next", {}, R"({"KEYNUM":5.5})" }, "NtpAuthTableEntryGetNext", "5,0", "9",
+            R"({"nextKeyNum":9})" },
+        { { "GET", "ent-software-name" }, "NtpEntSoftwareNameGet", R"({"size":256,"text":""})", "\"ntpd\"",
+            R"({"swName":"ntpd"})" },
+        { { "GET", "ent-status-in-pkts" }, "NtpEntStatusInPktsGet", "0", "4294967295", R"({"inPkts":4294967295})" },
+        { { "GET", "ent-status-protocol-error" }, "NtpEntStatusProtocolErrorGet", "0", "3", R"({"pErrPkts":3})" },
+        { { "GET", "assoc-id-next", "assocId=5" }, "NtpAssocIdNextGet", "0", "7", R"({"nextAssocID":7})" },
+        { { "GET", "assoc-name", "assocID=3" }, "NtpAssocNameGet", R"(0,{"size":256,"text":""})", "\"peer\"",
+            R"({"assocName":"peer"})" },
+        { { "GET", "assoc-offset", "assocId=3" }, "NtpAssocOffsetGet", R"(3,{"size":256,"text":""})", "\"-0.125\"",
+            R"({"assocOffset":"-0.125"})" },
+        { { "GET", "assoc-stratum", "assocId=3" }, "NtpAssocStratumGet", "3,0", "2", R"({"assocStratum":2})" },
+        { { "GET", "assoc-address-type", "assocId=3" }, "NtpAssocAddressTypeGet", "3,0", "4",
+            R"({"assocAddrType":"ntp_address_unknown"})" },
+        { { "GET", "assoc-stat-protocol-error", "assocId=3" }, "NtpAssocStatProtocolErrorGet", "3,0", "1",
+            R"({"assocProtErrPkts":1})" },
+    };
+    seed({ { "referenceStringLength", "16" } });
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.call.resource + " " + c.out);
+        clearTrace();
+        Call call = c.call;
+        call.faults = forced(c.name, 0, c.out);
+        EXPECT_EQ(request(call).out, data(c.data));
+        ASSERT_FALSE(handlerCalls().empty());
+        EXPECT_EQ(handlerCalls().back(), line(c.name, c.args));
+    }
+}
+
+struct FailureCase {
+    Call call;
+    std::string out;
+};
+
+// A failed call answers its mapped code without data: with a line end where
+// the route sets, without one where it answers like a get.
+TEST_F(NtpHandlers, FailuresAnswerInTheRoutesReplyForm)
+{
+    std::vector<FailureCase> const cases = {
+        { { "PUT", "mode", {}, R"({"mode":"ntp_unicast"})", forced("NtpModeSet", -22) },
+            setReply(10003, "Invalid argument") },
+        { { "DELETE", "server", "ipAddr=a", {}, forced("NtpServerDelete", -28) },
+            setReply(17002, "Unsupported Feature") },
+        { { "PUT", "source-interface", {}, {}, forced("NtpSourceInterfaceSet", 1) },
+            setReply(10000, "General Failed") },
+        { { "GET", "mode", {}, {}, forced("NtpModeGet", -29, "1") }, getReply(10023, "Request api not found") },
+        { { "GET", "assoc-name", {}, {}, forced("NtpAssocNameGet", -2) }, getReply(10000, "General Failed") },
+        { { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":1})", forced("NtpAuthTableEntryGetNext", -24) },
+            getReply(10011, "Object exist") },
+        { { "GET", "server-first", {}, {}, forced("NtpServerFirstGet", -1) }, getReply(10000, "General Failed") },
+        // The length call's result never decides the reply.
+        { { "GET", "server-first", {}, {},
+              R"({"rpcclt_openapiNtpServerMaxAddrLenGet":-1,"rpcclt_openapiNtpServerFirstGet":{"out":["x"]}})" },
+            data(R"({"ntpServer":"x"})") },
+        { { "GET", "assoc-id", "assocID=9", {}, forced("NtpAssocIdGet", 0) }, data(R"({"assocID":9,"exists":true})") },
+        { { "GET", "assoc-id", "assocID=9", {}, forced("NtpAssocIdGet", -24) },
+            data(R"({"assocID":9,"exists":false})") },
+        { { "GET", "assoc-id", "assocID=9", {}, forced("NtpAssocIdGet", -22) }, getReply(10003, "Invalid argument") },
+        { { "GET", "broadcast-delay" }, getReply(17002, "Unsupported Feature") },
+        { { "GET", "vrf-name" }, getReply(17002, "Unsupported Feature") },
+        { { "PUT", "broadcast-delay", {}, "{" }, setReply(17002, "Unsupported Feature") },
+        { { "PUT", "vrf-name", {}, R"({"vrf":"mgmt"})" }, setReply(17002, "Unsupported Feature") },
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.call.method + " " + c.call.resource + " " + c.call.faults.value_or(""));
+        EXPECT_EQ(request(c.call).out, c.out);
+    }
+}
+
+// A body that is not one JSON value is refused before any switch call, with
+// a line end, on every route that reads a body.
+TEST_F(NtpHandlers, UnparsableBodiesAnswerInvalidArgumentWithoutACall)
+{
+    char const* const bodyRoutes[][2] = { { "PUT", "time" }, { "POST", "server" }, { "PUT", "mode" },
+        { "PUT", "authentication-mode" }, { "PUT", "broadcast-client-mode" }, { "PUT", "server-table-auth-key" },
+        { "PUT", "server-table-max-poll" }, { "PUT", "server-table-min-poll" }, { "PUT", "server-table-prefer" },
+        { "PUT", "server-table-burst" }, { "PUT", "server-table-iburst" }, { "PUT", "server-table-version" },
+        { "POST", "auth-table-key" }, { "PUT", "auth-table-key-value" }, { "PUT", "auth-table-key-msg-auth-alg" },
+        { "PUT", "auth-table-key-trusted" }, { "POST", "auth-table-entry-get-next" }, { "POST", "notify-peer-list" } };
+    std::string const bodies[] = { "", "{", "{} {}", "nul" };
+    for (auto const& [method, resource] : bodyRoutes) {
+        for (auto const& body : bodies) {
+            SCOPED_TRACE(std::string(method) + " " + resource + " '" + body + "'");
+            clearTrace();
+            EXPECT_EQ(request({ method, resource, "keyIndex=1", body }).out, setReply(10003, "Invalid argument"));
+            EXPECT_TRUE(handlerCalls().empty());
+        }
+    }
+}
+
+} // namespace

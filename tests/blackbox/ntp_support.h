@@ -1,0 +1,67 @@
+// What the NTP black-box tests share: requests to an NTP resource, the
+// success reply with data, and seeding the stand-in's "ntp" section.
+#pragma once
+
+#include "harness.h"
+
+#include <cjson/cJSON.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ntp_test {
+
+using namespace harness;
+
+struct Call {
+    std::string method;
+    std::string resource;
+    std::optional<std::string> query {};
+    std::optional<std::string> body {};
+    std::optional<std::string> faults {};
+};
+
+inline Result request(Call const& c)
+{
+    return run({ .method = c.method,
+        .uri = "/api/v2/mgmt/ntp/" + c.resource,
+        .query = c.query,
+        .body = c.body,
+        .faults = c.faults });
+}
+
+// The whole output of a successful get with this data object.
+inline std::string data(std::string const& object) { return getReply(0, "Success", "ntp", object.c_str()); }
+
+inline std::string const kOkSet = setReply(0, "Success");
+
+// Switch calls are named by what follows the prefix they all share.
+inline std::string const kCallPrefix = "rpcclt_openapi";
+
+// SWSIM_FAULTS for one call: its result and, when given, its outputs.
+inline std::string forced(std::string const& call, int result, std::string const& outs = "")
+{
+    return "{\"" + kCallPrefix + call + "\":{\"result\":" + std::to_string(result)
+        + (outs.empty() ? "" : ",\"out\":[" + outs + "]") + "}}";
+}
+
+// Sets members of the stand-in's "ntp" section (JSON values), starting from
+// its factory defaults when there is no state yet.
+inline void seed(std::vector<std::pair<std::string, std::string>> const& members)
+{
+    if (!exists(kStatePath))
+        request({ "GET", "version" });
+    cJSON* root = cJSON_Parse(readFile(kStatePath).c_str());
+    cJSON* ntp = cJSON_GetObjectItemCaseSensitive(root, "ntp");
+    for (auto const& [key, value] : members) {
+        cJSON_DeleteItemFromObjectCaseSensitive(ntp, key.c_str());
+        cJSON_AddItemToObject(ntp, key.c_str(), cJSON_Parse(value.c_str()));
+    }
+    char* printed = cJSON_Print(root);
+    writeFile(kStatePath, printed);
+    cJSON_free(printed);
+    cJSON_Delete(root);
+}
+
+} // namespace ntp_test

@@ -1,0 +1,271 @@
+// The NTP routes over the stand-in switch, end to end: what one request sets
+// the next one sees, tables are walked in their documented order, values the
+// switch refuses get their codes, and result buffers are sized by the
+// switch's own limits.
+#include "ntp_support.h"
+
+using namespace ntp_test;
+
+namespace {
+
+class NtpSwitch : public CgiTest { };
+
+std::string const kNotFound = setReply(10000, "General Failed");
+std::string const kEnd = getReply(10000, "General Failed");
+std::string const kRefused = setReply(10003, "Invalid argument");
+
+Result addServer(std::string const& address)
+{
+    return request({ "POST", "server", {}, "{\"ipAddr\":\"" + address + "\"}" });
+}
+
+Result nextServer(std::string const& address) { return request({ "GET", "server-next", "ntpServer=" + address }); }
+
+TEST_F(NtpSwitch, ServersAreWalkedInTheOrderTheyWereAdded)
+{
+    for (char const* address : { "192.0.2.10", "time.example.net", "2001:db8::1" })
+        EXPECT_EQ(addServer(address).out, kOkSet) << address;
+    EXPECT_EQ(request({ "GET", "server-current-entries" }).out, data(R"({"currEntries":3})"));
+    EXPECT_EQ(request({ "GET", "server-first" }).out, data(R"({"ntpServer":"192.0.2.10"})"));
+    EXPECT_EQ(nextServer("192.0.2.10").out, data(R"({"nextNtpServer":"time.example.net"})"));
+    EXPECT_EQ(nextServer("TIME.example.net").out, data(R"({"nextNtpServer":"2001:db8::1"})"));
+    EXPECT_EQ(nextServer("2001:db8::1").out, kEnd);
+    EXPECT_EQ(nextServer("198.51.100.1").out, kEnd);
+
+    char const* const types[][2] = { { "192.0.2.10", "ntp_address_ipv4" }, { "time.example.net", "ntp_address_dns" },
+        { "2001:db8::1", "ntp_address_ipv6" } };
+    for (auto const& [address, type] : types) {
+        EXPECT_EQ(request({ "GET", "server-address-type", std::string("ntpServer=") + address }).out,
+            data(std::string(R"({"ntpServerAddrType":")") + type + "\"}"));
+    }
+
+    EXPECT_EQ(request({ "DELETE", "server", "ipAddr=time.example.net" }).out, kOkSet);
+    EXPECT_EQ(request({ "DELETE", "server", "ipAddr=time.example.net" }).out, kNotFound);
+    EXPECT_EQ(nextServer("192.0.2.10").out, data(R"({"nextNtpServer":"2001:db8::1"})"));
+    EXPECT_EQ(request({ "GET", "server-address-type", "ntpServer=time.example.net" }).out, kEnd);
+}
+
+TEST_F(NtpSwitch, ServerAddRefusesWhatTheSwitchWouldNot)
+{
+    EXPECT_EQ(request({ "GET", "server-first" }).out, kEnd); // an empty list
+    ASSERT_EQ(addServer("192.0.2.10").out, kOkSet);
+    char const* const refusals[][2] = { { "192.0.2.10", "Object exist" }, { "999.0.2.1", "Invalid argument" },
+        { "2001:db8::g", "Invalid argument" }, { "bad name", "Invalid argument" },
+        { "-bad.example", "Invalid argument" }, { "", "Invalid argument" } };
+    for (auto const& [address, message] : refusals) {
+        Result r = addServer(address);
+        EXPECT_NE(r.out.find(message), std::string::npos) << address << r.out;
+    }
+    seed({ { "serversMax", "1" } });
+    EXPECT_EQ(addServer("192.0.2.11").out, kNotFound);
+    seed({ { "serversMax", "2" }, { "serverAddrLenMax", "12" } });
+    EXPECT_EQ(addServer("ntp.example.net").out, kRefused); // longer than the switch takes
+    EXPECT_EQ(request({ "GET", "server-current-entries" }).out, data(R"({"currEntries":1})"));
+}
+
+struct SettingCase {
+    std::string resource;
+    std::string factory; // the reply before any change
+    std::string good; // body members (after "ntpServer") or, for the key, the query
+    std::string after; // the reply after it
+    std::string bad; // a value out of the switch's range
+};
+
+TEST_F(NtpSwitch, PerServerSettingsAreKeptPerServerWithinRange)
+{
+    ASSERT_EQ(addServer("192.0.2.10").out, kOkSet);
+    ASSERT_EQ(addServer("192.0.2.11").out, kOkSet);
+    std::vector<SettingCase> const cases = {
+        { "server-table-max-poll", R"({"interval":10})", R"("interval":12)", R"({"interval":12})", R"("interval":18)" },
+        { "server-table-min-poll", R"({"interval":6})", R"("interval":4)", R"({"interval":4})", R"("interval":13)" },
+        { "server-table-prefer", R"({"prefer":"false"})", R"("prefer":"true")", R"({"prefer":"true"})", "" },
+        { "server-table-burst", R"({"burst":"false"})", R"("burst":"true")", R"({"burst":"true"})", "" },
+        { "server-table-iburst", R"({"iburst":"false"})", R"("iburst":"true")", R"({"iburst":"true"})", "" },
+        { "server-table-version", R"({"version":4})", R"("version":3)", R"({"version":3})", R"("version":5)" },
+        { "server-table-auth-key", R"({"keyIndex":0})", "keyIndex=5", R"({"keyIndex":5})", "keyIndex=65536" },
+    };
+    auto set = [](SettingCase const& c, std::string const& server, std::string const& value) {
+        bool const byQuery = c.resource == "server-table-auth-key";
+        std::string const members = "\"ntpServer\":\"" + server + "\"" + (byQuery ? "" : "," + value);
+        return request({ "PUT", c.resource, byQuery ? value : "", "{" + members + "}" }).out;
+    };
+    auto get = [](SettingCase const& c, std::string const& server) {
+        return request({ "GET", c.resource, "ntpServer=" + server }).out;
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.resource);
+        EXPECT_EQ(get(c, "192.0.2.10"), data(c.factory));
+        EXPECT_EQ(set(c, "192.0.2.10", c.good), kOkSet);
+        EXPECT_EQ(get(c, "192.0.2.10"), data(c.after));
+        EXPECT_EQ(get(c, "192.0.2.11"), data(c.factory));
+        if (!c.bad.empty()) {
+            EXPECT_EQ(set(c, "192.0.2.10", c.bad), kRefused);
+            EXPECT_EQ(get(c, "192.0.2.10"), data(c.after));
+        }
+        EXPECT_EQ(set(c, "198.51.100.1", c.good), kNotFound);
+        EXPECT_EQ(get(c, "198.51.100.1"), kEnd);
+    }
+}
+
+struct GlobalCase {
+    Call set;
+    std::string before;
+    std::string after;
+};
+
+TEST_F(NtpSwitch, GlobalSettingsAreSeenByTheNextRequest)
+{
+    std::vector<GlobalCase> const cases = {
+        { { "PUT", "mode", {}, R"({"mode":"ntp_broadcast"})" }, R"({"ntpMode":"ntp_disabled"})",
+            R"({"ntpMode":"ntp_broadcast"})" },
+        { { "PUT", "authentication-mode", {}, R"({"mode":"true"})" }, R"({"mode":"false"})", R"({"mode":"true"})" },
+        { { "PUT", "broadcast-client-mode", {}, R"({"mode":"enable"})" }, R"({"ntpMode":"disable"})",
+            R"({"ntpMode":"enable"})" },
+        { { "PUT", "source-interface", "intIfNum=7" }, R"({"intIfNum":0})", R"({"intIfNum":7})" },
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.set.resource);
+        EXPECT_EQ(request({ "GET", c.set.resource }).out, data(c.before));
+        EXPECT_EQ(request(c.set).out, kOkSet);
+        EXPECT_EQ(request({ "GET", c.set.resource }).out, data(c.after));
+    }
+    EXPECT_EQ(request({ "PUT", "source-interface", "intIfNum=65" }).out, kRefused);
+    seed({ { "supportedMode", "1" } });
+    EXPECT_EQ(
+        request({ "PUT", "mode", {}, R"({"mode":"ntp_broadcast"})" }).out, setReply(17002, "Unsupported Feature"));
+    EXPECT_EQ(request({ "GET", "mode" }).out, data(R"({"ntpMode":"ntp_broadcast"})"));
+}
+
+Result addKey(std::string const& members) { return request({ "POST", "auth-table-key", {}, "{" + members + "}" }); }
+
+Result nextKey(int key)
+{
+    return request({ "POST", "auth-table-entry-get-next", {}, "{\"keyNum\":" + std::to_string(key) + "}" });
+}
+
+TEST_F(NtpSwitch, KeysAreWalkedInKeyNumberOrder)
+{
+    EXPECT_EQ(request({ "GET", "auth-table-entry-first" }).out, kEnd);
+    EXPECT_EQ(addKey(R"("keyNumber":7,"keyValue":"seven","msgAuthAlg":"md5")").out, kOkSet);
+    EXPECT_EQ(addKey(R"("keyNumber":12,"keyValue":"0a1b","isEncrypted":"true","msgAuthAlg":"sha1")").out, kOkSet);
+    EXPECT_EQ(addKey(R"("keyNumber":3,"keyValue":"three","msgAuthAlg":"sha256")").out, kOkSet);
+    EXPECT_EQ(addKey(R"("keyNumber":3,"keyValue":"again","msgAuthAlg":"md5")").out, setReply(10011, "Object exist"));
+    for (char const* refused : {
+             R"("keyNumber":4,"keyValue":"four")", // no algorithm
+             R"("keyNumber":0,"keyValue":"zero","msgAuthAlg":"md5")", // no key 0
+             R"("keyNumber":4,"msgAuthAlg":"md5")", // no value
+             R"("keyNumber":4,"keyValue":"xyz","isEncrypted":"true","msgAuthAlg":"md5")", // not the encrypted form
+         })
+        EXPECT_EQ(addKey(refused).out, kRefused) << refused;
+
+    EXPECT_EQ(request({ "GET", "auth-table-entry-first" }).out, data(R"({"keyNumber":3})"));
+    EXPECT_EQ(nextKey(3).out, data(R"({"nextKeyNum":7})"));
+    EXPECT_EQ(nextKey(7).out, data(R"({"nextKeyNum":12})"));
+    EXPECT_EQ(nextKey(12).out, kEnd);
+    EXPECT_EQ(request({ "DELETE", "auth-table-key", "keyNumber=7" }).out, kOkSet);
+    EXPECT_EQ(request({ "DELETE", "auth-table-key", "keyNumber=7" }).out, kNotFound);
+    EXPECT_EQ(nextKey(3).out, data(R"({"nextKeyNum":12})"));
+
+    EXPECT_EQ(request({ "GET", "auth-table-key-value", "keyNumber=12" }).out, data(R"({"keyValue":"0a1b"})"));
+    EXPECT_EQ(request({ "GET", "auth-table-key-msg-auth-alg", "keyNumber=3" }).out, data(R"({"msgAuthAlg":"sha256"})"));
+    EXPECT_EQ(request({ "GET", "auth-table-key-trusted", "keyNumber=3" }).out, data(R"({"trustedStatus":"false"})"));
+    EXPECT_EQ(request({ "PUT", "auth-table-key-value", {}, R"({"keyNumber":3,"keyValue":"new"})" }).out, kOkSet);
+    EXPECT_EQ(
+        request({ "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"sha1"})" }).out, kOkSet);
+    EXPECT_EQ(
+        request({ "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":3,"trustedStatus":"true"})" }).out, kOkSet);
+    EXPECT_EQ(request({ "GET", "auth-table-key-value", "keyNumber=3" }).out, data(R"({"keyValue":"new"})"));
+    EXPECT_EQ(request({ "GET", "auth-table-key-msg-auth-alg", "keyNumber=3" }).out, data(R"({"msgAuthAlg":"sha1"})"));
+    EXPECT_EQ(request({ "GET", "auth-table-key-trusted", "keyNumber=3" }).out, data(R"({"trustedStatus":"true"})"));
+    EXPECT_EQ(
+        request({ "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"none"})" }).out, kRefused);
+    EXPECT_EQ(
+        request({ "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":99,"trustedStatus":"true"})" }).out, kNotFound);
+    EXPECT_EQ(request({ "GET", "auth-table-key-value", "keyNumber=99" }).out, kEnd);
+}
+
+TEST_F(NtpSwitch, AssociationsFollowTheConfiguredServers)
+{
+    EXPECT_EQ(request({ "GET", "assoc-id-next" }).out, kEnd);
+    ASSERT_EQ(addServer("192.0.2.10").out, kOkSet);
+    ASSERT_EQ(addServer("time.example.net").out, kOkSet);
+    EXPECT_EQ(request({ "GET", "assoc-id-next" }).out, data(R"({"nextAssocID":1})"));
+    EXPECT_EQ(request({ "GET", "assoc-id", "assocID=2" }).out, data(R"({"assocID":2,"exists":true})"));
+    EXPECT_EQ(request({ "GET", "assoc-name", "assocId=2" }).out, data(R"({"assocName":"time.example.net"})"));
+    EXPECT_EQ(
+        request({ "GET", "assoc-address-type", "assocId=2" }).out, data(R"({"assocAddrType":"ntp_address_dns"})"));
+    EXPECT_EQ(request({ "GET", "assoc-ref-id", "assocId=1" }).out, data(R"({"assocRefId":"INIT"})"));
+    EXPECT_EQ(request({ "GET", "assoc-stratum", "assocId=1" }).out, data(R"({"assocStratum":16})"));
+    EXPECT_EQ(request({ "GET", "assoc-status-jitter", "assocId=1" }).out, data(R"({"assocJitter":"0.000"})"));
+    EXPECT_EQ(request({ "POST", "notify-peer-list", {}, R"({"assocList":"1,2"})" }).out, kOkSet);
+    EXPECT_EQ(request({ "POST", "notify-peer-list", {}, R"({"assocList":"1,,2"})" }).out, kRefused);
+
+    EXPECT_EQ(request({ "DELETE", "server", "ipAddr=192.0.2.10" }).out, kOkSet);
+    EXPECT_EQ(request({ "GET", "assoc-id", "assocID=1" }).out, data(R"({"assocID":1,"exists":false})"));
+    EXPECT_EQ(request({ "GET", "assoc-id-next" }).out, data(R"({"nextAssocID":2})"));
+    EXPECT_EQ(request({ "GET", "assoc-name", "assocId=1" }).out, kEnd);
+    EXPECT_EQ(request({ "POST", "notify-peer-list", {}, R"({"assocList":"1"})" }).out, kNotFound);
+    ASSERT_EQ(addServer("192.0.2.10").out, kOkSet); // a new association, never the old identifier
+    EXPECT_EQ(request({ "GET", "assoc-id", "assocID=3" }).out, data(R"({"assocID":3,"exists":true})"));
+}
+
+// The active server as a synchronised switch reports it, seeded into the state.
+constexpr char kSyncedServer[] = R"([{"address":"2001:db8::123","addressType":2,"association":{"id":4,
+    "address":"2001:db8::123","addressType":2,"refId":"203.0.113.5","stratum":2,"mode":4}}])";
+
+TEST_F(NtpSwitch, ActiveServerIsReportedOnlyWhileSynchronised)
+{
+    seed({ { "servers", kSyncedServer }, { "activeServer", "\"2001:db8::123\"" } });
+    EXPECT_EQ(request({ "GET", "active-ntp-server-stratum" }).out, kEnd); // the client is disabled
+    seed({ { "mode", "1" } });
+    EXPECT_EQ(request({ "GET", "active-ntp-server-ip-address" }).out, data(R"({"ntpServer":"2001:db8::123"})"));
+    EXPECT_EQ(request({ "GET", "active-ntp-server-address-type" }).out, data(R"({"type":"ntp_address_ipv6"})"));
+    EXPECT_EQ(request({ "GET", "active-ntp-server-stratum" }).out, data(R"({"stratum":2})"));
+    EXPECT_EQ(request({ "GET", "active-ntp-server-reference-id" }).out, data(R"({"reference":"203.0.113.5"})"));
+    EXPECT_EQ(request({ "GET", "active-ntp-server-mode" }).out, data(R"({"serverMode":"server"})"));
+    EXPECT_EQ(request({ "DELETE", "server", "ipAddr=2001:db8::123" }).out, kOkSet);
+    EXPECT_EQ(request({ "GET", "active-ntp-server-mode" }).out, kEnd);
+}
+
+struct LimitCase {
+    char const* member; // the switch's limit in the state
+    char const* limit;
+    char const* resource;
+    int size; // the result descriptor's size
+};
+
+// A limit L of 1 to 255 gives a descriptor of L + 1; any other, the whole
+// 256-byte buffer. A switch that cuts to its limit answers the cut text.
+TEST_F(NtpSwitch, ResultDescriptorsAreSizedByTheSwitchsLimits)
+{
+    seed({ { "servers", kSyncedServer }, { "activeServer", "\"2001:db8::123\"" }, { "mode", "1" } });
+    constexpr LimitCase kCases[] = {
+        { "serverAddrLenMax", "45", "server-first", 46 },
+        { "serverAddrLenMax", "0", "server-first", 256 },
+        { "serverAddrLenMax", "300", "server-first", 256 },
+        { "serverAddrLenMax", "255", "server-first", 256 },
+        { "serverAddrLenMax", "5", "server-first", 6 },
+        { "serverAddrLenMax", "45", "server-next", 46 },
+        { "serverAddrLenMax", "5", "active-ntp-server-ip-address", 6 },
+        { "referenceStringLength", "4", "active-ntp-server-reference-id", 5 },
+        { "referenceStringLength", "256", "active-ntp-server-reference-id", 256 },
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(std::string(c.resource) + " " + c.member + "=" + c.limit);
+        seed({ { c.member, c.limit } });
+        clearTrace();
+        Result r = request({ "GET", c.resource, "ntpServer=2001:db8::9" });
+        std::vector<std::string> calls = handlerCalls();
+        ASSERT_EQ(calls.size(), 2u);
+        std::string const size = "{\"size\":" + std::to_string(c.size) + ",\"text\":\"\"}]}";
+        EXPECT_EQ(calls[1].substr(calls[1].size() - size.size()), size);
+        if (c.size < 20) {
+            EXPECT_NE(r.out.find(c.size == 5 ? "\"203.\"" : "\"2001:\""), std::string::npos) << r.out;
+        }
+    }
+    clearTrace();
+    request({ "GET", "server-first", {}, {}, forced("NtpServerMaxAddrLenGet", -1, "45") });
+    EXPECT_EQ(handlerCalls().back(), R"({"call":"rpcclt_openapiNtpServerFirstGet","args":[{"size":256,"text":""}]})");
+}
+
+} // namespace
