@@ -46,8 +46,8 @@ port_in_use() {
 # Starts the server on a port that nothing listens on; when another process
 # takes the port first, lighttpd cannot bind and the next port is tried.
 start_server() {
-  local attempt port
-  for attempt in $(seq 20); do
+  local port
+  for _ in $(seq 20); do
     port=$((20000 + RANDOM % 40000))
     port_in_use "$port" && continue
     MGMT_PORT=$port MGMT_CGI=$program "$root/scripts/httpd" >>"$work/httpd.log" 2>&1 &
@@ -215,7 +215,7 @@ case_session_refresh() {
     "operator  read-only   no         no"
     "alice     read-write  -          yes"
   )
-  local row user privilege refresh stamped token before after now line
+  local row user privilege refresh stamped token before after now stamp verdict
   for row in "${rows[@]}"; do
     read -r user privilege refresh stamped <<<"$row"
     token=$("$root/scripts/login" "$user" "$privilege")
@@ -233,10 +233,14 @@ case_session_refresh() {
       check "$user refresh=$refresh: file unchanged" "$after" "$before"
       continue
     fi
-    # The same lines with the new uptime as the time stamp.
-    line=$(sed -n 2p <<<"$after")
-    if [ "$line" -ge "$now" ] && [ "$line" -le "$(($(uptime_now) + 1))" ]; then line=now; fi
-    check "$user refresh=$refresh: stamped with the uptime" "$line" now
+    # The same lines, with the uptime at the request as the time stamp (the
+    # program's uptime is rounded up, /proc/uptime's down).
+    stamp=$(sed -n 2p <<<"$after")
+    verdict="stamp $stamp, uptime from $now to $(uptime_now)"
+    if [[ "$stamp" =~ ^[0-9]+$ ]] && [ "$stamp" -ge "$now" ] && [ "$stamp" -le "$(($(uptime_now) + 1))" ]; then
+      verdict=current
+    fi
+    check "$user refresh=$refresh: stamped with the uptime" "$verdict" current
     check "$user refresh=$refresh: rest kept" "$(sed 2d <<<"$after")" "$(sed 2d <<<"$before")"
   done
 }
