@@ -20,6 +20,8 @@ constexpr size_t kDescriptionSize = 256;
 // The descriptor's size is 32 bits: a block of more entries than this could
 // not be described, so such a count is refused before anything is allocated.
 constexpr uint32_t kMaxEvents = UINT32_MAX / sizeof(EventNotifyCfgEntry);
+static_assert(uint64_t { kMaxEvents } * sizeof(EventNotifyCfgEntry) <= UINT32_MAX);
+static_assert(uint64_t { kMaxEvents + 1 } * sizeof(EventNotifyCfgEntry) > UINT32_MAX);
 
 int clientRegister()
 {
