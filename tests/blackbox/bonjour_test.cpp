@@ -1,11 +1,9 @@
 // The Bonjour service walks and lookups: what reaches the switch as the
 // service record or index, and the walks run to their end over a seeded table.
-#include "harness.h"
+#include "expect.h"
 
 #include <cjson/cJSON.h>
 #include <sys/stat.h>
-
-#include <algorithm>
 
 using namespace harness;
 
@@ -16,26 +14,26 @@ constexpr char kLookup[] = "/api/v2/mgmt/bonjour/published-service";
 constexpr char kIndexNext[] = "/api/v2/mgmt/bonjour/service-index-get-next";
 constexpr char kByIndex[] = "/api/v2/mgmt/bonjour/service-get-by-index";
 
-// Stored out of walk order, with indexes that leave gaps, and codes and flags
+// Stored out of walk order, with gaps between indexes, and codes and flags
 // beyond the ones the reply names.
 constexpr char kSeed[] = R"({"bonjour":{"services":[
  {"index":12,"service":9,"published":0,"serviceName":"printer","serviceType":"_ipp._tcp","serviceDomain":"local","servicePort":631,"serviceText":"rp=ipp"},
  {"index":3,"service":1,"published":1,"serviceName":"web","serviceType":"_http._tcp","serviceDomain":"local","servicePort":80,"serviceText":""},
  {"index":7,"service":5,"published":2,"serviceName":"printer","serviceType":"_http._tcp","serviceDomain":"lab","servicePort":8080,"serviceText":"x=1"}]}})";
 
-// The replies of the seeded services, in walk order: name, then type.
-constexpr char const* kSeedInWalkOrder[] = {
-    R"({"service":"bonjour_service_last","published":"false","serviceName":"printer","serviceType":"_http._tcp","serviceDomain":"lab","servicePort":8080,"serviceText":"x=1"})",
-    R"({"service":"bonjour_service_generic","published":"false","serviceName":"printer","serviceType":"_ipp._tcp","serviceDomain":"local","servicePort":631,"serviceText":"rp=ipp"})",
-    R"({"service":"bonjour_service_http","published":"true","serviceName":"web","serviceType":"_http._tcp","serviceDomain":"local","servicePort":80,"serviceText":""})",
+// The seeded services in walk order (name, then type), with their indexes.
+constexpr std::pair<uint32_t, char const*> kWalkOrder[] = {
+    { 7, R"({"service":"bonjour_service_last","published":"false","serviceName":"printer","serviceType":"_http._tcp","serviceDomain":"lab","servicePort":8080,"serviceText":"x=1"})" },
+    { 12, R"({"service":"bonjour_service_generic","published":"false","serviceName":"printer","serviceType":"_ipp._tcp","serviceDomain":"local","servicePort":631,"serviceText":"rp=ipp"})" },
+    { 3, R"({"service":"bonjour_service_http","published":"true","serviceName":"web","serviceType":"_http._tcp","serviceDomain":"local","servicePort":80,"serviceText":""})" },
 };
-constexpr uint32_t kSeedIndexes[] = { 7, 12, 3 }; // of the same services
 
-std::string entryData(std::string const& entry)
+std::string entryReply(std::string const& entry)
 {
-    return "{\"pServiceEntry\":" + entry + "}";
+    return expect::getReply(0, "bonjour", "{\"pServiceEntry\":" + entry + "}");
 }
 
+// The record as the switch receives it: service and published are never sent.
 std::string record(uint32_t service, std::string const& name, uint32_t port = 0, std::string const& type = "",
                    std::string const& domain = "", std::string const& text = "")
 {
@@ -44,20 +42,20 @@ std::string record(uint32_t service, std::string const& name, uint32_t port = 0,
         + std::to_string(port) + ",\"serviceText\":\"" + text + "\"}";
 }
 
-std::string callLine(char const* call, std::string const& args)
-{
-    return std::string("{\"call\":\"rpcclt_openapiBonjour") + call + "\",\"args\":[" + args + "]}";
-}
-
 // The compact text of a reply's member, as the next request sends it back.
-std::string memberText(std::string const& out, char const* member)
+std::string member(std::string const& out, char const* name)
 {
     cJSON* root = cJSON_Parse(out.substr(out.find('{')).c_str());
-    char* printed = cJSON_PrintUnformatted(cJSON_GetObjectItem(cJSON_GetObjectItem(root, "bonjour"), member));
+    char* printed = cJSON_PrintUnformatted(cJSON_GetObjectItem(cJSON_GetObjectItem(root, "bonjour"), name));
     std::string text = printed != nullptr ? printed : "";
     cJSON_free(printed);
     cJSON_Delete(root);
     return text;
+}
+
+Result postQuery(char const* uri, std::optional<std::string> query, std::string const& body = "")
+{
+    return run({ .method = "POST", .uri = uri, .query = std::move(query), .body = body });
 }
 
 class Bonjour : public CgiTest {
@@ -70,146 +68,108 @@ protected:
     }
 };
 
-TEST_F(Bonjour, CursorWalkSendsEachReplyBackAndEndsAfterTheLastService)
+TEST_F(Bonjour, BothWalksVisitEveryServiceInTheirOrderAndEndAfterTheLast)
 {
     std::string body; // the first request carries no cursor
-    for (char const* want : kSeedInWalkOrder) {
+    for (auto const& [index, entry] : kWalkOrder) {
         Result r = post(kWalk, body);
-        ASSERT_EQ(r.out, getReply(0, "Success", "bonjour", entryData(want).c_str()));
-        body = "{\"pServiceEntry\":" + memberText(r.out, "pServiceEntry") + "}";
+        ASSERT_EQ(r.out, entryReply(entry));
+        body = "{\"pServiceEntry\":" + member(r.out, "pServiceEntry") + "}";
+        EXPECT_EQ(postQuery(kByIndex, "index=" + std::to_string(index)).out, entryReply(entry));
     }
-    EXPECT_EQ(post(kWalk, body).out, getReply(10000, "General Failed"));
-}
+    EXPECT_EQ(post(kWalk, body).out, expect::getReply(10000));
 
-TEST_F(Bonjour, IndexWalkVisitsEveryIndexInOrderAndEachReadsItsService)
-{
-    std::vector<uint32_t> sorted(std::begin(kSeedIndexes), std::end(kSeedIndexes));
-    std::sort(sorted.begin(), sorted.end());
     std::string index = "0";
-    for (uint32_t want : sorted) {
-        Result r = run({ .method = "POST", .uri = kIndexNext, .query = "index=" + index });
-        ASSERT_EQ(r.out, getReply(0, "Success", "bonjour", ("{\"pNextIndex\":" + std::to_string(want) + "}").c_str()));
-        index = memberText(r.out, "pNextIndex");
+    for (uint32_t want : { 3, 7, 12 }) {
+        Result r = postQuery(kIndexNext, "index=" + index);
+        ASSERT_EQ(r.out, expect::getReply(0, "bonjour", "{\"pNextIndex\":" + std::to_string(want) + "}"));
+        index = member(r.out, "pNextIndex");
     }
-    EXPECT_EQ(run({ .method = "POST", .uri = kIndexNext, .query = "index=" + index }).out, getReply(10000, "General Failed"));
-
-    for (size_t k = 0; k < std::size(kSeedIndexes); ++k) {
-        SCOPED_TRACE(kSeedIndexes[k]);
-        Result r = run({ .method = "POST", .uri = kByIndex, .query = "index=" + std::to_string(kSeedIndexes[k]) });
-        EXPECT_EQ(r.out, getReply(0, "Success", "bonjour", entryData(kSeedInWalkOrder[k]).c_str()));
-    }
-    EXPECT_EQ(run({ .method = "POST", .uri = kByIndex, .query = "index=4" }).out, getReply(10000, "General Failed"));
+    EXPECT_EQ(postQuery(kIndexNext, "index=" + index).out, expect::getReply(10000));
+    EXPECT_EQ(postQuery(kByIndex, "index=4").out, expect::getReply(10000));
 }
-
-struct CursorCase {
-    char const* name;
-    std::string body;
-    std::string sent; // the record as the switch receives it
-};
 
 TEST_F(Bonjour, CursorTakesTextsCutToTheirFieldsAndTheSaturatedPortOnly)
 {
-    std::string const longName(100, 'n'), longType(1100, 't'), longDomain(1100, 'd'), longText(300, 'x');
-    CursorCase const cases[] = {
-        { "no body", "", record(0, "") },
-        { "not json", "{\"pServiceEntry\":", record(0, "") },
-        { "cursor not an object", R"({"pServiceEntry":"web"})", record(0, "") },
-        { "code and flag ignored, name cut, negative port",
-          R"({"pServiceEntry":{"service":"bonjour_service_http","published":"true","servicePort":-5,"serviceName":")"
-              + longName + "\"}}",
-          record(0, longName.substr(0, 63)) },
-        { "port above 16 bits", R"({"pServiceEntry":{"servicePort":70000}})", record(0, "", 70000) },
-        { "every text cut, port saturated",
-          R"({"pServiceEntry":{"servicePort":1e10,"serviceType":")" + longType + R"(","serviceDomain":")" + longDomain
-              + R"(","serviceText":")" + longText + "\"}}",
-          record(0, "", 4294967295u, longType.substr(0, 1004), longDomain.substr(0, 1004), longText.substr(0, 255)) },
-        { "names without case, texts only as strings", R"({"PSERVICEENTRY":{"SERVICENAME":"web","serviceType":5}})",
-          record(0, "web") },
+    std::string const name(100, 'n'), type(1100, 't'), domain(1100, 'd'), text(300, 'x');
+    std::pair<std::string, std::string> const cases[] = {
+        { "", record(0, "") },
+        { R"({"pServiceEntry":)", record(0, "") },
+        { R"({"pServiceEntry":"web"})", record(0, "") },
+        { R"({"pServiceEntry":{"service":"bonjour_service_http","published":"true","servicePort":-5,"serviceName":")"
+              + name + "\"}}",
+          record(0, name.substr(0, 63)) },
+        { R"({"pServiceEntry":{"servicePort":70000}})", record(0, "", 70000) },
+        { R"({"pServiceEntry":{"servicePort":1e10,"serviceType":")" + type + R"(","serviceDomain":")" + domain
+              + R"(","serviceText":")" + text + "\"}}",
+          record(0, "", 4294967295u, type.substr(0, 1004), domain.substr(0, 1004), text.substr(0, 255)) },
+        { R"({"PSERVICEENTRY":{"SERVICENAME":"web","serviceType":5}})", record(0, "web") },
     };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (auto const& [body, sent] : cases) {
+        SCOPED_TRACE(body.substr(0, 80));
         clearTrace();
-        post(kWalk, c.body);
-        EXPECT_EQ(handlerCalls(), std::vector<std::string> { callLine("PublishedServiceGetNext", c.sent) });
+        post(kWalk, body);
+        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call("BonjourPublishedServiceGetNext", sent) });
     }
 }
 
 struct LookupCase {
     std::optional<std::string> query;
     std::string sent;
-    int code;
+    bool found = false;
 };
 
 TEST_F(Bonjour, LookupKeyComesFromTheFirstParameterContainingEachName)
 {
     LookupCase const cases[] = {
-        { "service=http&serviceName=web", record(1, "web"), 0 },
-        { "serviceName=web&service=http", record(0, "web"), 10000 }, // "service" first matches serviceName=web
-        { "service=HTTP&serviceName=web", record(0, "web"), 10000 },
-        { "service=https&serviceName=web", record(2, "web"), 10000 },
-        { "service=ssh", record(4, ""), 10000 },
-        { "service=telnet&serviceName=" + std::string(100, 'n'), record(3, std::string(63, 'n')), 10000 },
-        { std::nullopt, record(0, ""), 10000 },
+        { "service=http&serviceName=web", record(1, "web"), true },
+        { "serviceName=web&service=http", record(0, "web") }, // "service" first matches serviceName=web
+        { "service=HTTP&serviceName=web", record(0, "web") },
+        { "service=https&serviceName=web", record(2, "web") },
+        { "service=ssh", record(4, "") },
+        { "service=telnet&serviceName=" + std::string(100, 'n'), record(3, std::string(63, 'n')) },
+        { std::nullopt, record(0, "") },
+        { "service=http&pad=" + std::string(8200, 'x') + "&serviceName=web", record(1, "") }, // past 8192 bytes
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.query.value_or("(unset)"));
         clearTrace();
         Result r = get(kLookup, c.query);
-        EXPECT_EQ(handlerCalls(), std::vector<std::string> { callLine("PublishedServiceGet", c.sent) });
-        EXPECT_EQ(r.out, c.code == 0 ? getReply(0, "Success", "bonjour", entryData(kSeedInWalkOrder[2]).c_str())
-                                     : getReply(c.code, "General Failed"));
+        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call("BonjourPublishedServiceGet", c.sent) });
+        EXPECT_EQ(r.out, c.found ? entryReply(kWalkOrder[2].second) : expect::getReply(10000));
     }
 }
-
-struct IndexCase {
-    std::optional<std::string> query;
-    uint32_t sent;
-};
 
 TEST_F(Bonjour, IndexComesFromTheQueryStringEvenWithABody)
 {
-    IndexCase const cases[] = {
-        { std::nullopt, 0 }, { "", 0 }, { "index=12", 12 }, { "index=-1", 4294967295u },
-        { "index=abc", 0 }, { "index=4294967299", 3 }, { "myindex=5&index=7", 5 }, { "index", 0 },
+    std::pair<std::optional<std::string>, std::string> const cases[] = {
+        { std::nullopt, "0" }, { "", "0" }, { "index=12", "12" }, { "index=-1", "4294967295" },
+        { "index=abc", "0" }, { "index=4294967299", "3" }, { "myindex=5&index=7", "5" }, { "index", "0" },
     };
-    std::string const zero = record(0, "");
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.query.value_or("(unset)"));
+    for (auto const& [query, index] : cases) {
+        SCOPED_TRACE(query.value_or("(unset)"));
         clearTrace();
-        std::string const index = std::to_string(c.sent);
-        run({ .method = "POST", .uri = kIndexNext, .query = c.query, .body = R"({"index":7})" });
-        run({ .method = "POST", .uri = kByIndex, .query = c.query, .body = R"({"index":7})" });
-        EXPECT_EQ(handlerCalls(),
-                  (std::vector<std::string> { callLine("ServiceIndexGetNext", index + ",0"), callLine("ServiceGetByIndex", index + "," + zero) }));
+        postQuery(kIndexNext, query, R"({"index":7})");
+        postQuery(kByIndex, query, R"({"index":7})");
+        EXPECT_EQ(handlerCalls(), (std::vector<std::string> { expect::call("BonjourServiceIndexGetNext", index + ",0"),
+                                                               expect::call("BonjourServiceGetByIndex", index + "," + record(0, "")) }));
     }
 }
 
-// Each reply form when the switch answers with odd values or fails.
+// Codes without a request text, flags other than 1, and each failure form.
 TEST_F(Bonjour, SwitchValuesAndFailuresReachTheClientInTheirForm)
 {
-    auto const forced = [](uint32_t service, uint32_t published) {
-        return R"({"rpcclt_openapiBonjourServiceGetByIndex":{"out":[{"service":)" + std::to_string(service)
-            + ",\"published\":" + std::to_string(published) + R"(,"serviceName":"n","servicePort":4294967295}]}})";
-    };
-    struct {
-        uint32_t service, published;
-        char const* reply;
-    } const cases[] = {
-        { 5, 1, R"({"service":"bonjour_service_last","published":"true",)" },
-        { 9, 0, R"({"service":"bonjour_service_generic","published":"false",)" },
-        { 4, 2, R"({"service":"bonjour_service_ssh","published":"false",)" },
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.service);
-        std::string const entry = std::string(c.reply)
-            + R"("serviceName":"n","serviceType":"","serviceDomain":"","servicePort":4294967295,"serviceText":""})";
-        EXPECT_EQ(run({ .method = "POST", .uri = kByIndex, .faults = forced(c.service, c.published) }).out,
-                  getReply(0, "Success", "bonjour", entryData(entry).c_str()));
+    std::string const tail = R"("serviceName":"n","serviceType":"","serviceDomain":"","servicePort":4294967295,"serviceText":""})";
+    for (auto const& [forced, reply] : { std::pair { "5,\"published\":1", R"({"service":"bonjour_service_last","published":"true",)" },
+                                         std::pair { "9,\"published\":2", R"({"service":"bonjour_service_generic","published":"false",)" } }) {
+        std::string const faults = std::string(R"({"rpcclt_openapiBonjourServiceGetByIndex":{"out":[{"service":)") + forced
+            + R"(,"serviceName":"n","servicePort":4294967295}]}})";
+        EXPECT_EQ(run({ .method = "POST", .uri = kByIndex, .faults = faults }).out, entryReply(reply + tail));
     }
     EXPECT_EQ(run({ .method = "POST", .uri = kWalk, .faults = R"({"rpcclt_openapiBonjourPublishedServiceGetNext":-28})" }).out,
-              getReply(17002, "Unsupported Feature"));
+              expect::getReply(17002));
     EXPECT_EQ(run({ .method = "POST", .uri = kIndexNext, .faults = R"({"rpcclt_openapiBonjourServiceIndexGetNext":-29})" }).out,
-              getReply(10023, "Request api not found"));
+              expect::getReply(10023));
 }
 
 } // namespace
