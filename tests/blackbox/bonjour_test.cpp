@@ -1,0 +1,175 @@
+// The Bonjour service walks and lookups: what reaches the switch as the
+// service record or index, and the walks run to their end over a seeded table.
+#include "expect.h"
+
+#include <cjson/cJSON.h>
+#include <sys/stat.h>
+
+using namespace harness;
+
+namespace {
+
+constexpr char kWalk[] = "/api/v2/mgmt/bonjour/published-service-get-next";
+constexpr char kLookup[] = "/api/v2/mgmt/bonjour/published-service";
+constexpr char kIndexNext[] = "/api/v2/mgmt/bonjour/service-index-get-next";
+constexpr char kByIndex[] = "/api/v2/mgmt/bonjour/service-get-by-index";
+
+// Stored out of walk order, with gaps between indexes, and codes and flags
+// beyond the ones the reply names.
+constexpr char kSeed[] = R"({"bonjour":{"services":[
+ {"index":12,"service":9,"published":0,"serviceName":"printer","serviceType":"_ipp._tcp","serviceDomain":"local","servicePort":631,"serviceText":"rp=ipp"},
+ {"index":3,"service":1,"published":1,"serviceName":"web","serviceType":"_http._tcp","serviceDomain":"local","servicePort":80,"serviceText":""},
+ {"index":7,"service":5,"published":2,"serviceName":"printer","serviceType":"_http._tcp","serviceDomain":"lab","servicePort":8080,"serviceText":"x=1"}]}})";
+
+// The seeded services in walk order (name, then type), with their indexes.
+constexpr std::pair<uint32_t, char const*> kWalkOrder[] = {
+    { 7, R"({"service":"bonjour_service_last","published":"false","serviceName":"printer","serviceType":"_http._tcp","serviceDomain":"lab","servicePort":8080,"serviceText":"x=1"})" },
+    { 12, R"({"service":"bonjour_service_generic","published":"false","serviceName":"printer","serviceType":"_ipp._tcp","serviceDomain":"local","servicePort":631,"serviceText":"rp=ipp"})" },
+    { 3, R"({"service":"bonjour_service_http","published":"true","serviceName":"web","serviceType":"_http._tcp","serviceDomain":"local","servicePort":80,"serviceText":""})" },
+};
+
+std::string entryReply(std::string const& entry)
+{
+    return expect::getReply(0, "bonjour", "{\"pServiceEntry\":" + entry + "}");
+}
+
+// The record as the switch receives it: service and published are never sent.
+std::string record(uint32_t service, std::string const& name, uint32_t port = 0, std::string const& type = "",
+                   std::string const& domain = "", std::string const& text = "")
+{
+    return "{\"service\":" + std::to_string(service) + ",\"published\":0,\"serviceName\":\"" + name
+        + "\",\"serviceType\":\"" + type + "\",\"serviceDomain\":\"" + domain + "\",\"servicePort\":"
+        + std::to_string(port) + ",\"serviceText\":\"" + text + "\"}";
+}
+
+// The compact text of a reply's member, as the next request sends it back.
+std::string member(std::string const& out, char const* name)
+{
+    cJSON* root = cJSON_Parse(out.substr(out.find('{')).c_str());
+    char* printed = cJSON_PrintUnformatted(cJSON_GetObjectItem(cJSON_GetObjectItem(root, "bonjour"), name));
+    std::string text = printed != nullptr ? printed : "";
+    cJSON_free(printed);
+    cJSON_Delete(root);
+    return text;
+}
+
+Result postQuery(char const* uri, std::optional<std::string> query, std::string const& body = "")
+{
+    return run({ .method = "POST", .uri = uri, .query = std::move(query), .body = body });
+}
+
+class Bonjour : public CgiTest {
+protected:
+    void SetUp() override
+    {
+        CgiTest::SetUp();
+        mkdir("/tmp/swsim", 0777);
+        writeFile(kStatePath, kSeed);
+    }
+};
+
+TEST_F(Bonjour, BothWalksVisitEveryServiceInTheirOrderAndEndAfterTheLast)
+{
+    std::string body; // the first request carries no cursor
+    for (auto const& [index, entry] : kWalkOrder) {
+        Result r = post(kWalk, body);
+        ASSERT_EQ(r.out, entryReply(entry));
+        body = "{\"pServiceEntry\":" + member(r.out, "pServiceEntry") + "}";
+        EXPECT_EQ(postQuery(kByIndex, "index=" + std::to_string(index)).out, entryReply(entry));
+    }
+    EXPECT_EQ(post(kWalk, body).out, expect::getReply(10000));
+
+    std::string index = "0";
+    for (uint32_t want : { 3, 7, 12 }) {
+        Result r = postQuery(kIndexNext, "index=" + index);
+        ASSERT_EQ(r.out, expect::getReply(0, "bonjour", "{\"pNextIndex\":" + std::to_string(want) + "}"));
+        index = member(r.out, "pNextIndex");
+    }
+    EXPECT_EQ(postQuery(kIndexNext, "index=" + index).out, expect::getReply(10000));
+    EXPECT_EQ(postQuery(kByIndex, "index=4").out, expect::getReply(10000));
+}
+
+TEST_F(Bonjour, CursorTakesTextsCutToTheirFieldsAndTheSaturatedPortOnly)
+{
+    std::string const name(100, 'n'), type(1100, 't'), domain(1100, 'd'), text(300, 'x');
+    std::pair<std::string, std::string> const cases[] = {
+        { "", record(0, "") },
+        { R"({"pServiceEntry":)", record(0, "") },
+        { R"({"pServiceEntry":"web"})", record(0, "") },
+        { R"({"pServiceEntry":{"service":"bonjour_service_http","published":"true","servicePort":-5,"serviceName":")"
+              + name + "\"}}",
+          record(0, name.substr(0, 63)) },
+        { R"({"pServiceEntry":{"servicePort":70000}})", record(0, "", 70000) },
+        { R"({"pServiceEntry":{"servicePort":1e10,"serviceType":")" + type + R"(","serviceDomain":")" + domain
+              + R"(","serviceText":")" + text + "\"}}",
+          record(0, "", 4294967295u, type.substr(0, 1004), domain.substr(0, 1004), text.substr(0, 255)) },
+        { R"({"PSERVICEENTRY":{"SERVICENAME":"web","serviceType":5}})", record(0, "web") },
+    };
+    for (auto const& [body, sent] : cases) {
+        SCOPED_TRACE(body.substr(0, 80));
+        clearTrace();
+        post(kWalk, body);
+        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call("BonjourPublishedServiceGetNext", sent) });
+    }
+}
+
+struct LookupCase {
+    std::optional<std::string> query;
+    std::string sent;
+    bool found = false;
+};
+
+TEST_F(Bonjour, LookupKeyComesFromTheFirstParameterContainingEachName)
+{
+    LookupCase const cases[] = {
+        { "service=http&serviceName=web", record(1, "web"), true },
+        { "serviceName=web&service=http", record(0, "web") }, // "service" first matches serviceName=web
+        { "service=HTTP&serviceName=web", record(0, "web") },
+        { "service=https&serviceName=web", record(2, "web") },
+        { "service=ssh", record(4, "") },
+        { "service=telnet&serviceName=" + std::string(100, 'n'), record(3, std::string(63, 'n')) },
+        { std::nullopt, record(0, "") },
+        { "service=http&pad=" + std::string(8200, 'x') + "&serviceName=web", record(1, "") }, // past 8192 bytes
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.query.value_or("(unset)"));
+        clearTrace();
+        Result r = get(kLookup, c.query);
+        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call("BonjourPublishedServiceGet", c.sent) });
+        EXPECT_EQ(r.out, c.found ? entryReply(kWalkOrder[2].second) : expect::getReply(10000));
+    }
+}
+
+TEST_F(Bonjour, IndexComesFromTheQueryStringEvenWithABody)
+{
+    std::pair<std::optional<std::string>, std::string> const cases[] = {
+        { std::nullopt, "0" }, { "", "0" }, { "index=12", "12" }, { "index=-1", "4294967295" },
+        { "index=abc", "0" }, { "index=4294967299", "3" }, { "myindex=5&index=7", "5" }, { "index", "0" },
+    };
+    for (auto const& [query, index] : cases) {
+        SCOPED_TRACE(query.value_or("(unset)"));
+        clearTrace();
+        postQuery(kIndexNext, query, R"({"index":7})");
+        postQuery(kByIndex, query, R"({"index":7})");
+        EXPECT_EQ(handlerCalls(), (std::vector<std::string> { expect::call("BonjourServiceIndexGetNext", index + ",0"),
+                                                               expect::call("BonjourServiceGetByIndex", index + "," + record(0, "")) }));
+    }
+}
+
+// Codes without a request text, flags other than 1, and each failure form.
+TEST_F(Bonjour, SwitchValuesAndFailuresReachTheClientInTheirForm)
+{
+    std::string const tail = R"("serviceName":"n","serviceType":"","serviceDomain":"","servicePort":4294967295,"serviceText":""})";
+    for (auto const& [forced, reply] : { std::pair { "5,\"published\":1", R"({"service":"bonjour_service_last","published":"true",)" },
+                                         std::pair { "9,\"published\":2", R"({"service":"bonjour_service_generic","published":"false",)" } }) {
+        std::string const faults = std::string(R"({"rpcclt_openapiBonjourServiceGetByIndex":{"out":[{"service":)") + forced
+            + R"(,"serviceName":"n","servicePort":4294967295}]}})";
+        EXPECT_EQ(run({ .method = "POST", .uri = kByIndex, .faults = faults }).out, entryReply(reply + tail));
+    }
+    EXPECT_EQ(run({ .method = "POST", .uri = kWalk, .faults = R"({"rpcclt_openapiBonjourPublishedServiceGetNext":-28})" }).out,
+              expect::getReply(17002));
+    EXPECT_EQ(run({ .method = "POST", .uri = kIndexNext, .faults = R"({"rpcclt_openapiBonjourServiceIndexGetNext":-29})" }).out,
+              expect::getReply(10023));
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+// Cloud management: the proxy address, port, user and password and the server
+// URL as they reach the switch, and as the next process reads them back.
+#include "expect.h"
+
+using namespace harness;
+
+namespace {
+
+constexpr char kProxyIp[] = "/api/v2/mgmt/cloud-managed/proxy-ip";
+constexpr char kProxyUser[] = "/api/v2/mgmt/cloud-managed/proxy-user";
+constexpr char kServerUrl[] = "/api/v2/mgmt/cloud-managed/server-url";
+
+using expect::call;
+using expect::text;
+
+std::string data(std::string const& object)
+{
+    return expect::getReply(0, "cloudManaged", object);
+}
+
+// A set, then a get in the next process: the bytes sent and what is read back.
+struct RoundTrip {
+    std::optional<std::string> query;
+    std::string body;
+    int code;
+    std::string sent;
+    std::string readBack;
+};
+
+class CloudManaged : public CgiTest {
+protected:
+    void roundTrips(char const* uri, char const* calls, std::string const& getArgs, std::span<RoundTrip const> cases)
+    {
+        for (auto const& c : cases) {
+            SCOPED_TRACE(c.body.substr(0, 80));
+            clearTrace();
+            EXPECT_EQ(run({ .method = "PUT", .uri = uri, .query = c.query, .body = c.body }).out, expect::setReply(c.code));
+            EXPECT_EQ(get(uri).out, data(c.readBack));
+            EXPECT_EQ(handlerCalls(), (std::vector<std::string> { call(std::string(calls) + "Set", c.sent),
+                                                                   call(std::string(calls) + "Get", getArgs) }));
+        }
+    }
+};
+
+TEST_F(CloudManaged, ProxyAddressComesFromTheBodyAndThePortFromTheQuery)
+{
+    std::string const v6 = R"({"ipAddr":"2001:db8::1","portNum":3128})", v4 = R"({"ipAddr":"192.0.2.10","portNum":81})";
+    RoundTrip const cases[] = {
+        { "portNum=3128", R"({"ipAddr":"2001:db8::1"})", 0, R"({"family":2,"addr":"2001:db8::1"},3128)", v6 },
+        { "xportNum=81&portNum=80", R"({"IPADDR":"192.0.2.10"})", 0, R"({"family":1,"addr":"192.0.2.10"},81)", v4 },
+        { std::nullopt, R"({"ipAddr":"192.0.2.1","portNum":8080})", 10003, R"({"family":1,"addr":"192.0.2.1"},0)", v4 },
+        { "portNum=8080", R"({"ipAddr":"proxy.example.com"})", 10003, R"({"family":1,"addr":"0.0.0.0"},8080)", v4 },
+        { "portNum=-1", R"({"ipAddr":"192.0.2.1"})", 10003, R"({"family":1,"addr":"192.0.2.1"},4294967295)", v4 },
+        { "portNum=8080", R"({"ipAddr":"::"})", 10003, R"({"family":2,"addr":"::"},8080)", v4 },
+        { "portNum=8080", R"({"ipAddr":5})", 0, R"({"family":0,"addr":"0.0.0.0"},8080)", R"({"ipAddr":"0.0.0.0","portNum":0})" },
+    };
+    roundTrips(kProxyIp, "CloudManagedProxyIp", R"({"family":0,"addr":"0.0.0.0"},0)", cases);
+}
+
+TEST_F(CloudManaged, ProxyUserAndPasswordAreCutToTheirBuffersAndReadBack)
+{
+    std::string const u(64, 'u'), p(128, 'p');
+    RoundTrip const cases[] = {
+        { {}, R"({"userName":")" + u + R"(","password":")" + p + R"(","encryptType":"password_encrypt_md5"})", 0,
+          text(u, 65) + ",2," + text(p, 129), R"({"userName":")" + u + R"(","encryptType":"password_encrypt_md5","password":")" + p + "\"}" },
+        { {}, R"({"USERNAME":")" + u + R"(u","Password":")" + p + R"(p","encryptType":"PASSWORD_ENCRYPT_AES"})", 0,
+          text(u, 65) + ",0," + text(p, 129), R"({"userName":")" + u + R"(","encryptType":"password_encrypt_none","password":")" + p + "\"}" },
+        { {}, R"({"userName":"ops","password":"s3cret","encryptType":"password_encrypt_aes"})", 0,
+          text("ops", 4) + ",1," + text("s3cret", 7), R"({"userName":"ops","encryptType":"password_encrypt_aes","password":"s3cret"})" },
+        { {}, R"({"userName":7,"encryptType":1,"password":null})", 0, text("", 1) + ",0," + text("", 1),
+          R"({"userName":"","encryptType":"password_encrypt_none","password":""})" },
+    };
+    roundTrips(kProxyUser, "CloudManagedProxyUser", text("", 65) + ",0," + text("", 129), cases);
+}
+
+TEST_F(CloudManaged, ServerUrlIsCutTo150CharactersAndReadBack)
+{
+    std::string const url = "https://" + std::string(192, 'c'), cut = url.substr(0, 150);
+    RoundTrip const cases[] = {
+        { {}, "{\"url\":\"" + url + "\"}", 0, text(cut, 151), "{\"url\":\"" + cut + "\"}" },
+        { {}, R"({"url":"ftp://files.example.com"})", 10003, text("ftp://files.example.com", 24), "{\"url\":\"" + cut + "\"}" },
+        { {}, R"({"URL":"http://nms.example.com/"})", 0, text("http://nms.example.com/", 24), R"({"url":"http://nms.example.com/"})" },
+        { {}, "{}", 0, text("", 1), R"({"url":""})" },
+    };
+    roundTrips(kServerUrl, "CloudManagedServerUrl", text("", 151), cases);
+}
+
+TEST_F(CloudManaged, BadBodiesSwitchValuesAndFailuresReachTheClientInTheirForm)
+{
+    for (char const* uri : { kProxyIp, kProxyUser, kServerUrl })
+        for (char const* body : { "", "{", R"({"url":"http://a"} {})" })
+            EXPECT_EQ(run({ .method = "PUT", .uri = uri, .query = "portNum=80", .body = body }).out, expect::setReply(10003));
+    EXPECT_TRUE(handlerCalls().empty());
+
+    EXPECT_EQ(get(kProxyIp).out, data(R"({"ipAddr":"0.0.0.0","portNum":0})"));
+    EXPECT_EQ(run({ .uri = kProxyUser, .faults = R"({"rpcclt_openapiCloudManagedProxyUserGet":{"out":["u",3,"p"]}})" }).out,
+              data(R"({"userName":"u","encryptType":"password_encrypt_none","password":"p"})"));
+    EXPECT_EQ(run({ .uri = kProxyIp, .faults = R"({"rpcclt_openapiCloudManagedProxyIpGet":-1})" }).out, expect::getReply(10000));
+    EXPECT_EQ(run({ .method = "PUT", .uri = kServerUrl, .body = "{}", .faults = R"({"rpcclt_openapiCloudManagedServerUrlSet":-24})" }).out,
+              expect::setReply(10011));
+}
+
+} // namespace
