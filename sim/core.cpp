@@ -218,9 +218,8 @@ std::string traceLine(char const* name, std::span<Arg const> args)
     return printed ? std::string(printed.get()) + "\n" : std::string();
 }
 
-void appendTrace(std::string const& line)
+void appendTrace(char const* path, std::string const& line)
 {
-    char const* path = getenv("SWSIM_TRACE");
     if (path == nullptr || line.empty())
         return;
     int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
@@ -362,11 +361,14 @@ cJSON* State::section(char const* name)
 
 int callWith(char const* name, std::span<Arg const> args, bool withState, int (*body)(void*, State*), void* context)
 {
-    std::string const line = traceLine(name, args);
+    // The line is taken before the call changes anything, and only when a
+    // trace is kept: a large argument block costs nothing untraced.
+    char const* tracePath = getenv("SWSIM_TRACE");
+    std::string const line = tracePath != nullptr ? traceLine(name, args) : std::string();
     int result = kOk;
     if (!forcedResult(name, args, result))
         result = withState ? runOnState(body, context) : body(context, nullptr);
-    appendTrace(line);
+    appendTrace(tracePath, line);
     return result;
 }
 
