@@ -6,6 +6,10 @@
 
 #include "../../tools/sw_calls_diag.h"
 
+// "family": the address family of the destination, exactly as named.
+inline constexpr Keyword kAddressFamilies[] = { { "inet", kAfInet }, { "inet6", kAfInet6 } };
+using Family = BodyCode<"family", kAddressFamilies, kAfNone>;
+
 // How a failed run is answered: ping with the status only and a line end,
 // traceroute in the failure form of a get reply, without one.
 enum class DiagFailure { StatusOnly, WithoutData };

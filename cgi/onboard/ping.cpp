@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr Keyword kFamilies[] = { { "inet", kAfInet }, { "inet6", kAfInet6 } };
 constexpr Keyword kSourceTypes[] = {
     { "ping_source_service_port", kDiagSourceServicePort },
     { "ping_source_network_port", kDiagSourceNetworkPort },
@@ -22,7 +21,6 @@ using SrcIntfFlag = BodyCode<"srcIntf", kSourceIntfs, kDiagIntfServicePort>;
 using SrcIntf = BodyNumber<"srcIntf">;
 using IntIfNum = QueryNumber<"intIfNum">;
 using Vrf = TreeText<"vrfName">;
-using Family = BodyCode<"family", kFamilies, kAfNone>;
 using SrcType = BodyCode<"srcType", kSourceTypes, kDiagSourceNone>;
 using SrcAddr = TreeText<"srcAddr">;
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr Keyword kFamilies[] = { { "inet", kAfInet }, { "inet6", kAfInet6 } };
 constexpr Keyword kSourceTypes[] = {
     { "traceroute_source_service_port", kDiagSourceServicePort },
     { "traceroute_source_network_port", kDiagSourceNetworkPort },
@@ -26,7 +25,6 @@ using UdpPort = BodyNumber<"tracerouteUdpPort">;
 using SrcIntfFlag = BodyCode<"srcIntf", kSourceIntfs, kDiagIntfServicePort>;
 using SrcIntf = BodyNumber<"srcIntf">;
 using Vrf = CutText<"vrfName", 16>;
-using Family = BodyCode<"family", kFamilies, kAfNone>;
 using SrcType = BodyCode<"srcType", kSourceTypes, kDiagSourceNone>;
 using SrcAddr = CutText<"srcAddr", 256>;
 
