@@ -8,13 +8,13 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace sim {
 

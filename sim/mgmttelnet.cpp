@@ -25,7 +25,9 @@ constexpr sim::Setting kAdminMode { kSection, "adminMode", 0, 1, sim::closeSessi
 constexpr sim::Setting kMaxSessions { kSection, "maxSessions", 0, 5 };
 constexpr sim::Setting kTimeout { kSection, "timeout", 1, 160 };
 constexpr sim::Setting kNewSessions { kSection, "newSessions", 0, 1 };
+// Read here only: the port is set with its flag, by setServerPort.
 constexpr sim::Setting kPort { kSection, "port", 0, 0 };
+// Read only: sessions open and close by themselves.
 constexpr sim::Setting kCurrentSessions { kSection, "currentSessions", 0, 0 };
 
 } // namespace

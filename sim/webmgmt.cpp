@@ -22,6 +22,7 @@ namespace {
 
 constexpr char kSection[] = "webMgmt";
 constexpr sim::Setting kMode { kSection, "mode", 0, 1, sim::closeSessionsWhenOff };
+// Read here only: the port is set with its flag, by setServerPort.
 constexpr sim::Setting kPort { kSection, "port", 0, 0 };
 constexpr sim::Setting kMaxSessions { kSection, "maxSessions", 0, 16 };
 constexpr sim::Setting kSoftTimeout { kSection, "softTimeout", 1, 60 };
