@@ -21,6 +21,18 @@
 namespace harness {
 namespace {
 
+// Where the host's /tmp stays reachable once a test's own tmpfs covers /tmp:
+// a build that lives under /tmp is run from here.
+constexpr char kHostTmp[] = "/mnt/host-tmp";
+
+std::string programPath()
+{
+    std::string path = MGMT_CGI_PATH;
+    if (path.rfind("/tmp/", 0) == 0)
+        path = kHostTmp + path.substr(4);
+    return path;
+}
+
 void setNonBlocking(int fd)
 {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -72,13 +84,14 @@ Result run(Request const& request)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
+    std::string const program = programPath();
     pid_t pid = fork();
     if (pid == 0) {
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
         char* argv[] = { const_cast<char*>("management_v2.cgi"), nullptr };
-        execve(MGMT_CGI_PATH, argv, envp.data());
+        execve(program.c_str(), argv, envp.data());
         _exit(127);
     }
     close(in[0]);
@@ -280,6 +293,14 @@ int main(int argc, char** argv)
         }
         if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
             fprintf(stderr, "cannot make mounts private: %s\n", strerror(errno));
+            return 1;
+        }
+        // Keep the host's /tmp reachable (the build may live there) before
+        // each test covers /tmp with its own.
+        mkdir("/mnt", 0755);
+        if (mount("tmpfs", "/mnt", "tmpfs", 0, "mode=0755,size=1m") != 0 || mkdir(harness::kHostTmp, 0755) != 0
+            || mount("/tmp", harness::kHostTmp, nullptr, MS_BIND | MS_REC, nullptr) != 0) {
+            fprintf(stderr, "cannot keep the host's /tmp reachable: %s\n", strerror(errno));
             return 1;
         }
     }

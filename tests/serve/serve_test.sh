@@ -21,6 +21,13 @@ if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
   fi
   SERVE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$0" "$@"
 fi
+# The build may live under the host's /tmp: keep that reachable at /mnt/host-tmp
+# before /tmp becomes the test's own.
+mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
+mkdir /mnt/host-tmp
+mount --rbind /tmp /mnt/host-tmp
+case $root in /tmp/*) root=/mnt/host-tmp/${root#/tmp/} ;; esac
+case $program in /tmp/*) program=/mnt/host-tmp/${program#/tmp/} ;; esac
 mount -t tmpfs -o mode=1777 tmpfs /tmp
 for tool in lighttpd curl; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed (scripts/test installs it)" >&2; exit 1; }
