@@ -33,6 +33,10 @@ extern char const kBonjourDefaults[] = R"({
 namespace {
 
 constexpr char kSection[] = "bonjour";
+// Switches: 0 off, 1 on.
+constexpr sim::Setting kAdminMode { kSection, "adminMode", 0, 1 };
+constexpr sim::Setting kDebugLevel1 { kSection, "debugLevel1", 0, 1 };
+constexpr sim::Setting kDebugLevel2 { kSection, "debugLevel2", 0, 1 };
 
 template <size_t N>
 std::string fieldText(char const (&field)[N])
@@ -135,32 +139,32 @@ extern "C" {
 
 int rpcclt_openapiBonjourAdminModeSet(OpenClientHandle*, uint32_t mode)
 {
-    return sim::setSwitch("rpcclt_openapiBonjourAdminModeSet", kSection, "adminMode", mode);
+    return sim::setSetting(__func__, kAdminMode, mode);
 }
 
 int rpcclt_openapiBonjourAdminModeGet(OpenClientHandle*, uint32_t* mode)
 {
-    return sim::getU32("rpcclt_openapiBonjourAdminModeGet", kSection, "adminMode", mode);
+    return sim::getSetting(__func__, kAdminMode, mode);
 }
 
 int rpcclt_openapiBonjourDebugLevel1Set(OpenClientHandle*, uint32_t mode)
 {
-    return sim::setSwitch("rpcclt_openapiBonjourDebugLevel1Set", kSection, "debugLevel1", mode);
+    return sim::setSetting(__func__, kDebugLevel1, mode);
 }
 
 int rpcclt_openapiBonjourDebugLevel1Get(OpenClientHandle*, uint32_t* mode)
 {
-    return sim::getU32("rpcclt_openapiBonjourDebugLevel1Get", kSection, "debugLevel1", mode);
+    return sim::getSetting(__func__, kDebugLevel1, mode);
 }
 
 int rpcclt_openapiBonjourDebugLevel2Set(OpenClientHandle*, uint32_t mode)
 {
-    return sim::setSwitch("rpcclt_openapiBonjourDebugLevel2Set", kSection, "debugLevel2", mode);
+    return sim::setSetting(__func__, kDebugLevel2, mode);
 }
 
 int rpcclt_openapiBonjourDebugLevel2Get(OpenClientHandle*, uint32_t* mode)
 {
-    return sim::getU32("rpcclt_openapiBonjourDebugLevel2Get", kSection, "debugLevel2", mode);
+    return sim::getSetting(__func__, kDebugLevel2, mode);
 }
 
 // The service whose key follows the entry's, whether or not the entry names

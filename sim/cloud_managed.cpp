@@ -26,6 +26,9 @@ extern char const kCloudManagedDefaults[] = R"({
 namespace {
 
 constexpr char kSection[] = "cloudManaged";
+// Switches: 0 off, 1 on.
+constexpr sim::Setting kMode { kSection, "mode", 0, 1 };
+constexpr sim::Setting kOperMode { kSection, "operMode", 0, 1 };
 
 constexpr size_t kUserMax = 64;
 constexpr size_t kPasswordMax = 128;
@@ -49,22 +52,22 @@ extern "C" {
 
 int rpcclt_openapiCloudManagedModeGet(OpenClientHandle*, uint32_t* mode)
 {
-    return sim::getU32("rpcclt_openapiCloudManagedModeGet", kSection, "mode", mode);
+    return sim::getSetting(__func__, kMode, mode);
 }
 
 int rpcclt_openapiCloudManagedModeSet(OpenClientHandle*, uint32_t mode)
 {
-    return sim::setSwitch("rpcclt_openapiCloudManagedModeSet", kSection, "mode", mode);
+    return sim::setSetting(__func__, kMode, mode);
 }
 
 int rpcclt_openapiCloudManagedOperModeGet(OpenClientHandle*, uint32_t* mode)
 {
-    return sim::getU32("rpcclt_openapiCloudManagedOperModeGet", kSection, "operMode", mode);
+    return sim::getSetting(__func__, kOperMode, mode);
 }
 
 int rpcclt_openapiCloudManagedOperModeSet(OpenClientHandle*, uint32_t mode)
 {
-    return sim::setSwitch("rpcclt_openapiCloudManagedOperModeSet", kSection, "operMode", mode);
+    return sim::setSetting(__func__, kOperMode, mode);
 }
 
 int rpcclt_openapiCloudManagedProxyIpGet(OpenClientHandle*, OpenInetAddr* address, uint32_t* port)

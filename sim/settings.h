@@ -1,31 +1,23 @@
-// Calls that set or read one number of a section: the switches (0 or 1) and
-// the plain values a section keeps.
+// Calls that keep one number of a section: a value the switch holds within
+// its range, read back as it was kept.
 #pragma once
 
 #include "sim.h"
 
 namespace sim {
 
-// Keeps a switch; anything but 0 or 1 is refused.
-inline int setSwitch(char const* name, char const* section, char const* key, uint32_t mode)
-{
-    return call(name, { value(mode) }, [&](State& state) {
-        if (mode > 1)
-            return kBadParam;
-        setNumber(state, state.section(section), key, mode);
-        return kOk;
-    });
-}
+// One setting: a 32-bit value in a section, kept within min..max.
+struct Setting {
+    char const* section;
+    char const* key;
+    uint32_t min;
+    uint32_t max;
+    // What else changes on the switch when the value is set; none for nothing.
+    void (*apply)(State& state, cJSON* section, uint32_t value) = nullptr;
+};
 
-// Reads a kept number.
-inline int getU32(char const* name, char const* section, char const* key, uint32_t* into)
-{
-    return call(name, { out(into) }, [&](State& state) {
-        if (into == nullptr)
-            return kBadParam;
-        *into = u32(state.section(section), key);
-        return kOk;
-    });
-}
+int getSetting(char const* name, Setting const& setting, uint32_t* value);
+// A value outside the range is refused with kBadParam.
+int setSetting(char const* name, Setting const& setting, uint32_t value);
 
 } // namespace sim

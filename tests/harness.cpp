@@ -166,6 +166,19 @@ Result post(std::string const& uri, std::string const& body)
     return run({ .method = "POST", .uri = uri, .body = body });
 }
 
+std::string message(int code)
+{
+    switch (code) {
+    case 0: return "Success";
+    case 10000: return "General Failed";
+    case 10003: return "Invalid argument";
+    case 10011: return "Object exist";
+    case 10023: return "Request api not found";
+    case 17002: return "Unsupported Feature";
+    default: return "Error code unknown";
+    }
+}
+
 std::string envelope(int code, std::string const& message, char const* group, char const* data)
 {
     cJSON* root = cJSON_CreateObject();

@@ -45,6 +45,9 @@ Result get(std::string const& uri, std::optional<std::string> query = std::nullo
 Result put(std::string const& uri, std::string const& body);
 Result post(std::string const& uri, std::string const& body);
 
+// The message of the response codes the switch's results map to.
+std::string message(int code);
+
 // The envelope as the program prints it (no line end): the code, its
 // message, and on success the data (compact JSON text) under the group name.
 std::string envelope(int code, std::string const& message, char const* group = nullptr, char const* data = nullptr);

@@ -14,19 +14,6 @@ namespace access_cases {
 
 using namespace harness;
 
-inline std::string messageOf(int code)
-{
-    switch (code) {
-    case 0: return "Success";
-    case 10000: return "General Failed";
-    case 10003: return "Invalid argument";
-    case 10011: return "Object exist";
-    case 10023: return "Request api not found";
-    case 17002: return "Unsupported Feature";
-    default: return "Error code unknown";
-    }
-}
-
 inline std::optional<std::string> given(char const* text)
 {
     return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
@@ -87,8 +74,8 @@ void expectReplies(std::string const& base, char const* group, ReplyCase const (
         SCOPED_TRACE(std::string(c.name) + ": " + c.method + " " + c.resource);
         Result const r = request(c.method, base + c.resource, c.body, nullptr, c.faults);
         bool const getForm = std::string(c.method) == "GET" || c.data != nullptr || setsLikeGets;
-        EXPECT_EQ(r.out, getForm ? getReply(c.code, messageOf(c.code), group, c.data)
-                                 : setReply(c.code, messageOf(c.code)));
+        EXPECT_EQ(r.out, getForm ? getReply(c.code, message(c.code), group, c.data)
+                                 : setReply(c.code, message(c.code)));
     }
 }
 
@@ -151,8 +138,8 @@ void expectRuns(std::string const& base, char const* group, RunCase const (&case
         SCOPED_TRACE(std::string(c.name) + ": " + c.resource);
         Result const r = request("POST", base + c.resource, c.body, c.query);
         if (c.code != 0) {
-            std::string const message = messageOf(c.code);
-            EXPECT_EQ(r.out, failuresLikeGets ? getReply(c.code, message) : setReply(c.code, message));
+            std::string const text = message(c.code);
+            EXPECT_EQ(r.out, failuresLikeGets ? getReply(c.code, text) : setReply(c.code, text));
             continue;
         }
         std::string const output = outputOf(r, group);

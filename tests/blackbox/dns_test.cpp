@@ -29,19 +29,6 @@ struct Case {
     char const* faults = nullptr; // SWSIM_FAULTS
 };
 
-std::string message(int code)
-{
-    switch (code) {
-    case 0: return "Success";
-    case 10000: return "General Failed";
-    case 10003: return "Invalid argument";
-    case 10011: return "Object exist";
-    case 10023: return "Request api not found";
-    case 17002: return "Unsupported Feature";
-    default: return "?";
-    }
-}
-
 Request request(char const* method, std::string const& uri, char const* input, char const* faults = nullptr)
 {
     Request r { .method = method, .uri = "/api/v2/" + uri };

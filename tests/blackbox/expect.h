@@ -21,28 +21,15 @@ inline std::string text(std::string const& t, size_t size)
     return "{\"size\":" + std::to_string(size) + ",\"text\":\"" + t + "\"}";
 }
 
-inline char const* message(int code)
-{
-    switch (code) {
-    case 0: return "Success";
-    case 10000: return "General Failed";
-    case 10003: return "Invalid argument";
-    case 10011: return "Object exist";
-    case 10023: return "Request api not found";
-    case 17002: return "Unsupported Feature";
-    }
-    return "Error code unknown";
-}
-
 inline std::string setReply(int code)
 {
-    return harness::setReply(code, message(code));
+    return harness::setReply(code, harness::message(code));
 }
 
 // Data goes with success only; a failure names no group.
 inline std::string getReply(int code, char const* group = nullptr, std::string const& data = "")
 {
-    return harness::getReply(code, message(code), group, code == 0 ? data.c_str() : nullptr);
+    return harness::getReply(code, harness::message(code), group, code == 0 ? data.c_str() : nullptr);
 }
 
 } // namespace expect
