@@ -9,6 +9,7 @@
 #include "values.h"
 
 #include <algorithm>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 
@@ -73,19 +74,37 @@ inline int unsupportedSet()
     return 0;
 }
 
-// PUT of one value: the body member, read by Read, goes by value to Set.
-template <Name Member, BodyReader Read, auto Set>
-int setValue()
+// The set-style start: the request data parsed as one JSON value. Data that
+// does not parse is answered 10003, status only, and nothing else happens;
+// otherwise use gets the body, makes its call and answers.
+template <typename Use>
+    requires std::invocable<Use&, cJSON const*>
+int withJsonBody(Use&& use)
 {
-    Json body = readJsonBody();
+    Json const body = readJsonBody();
     if (!body) {
         replyStatusOnly(kRespInvalidArgument);
         return 0;
     }
-    int const result = Set(&clientHandle, Read(body.get(), Member.s));
-    body.reset();
-    replyStatusOnly(openResultToRespCode(result));
+    use(static_cast<cJSON const*>(body.get()));
     return 0;
+}
+
+// The set-style flow whole: use turns the body into the response code, which
+// is answered status only.
+template <typename Use>
+    requires std::invocable<Use&, cJSON const*>
+int replyToBody(Use&& use)
+{
+    return withJsonBody([&](cJSON const* body) { replyStatusOnly(use(body)); });
+}
+
+// PUT of one value: the body member, read by Read, goes by value to Set.
+template <Name Member, BodyReader Read, auto Set>
+int setValue()
+{
+    return replyToBody(
+        [](cJSON const* body) { return openResultToRespCode(Set(&clientHandle, Read(body, Member.s))); });
 }
 
 // GET of one value: Get fills a zeroed variable, written as the one member.

@@ -39,8 +39,8 @@ private:
     uint32_t m_value;
 };
 
-// A keyword and the code it stands for.
-struct Keyword {
+// A request word and the code it stands for.
+struct WordCode {
     char const* word;
     uint32_t code;
 };
@@ -59,7 +59,7 @@ public:
 private:
     static uint32_t codeOf(char const* text)
     {
-        for (Keyword const& keyword : Words)
+        for (WordCode const& keyword : Words)
             if (text != nullptr && strcmp(text, keyword.word) == 0)
                 return keyword.code;
         return Otherwise;
@@ -128,24 +128,10 @@ private:
     uint32_t m_value = 0;
 };
 
-// The set-style skeleton: parse the body (without one: 10003 and no call),
-// make the call while the body lives, and answer its result with reply.
-template <typename Call, typename Reply>
-int callWithBody(Call&& call, Reply&& reply)
-{
-    Json const body = readJsonBody();
-    if (!body)
-        replyStatusOnly(kRespInvalidArgument);
-    else
-        reply(call(body.get()));
-    return 0;
-}
-
 // PUT of several values: each read by its reader and handed to Set in order;
 // the reply is the status only, with a line end.
 template <auto Set, typename... Args>
 int setValues()
 {
-    return callWithBody([](cJSON const* body) { return Set(&clientHandle, Args(body).arg()...); },
-                        [](int result) { replyStatusOnly(openResultToRespCode(result)); });
+    return replyToBody([](cJSON const* body) { return openResultToRespCode(Set(&clientHandle, Args(body).arg()...)); });
 }

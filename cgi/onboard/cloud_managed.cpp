@@ -2,7 +2,6 @@
 // operational mode, the cloud server's URL and the proxy on the way there.
 #include "routes.h"
 
-#include "../../tools/body_reply.h"
 #include "../../tools/families.h"
 #include "../../tools/keyword_table.h"
 #include "../../tools/sw_calls_cloud.h"

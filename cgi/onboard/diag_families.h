@@ -7,7 +7,7 @@
 #include "../../tools/sw_calls_diag.h"
 
 // "family": the address family of the destination, exactly as named.
-inline constexpr Keyword kAddressFamilies[] = { { "inet", kAfInet }, { "inet6", kAfInet6 } };
+inline constexpr WordCode kAddressFamilies[] = { { "inet", kAfInet }, { "inet6", kAfInet6 } };
 using Family = BodyCode<"family", kAddressFamilies, kAfNone>;
 
 // How a failed run is answered: ping with the status only and a line end,
@@ -32,6 +32,8 @@ int diagRun()
 {
     OutText<OutSize> output;
     OpenBuffDesc desc = output.desc();
-    return callWithBody([&](cJSON const* body) { return Run(&clientHandle, Args(body).arg()..., &desc); },
-                        [&](int result) { replyDiagOutput(Group.s, Failure, result, output.str()); });
+    return withJsonBody([&](cJSON const* body) {
+        int const result = Run(&clientHandle, Args(body).arg()..., &desc);
+        replyDiagOutput(Group.s, Failure, result, output.str());
+    });
 }

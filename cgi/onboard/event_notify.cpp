@@ -3,7 +3,6 @@
 // Every reply is status only.
 #include "routes.h"
 
-#include "../../tools/body_reply.h"
 #include "../../tools/families.h"
 #include "../../tools/sw_calls_event_notify.h"
 

@@ -5,13 +5,13 @@
 
 namespace {
 
-constexpr Keyword kSourceTypes[] = {
+constexpr WordCode kSourceTypes[] = {
     { "ping_source_service_port", kDiagSourceServicePort },
     { "ping_source_network_port", kDiagSourceNetworkPort },
     { "ping_source_ip_port", kDiagSourceIpPort },
     { "ping_source_address", kDiagSourceAddress },
 };
-constexpr Keyword kSourceIntfs[] = { { "ping_source_intf_network_port", kDiagIntfNetworkPort } };
+constexpr WordCode kSourceIntfs[] = { { "ping_source_intf_network_port", kDiagIntfNetworkPort } };
 
 using Address = TreeText<"address">;
 using Count = BodyNumber<"pingCount">;

@@ -6,13 +6,13 @@
 
 namespace {
 
-constexpr Keyword kSourceTypes[] = {
+constexpr WordCode kSourceTypes[] = {
     { "traceroute_source_service_port", kDiagSourceServicePort },
     { "traceroute_source_network_port", kDiagSourceNetworkPort },
     { "traceroute_source_ip_port", kDiagSourceIpPort },
     { "traceroute_source_address", kDiagSourceAddress },
 };
-constexpr Keyword kSourceIntfs[] = { { "traceroute_source_intf_network_port", kDiagIntfNetworkPort } };
+constexpr WordCode kSourceIntfs[] = { { "traceroute_source_intf_network_port", kDiagIntfNetworkPort } };
 
 using Address = CutText<"address", 256>;
 using Count = BodyNumber<"tracerouteCount", 3>;
