@@ -95,7 +95,7 @@ function diagInputs(tool, limits) {
   return {
     address: inBody(text('address', 'The destination: an IPv4 or IPv6 address.', cut(255), '192.0.2.1')),
     vrfName: inBody(vrfName(cut(15))),
-    family: inBody(word('family', 'The address family of the destination.', ['inet', 'inet6'],
+    family: inBody(word('family', 'The address family of the destination: "inet" IPv4, "inet6" IPv6.', ['inet', 'inet6'],
       'is 0: the switch takes the family from the address')),
     srcType: inBody(word('srcType', 'Where the probes come from.', [`${prefix}_source_service_port`,
       `${prefix}_source_network_port`, `${prefix}_source_ip_port`, `${prefix}_source_address`],
@@ -262,7 +262,8 @@ export const groups = [
         DELETE: set('Remove a host from the static host table', [
           inQuery(vrfName(15)),
           inQuery(hostname('The host name.')),
-          inQuery(word('family', 'Which of the host\'s addresses.', ['inet', 'ipv4', 'inet6', 'ipv6'],
+          inQuery(word('family', 'Which of the host\'s addresses: "inet" or "ipv4" its IPv4 address, "inet6" or ' +
+            '"ipv6" its IPv6 address.', ['inet', 'ipv4', 'inet6', 'ipv6'],
             'is 0 (no family)')),
         ], { examples: { hostname: 'tftp', family: 'ipv6' } }),
       },
