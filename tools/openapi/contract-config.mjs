@@ -2,7 +2,7 @@
 // the OpenAPI description: which checks every operation gets, and which
 // variations of each request it is sent.
 //
-//   node contract-config.mjs TOOLS_DIR SPEC > portman-config.json
+//   node contract-config.mjs TOOLS_DIR DESCRIPTION > portman-config.json
 //
 // TOOLS_DIR holds the pinned npm tools (js-yaml reads the description).
 //
@@ -21,9 +21,9 @@ import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { resolve } from 'node:path';
 
-const [toolsDir, specPath] = process.argv.slice(2);
+const [toolsDir, descriptionPath] = process.argv.slice(2);
 const yaml = createRequire(resolve(toolsDir, 'node_modules', 'index.js'))('js-yaml');
-const spec = yaml.load(readFileSync(specPath, 'utf8'));
+const api = yaml.load(readFileSync(descriptionPath, 'utf8'));
 
 const checks = (status) => [{
   statusCode: { enabled: true, code: status },
@@ -43,7 +43,7 @@ const refusedChecks = {
 const session = (value) => ({ apiKey: { key: 'Session', in: 'header', value } });
 
 const operations = [];
-for (const item of Object.values(spec.paths)) {
+for (const item of Object.values(api.paths)) {
   for (const [method, operation] of Object.entries(item)) {
     if (method !== 'parameters')
       operations.push({ method: method.toUpperCase(), operation });

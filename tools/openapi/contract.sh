@@ -6,12 +6,12 @@
 # with Newman against the server. Every answer must have the status, content
 # type and body that the description gives it, in time.
 #
-# Usage: private-tmp contract.sh PROGRAM TOOLS_DIR SPEC
+# Usage: private-tmp contract.sh PROGRAM TOOLS_DIR DESCRIPTION
 #   TOOLS_DIR holds the pinned npm tools (npm ci of tools/openapi).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-[ $# -eq 3 ] || { echo "usage: $0 PROGRAM TOOLS_DIR SPEC" >&2; exit 2; }
-program=$(realpath "$1") tools=$(realpath "$2") spec=$(realpath "$3")
+[ $# -eq 3 ] || { echo "usage: $0 PROGRAM TOOLS_DIR DESCRIPTION" >&2; exit 2; }
+program=$(realpath "$1") tools=$(realpath "$2") description=$(realpath "$3")
 
 for tool in lighttpd curl node; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed (scripts/test installs it)" >&2; exit 1; }
@@ -53,8 +53,8 @@ base=http://127.0.0.1:$port
 admin=$("$root/scripts/login" admin)
 reader=$("$root/scripts/login" operator read-only)
 
-node "$root/tools/openapi/contract-config.mjs" "$tools" "$spec" >"$work/portman-config.json"
-(cd "$work" && "$tools/node_modules/.bin/portman" --local "$spec" --portmanConfigFile portman-config.json \
+node "$root/tools/openapi/contract-config.mjs" "$tools" "$description" >"$work/portman-config.json"
+(cd "$work" && "$tools/node_modules/.bin/portman" --local "$description" --portmanConfigFile portman-config.json \
   --baseUrl "$base" --output collection.json --includeTests true) >"$work/portman.log" 2>&1 || {
   echo "Portman could not make the collection:" >&2
   cat "$work/portman.log" >&2
@@ -62,7 +62,7 @@ node "$root/tools/openapi/contract-config.mjs" "$tools" "$spec" >"$work/portman-
 }
 
 # Every operation of the description is in the collection, with variations.
-operations=$(grep -c '^      operationId: ' "$spec")
+operations=$(grep -c '^      operationId: ' "$description")
 requests=$(node -e '
   const walk = (items) => items.reduce((n, i) => n + (i.item ? walk(i.item) : 1), 0);
   console.log(walk(require(process.argv[1]).item));' "$work/collection.json")

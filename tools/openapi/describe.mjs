@@ -207,7 +207,7 @@ function curlSample(method, path, query, body) {
   return `curl -s${verb} -H "Session: $TOKEN"${data} '${url}'`;
 }
 
-function operation(method, path, group, spec, op) {
+function operation(method, path, declared, op) {
   const query = op.inputs.filter((f) => f.where === 'query');
   const bodyFields = op.inputs.filter((f) => f.where === 'body');
   const write = method !== 'GET';
@@ -219,10 +219,10 @@ function operation(method, path, group, spec, op) {
     ? Object.fromEntries(bodyFields.map((f) => [f.name, exampleOf(op, f)]))
     : undefined;
   const result = {
-    tags: [spec.tag],
+    tags: [declared.tag],
     summary: op.summary,
     description,
-    operationId: operationId(method, spec.basePath, path.slice(spec.basePath.length + 1)),
+    operationId: operationId(method, declared.basePath, path.slice(declared.basePath.length + 1)),
     security: [{ session: write ? ['read-write'] : [] }],
   };
   if (query.length) {
@@ -245,7 +245,7 @@ function operation(method, path, group, spec, op) {
       content: { 'application/json': { schema, example: body } },
     };
   }
-  result.responses = { 200: okResponse(op, method, spec.group), 403: { $ref: '#/components/responses/Refused' } };
+  result.responses = { 200: okResponse(op, method, declared.group), 403: { $ref: '#/components/responses/Refused' } };
   result['x-codeSamples'] = [{
     lang: 'Shell',
     label: 'curl',
@@ -260,12 +260,12 @@ function operation(method, path, group, spec, op) {
 export function describe(routes) {
   const problems = [];
   const declared = new Map();
-  for (const spec of groups) {
-    for (const [resource, ops] of Object.entries(spec.routes)) {
+  for (const group of groups) {
+    for (const [resource, ops] of Object.entries(group.routes)) {
       for (const [method, op] of Object.entries(ops)) {
         if (!methods.includes(method))
-          problems.push(`${spec.basePath}/${resource}: no method ${method}`);
-        declared.set(`${method} ${spec.basePath}/${resource}`, { spec, op });
+          problems.push(`${group.basePath}/${resource}: no method ${method}`);
+        declared.set(`${method} ${group.basePath}/${resource}`, { group, op });
       }
     }
   }
@@ -286,7 +286,7 @@ export function describe(routes) {
       continue;
     }
     paths[path] ??= { parameters: [{ $ref: '#/components/parameters/Refresh' }] };
-    paths[path][method.toLowerCase()] = operation(method, path, found.spec.group, found.spec, found.op);
+    paths[path][method.toLowerCase()] = operation(method, path, found.group, found.op);
   }
   for (const key of declared.keys()) {
     if (!seen.has(key))
