@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -25,9 +26,13 @@ namespace {
 // a build that lives under /tmp is run from here.
 constexpr char kHostTmp[] = "/mnt/host-tmp";
 
+// MGMT_TEST_CGI, when set, names another program to run in place of the
+// built one, such as a wrapper that runs a cross-built program under an
+// emulator.
 std::string programPath()
 {
-    std::string path = MGMT_CGI_PATH;
+    char const* const chosen = getenv("MGMT_TEST_CGI");
+    std::string path = chosen != nullptr && *chosen != '\0' ? chosen : MGMT_CGI_PATH;
     if (path.rfind("/tmp/", 0) == 0)
         path = kHostTmp + path.substr(4);
     return path;

@@ -65,7 +65,9 @@ CText cgiRequestRead()
     char const* length = getenv("CONTENT_LENGTH");
     if (length == nullptr)
         return nullptr;
-    long const claimed = strtol(length, nullptr, 10);
+    // 64 bits wide on every target, so a 32-bit build cuts a long count to
+    // its low 32 bits as a 64-bit one does instead of saturating it.
+    long long const claimed = strtoll(length, nullptr, 10);
     if (claimed < 0)
         return nullptr;
     return readBody(static_cast<uint32_t>(claimed));

@@ -64,7 +64,9 @@ uint32_t queryU32(char const* text)
 {
     if (text == nullptr)
         return 0;
-    return static_cast<uint32_t>(strtoul(text, nullptr, 10));
+    // Converted 64 bits wide on every target and then cut to the low 32 bits:
+    // a 32-bit unsigned long would saturate instead.
+    return static_cast<uint32_t>(strtoull(text, nullptr, 10));
 }
 
 char const* modeText(uint32_t value)
