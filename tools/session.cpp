@@ -107,7 +107,9 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
     }
     long const uptime = info.uptime;
     long const stamp = strtol(timeStamp, nullptr, 10);
-    if (stamp != 0 && uptime - stamp > kSessionIdleLimit) {
+    // Idle longer than the limit, compared without forming uptime - stamp,
+    // which a stamp far in the negative would overflow.
+    if (stamp != 0 && stamp < uptime - kSessionIdleLimit) {
         DEVMGR_LOG(6, "Token timeout(%ld - %ld).please login again. (userName: %s timestamp: %s)\r\n", uptime,
                    stamp, userName, timeStamp);
         unlink(path);
