@@ -1,12 +1,17 @@
 #include "log.h"
 
+#include "json.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
@@ -88,7 +93,7 @@ void openLogFile()
     if (g_log.logFile != nullptr) {
         struct stat st {};
         if (fstat(fileno(g_log.logFile), &st) == 0)
-            g_log.logSize = static_cast<int32_t>(st.st_size);
+            g_log.logSize = static_cast<int32_t>(std::min<off_t>(st.st_size, INT32_MAX));
     }
 }
 
@@ -165,6 +170,24 @@ int devmgrLogLevelGet()
     return kDefaultThreshold;
 }
 
+namespace {
+
+// Writes the whole of a piece to a descriptor.
+void writeAll(int fd, char const* bytes, size_t length)
+{
+    while (length > 0) {
+        ssize_t n = write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        bytes += n;
+        length -= static_cast<size_t>(n);
+    }
+}
+
+} // namespace
+
 void devmgrLogLine(FILE* stream, int level, char const* format, va_list args)
 {
     char stamp[64];
@@ -178,13 +201,34 @@ void devmgrLogLine(FILE* stream, int level, char const* format, va_list args)
         stamped = n > 0 && static_cast<size_t>(n) < sizeof stamp;
     }
     char const* ident = g_log.ident != nullptr ? g_log.ident : "";
-    int prefix = stamped ? fprintf(stream, "%s (%s): %s: ", stamp, levelName(level), ident)
-                         : fprintf(stream, "(%s): %s: ", levelName(level), ident);
-    int message = vfprintf(stream, format, args);
-    if (g_log.logFile == nullptr || stream != g_log.logFile)
+    char* prefixText = nullptr;
+    char* messageText = nullptr;
+    int const prefix = stamped ? asprintf(&prefixText, "%s (%s): %s: ", stamp, levelName(level), ident)
+                               : asprintf(&prefixText, "(%s): %s: ", levelName(level), ident);
+    int const message = vasprintf(&messageText, format, args);
+    CText const ownedPrefix(prefix >= 0 ? prefixText : nullptr);
+    CText const ownedMessage(message >= 0 ? messageText : nullptr);
+    size_t const prefixLength = ownedPrefix ? static_cast<size_t>(prefix) : 0;
+    size_t const messageLength = ownedMessage ? static_cast<size_t>(message) : 0;
+
+    if (g_log.logFile == nullptr || stream != g_log.logFile) {
+        fwrite(ownedPrefix.get(), 1, prefixLength, stream);
+        fwrite(ownedMessage.get(), 1, messageLength, stream);
         return;
-    g_log.logSize += (prefix > 0 ? prefix : 0) + (message > 0 ? message : 0);
-    if (g_log.logSize > kLogRotateSize)
+    }
+    // Every process appends to the same file: the line goes out in one write,
+    // so that lines of different processes never interleave, however long.
+    CText line(static_cast<char*>(malloc(prefixLength + messageLength + 1)));
+    if (line) {
+        memcpy(line.get(), ownedPrefix.get() != nullptr ? ownedPrefix.get() : "", prefixLength);
+        memcpy(line.get() + prefixLength, ownedMessage.get() != nullptr ? ownedMessage.get() : "", messageLength);
+        fflush(g_log.logFile);
+        writeAll(fileno(g_log.logFile), line.get(), prefixLength + messageLength);
+    }
+    // Counted wide: a file found far past the limit rotates at once.
+    int64_t const size = int64_t { g_log.logSize } + static_cast<int64_t>(prefixLength + messageLength);
+    g_log.logSize = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
+    if (size > kLogRotateSize)
         rotate();
     if (g_log.logFile != nullptr)
         fflush(g_log.logFile);
