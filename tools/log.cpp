@@ -3,6 +3,7 @@
 #include "json.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <syslog.h>
@@ -83,18 +84,22 @@ void mapLevel()
     g_log.levelMapped = true;
 }
 
+// The size of an open log file, as far as a 32-bit count goes.
+int32_t fileSize(FILE* file)
+{
+    struct stat st {};
+    if (fstat(fileno(file), &st) != 0)
+        return 0;
+    return static_cast<int32_t>(std::min<off_t>(st.st_size, INT32_MAX));
+}
+
 void openLogFile()
 {
     std::lock_guard guard(g_log.lock);
     if (g_log.logFile != nullptr)
         fclose(g_log.logFile);
     g_log.logFile = fopen(kLogFilePath, "a+");
-    g_log.logSize = 0;
-    if (g_log.logFile != nullptr) {
-        struct stat st {};
-        if (fstat(fileno(g_log.logFile), &st) == 0)
-            g_log.logSize = static_cast<int32_t>(std::min<off_t>(st.st_size, INT32_MAX));
-    }
+    g_log.logSize = g_log.logFile != nullptr ? fileSize(g_log.logFile) : 0;
 }
 
 void closeLogFile()
@@ -138,13 +143,27 @@ void release()
     g_log.initialised = false;
 }
 
+// Every process counts on its own and may decide to rotate the same file. The
+// first one rotates; one that finds the file already moved away (under a lock
+// on the file, so that two never both move it) only follows to the new file,
+// and a fresh "/tmp/brisk.log.old" is never thrown away by a second rotation.
 void rotate()
 {
-    fclose(g_log.logFile);
-    remove(kLogOldFilePath);
-    rename(kLogFilePath, kLogOldFilePath);
+    int const fd = fileno(g_log.logFile);
+    int locked;
+    do
+        locked = flock(fd, LOCK_EX);
+    while (locked != 0 && errno == EINTR);
+    struct stat held {}, named {};
+    bool const current = fstat(fd, &held) == 0 && stat(kLogFilePath, &named) == 0 && held.st_ino == named.st_ino
+                         && held.st_dev == named.st_dev;
+    if (current) {
+        remove(kLogOldFilePath);
+        rename(kLogFilePath, kLogOldFilePath);
+    }
+    fclose(g_log.logFile); // releases the lock
     g_log.logFile = fopen(kLogFilePath, "a+");
-    g_log.logSize = 0;
+    g_log.logSize = current || g_log.logFile == nullptr ? 0 : fileSize(g_log.logFile);
 }
 
 } // namespace
