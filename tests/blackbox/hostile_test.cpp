@@ -251,4 +251,46 @@ TEST_F(Hostile, TokensNamingAnythingButASessionFile)
     runBattery(cases);
 }
 
+// Stamps at the ends of a long, and past them (strtol saturates): the idle
+// time is the uptime less the stamp, whatever its size.
+TEST_F(Hostile, SessionStampsFarOutOfRangeDecideByTheirValue)
+{
+    struct Stamp {
+        char const* stamp;
+        bool expired;
+    };
+    constexpr Stamp kStamps[] = {
+        { "-9223372036854775808", true },
+        { "-99999999999999999999", true },
+        { "9223372036854775807", false },
+        { "99999999999999999999", false },
+    };
+    for (auto const& c : kStamps) {
+        SCOPED_TRACE(c.stamp);
+        writeSession("t", std::string("admin\n") + c.stamp + "\nt");
+        Result const r = run({ .uri = kBeacon, .token = "t", .refresh = "" });
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.expired ? kForbidden : kBeaconReply);
+        EXPECT_EQ(exists("/tmp/session/t"), !c.expired);
+    }
+}
+
+// A log file found larger than a 32-bit count rotates at the next line.
+TEST_F(Hostile, LogFilesFoundPastTwoGigabytesRotate)
+{
+    for (off_t const size : { off_t { 0x7ffffff0 }, off_t { 3 } << 30 }) {
+        SCOPED_TRACE(size);
+        unlink("/tmp/brisk.log.old");
+        writeFile("/tmp/brisk.log", "");
+        ASSERT_EQ(truncate("/tmp/brisk.log", size), 0); // sparse: tmpfs holds no data for it
+        Result const r = run({ .uri = "/api/v2/mgmt/beacon/absent" });
+        EXPECT_EQ(r.status, 0);
+        struct stat old {}, now {};
+        ASSERT_EQ(stat("/tmp/brisk.log.old", &old), 0);
+        EXPECT_GT(old.st_size, size);
+        ASSERT_EQ(stat("/tmp/brisk.log", &now), 0);
+        EXPECT_EQ(now.st_size, 0);
+    }
+}
+
 } // namespace
