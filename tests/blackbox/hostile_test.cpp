@@ -251,6 +251,22 @@ TEST_F(Hostile, TokensNamingAnythingButASessionFile)
     runBattery(cases);
 }
 
+// Anyone may create "/tmp/session" before the login side does: a link there
+// to another directory is not followed, for reading, rewriting or removing.
+TEST_F(Hostile, ASessionDirectoryThatIsALinkIsNotFollowed)
+{
+    ASSERT_EQ(rename("/tmp/session", "/tmp/elsewhere"), 0);
+    ASSERT_EQ(symlink("/tmp/elsewhere", "/tmp/session"), 0);
+    writeFile("/tmp/elsewhere/old", "admin\n1\nold");
+    std::vector<Case> cases;
+    for (std::string const token : { "admin-token", "old" }) {
+        Request request = putMode(kEnable);
+        request.token = token;
+        cases.push_back({ "token " + token, request, kForbidden });
+    }
+    runBattery(cases);
+}
+
 // Stamps at the ends of a long, and past them (strtol saturates): the idle
 // time is the uptime less the stamp, whatever its size.
 TEST_F(Hostile, SessionStampsFarOutOfRangeDecideByTheirValue)
