@@ -220,32 +220,29 @@ void devmgrLogLine(FILE* stream, int level, char const* format, va_list args)
         stamped = n > 0 && static_cast<size_t>(n) < sizeof stamp;
     }
     char const* ident = g_log.ident != nullptr ? g_log.ident : "";
-    char* prefixText = nullptr;
+    // The line is formatted whole: into the shared log file it goes in one
+    // write, so that lines of processes appending at once never interleave,
+    // however long.
     char* messageText = nullptr;
-    int const prefix = stamped ? asprintf(&prefixText, "%s (%s): %s: ", stamp, levelName(level), ident)
-                               : asprintf(&prefixText, "(%s): %s: ", levelName(level), ident);
-    int const message = vasprintf(&messageText, format, args);
-    CText const ownedPrefix(prefix >= 0 ? prefixText : nullptr);
-    CText const ownedMessage(message >= 0 ? messageText : nullptr);
-    size_t const prefixLength = ownedPrefix ? static_cast<size_t>(prefix) : 0;
-    size_t const messageLength = ownedMessage ? static_cast<size_t>(message) : 0;
-
+    int const messageLength = vasprintf(&messageText, format, args);
+    CText const message(messageLength >= 0 ? messageText : nullptr);
+    char const* body = message ? message.get() : "";
+    char* lineText = nullptr;
+    int const lineLength = stamped ? asprintf(&lineText, "%s (%s): %s: %s", stamp, levelName(level), ident, body)
+                                   : asprintf(&lineText, "(%s): %s: %s", levelName(level), ident, body);
+    CText const line(lineLength >= 0 ? lineText : nullptr);
+    size_t const length = line ? static_cast<size_t>(lineLength) : 0;
     if (g_log.logFile == nullptr || stream != g_log.logFile) {
-        fwrite(ownedPrefix.get(), 1, prefixLength, stream);
-        fwrite(ownedMessage.get(), 1, messageLength, stream);
+        if (line)
+            fwrite(line.get(), 1, length, stream);
         return;
     }
-    // Every process appends to the same file: the line goes out in one write,
-    // so that lines of different processes never interleave, however long.
-    CText line(static_cast<char*>(malloc(prefixLength + messageLength + 1)));
     if (line) {
-        memcpy(line.get(), ownedPrefix.get() != nullptr ? ownedPrefix.get() : "", prefixLength);
-        memcpy(line.get() + prefixLength, ownedMessage.get() != nullptr ? ownedMessage.get() : "", messageLength);
         fflush(g_log.logFile);
-        writeAll(fileno(g_log.logFile), line.get(), prefixLength + messageLength);
+        writeAll(fileno(g_log.logFile), line.get(), length);
     }
     // Counted wide: a file found far past the limit rotates at once.
-    int64_t const size = int64_t { g_log.logSize } + static_cast<int64_t>(prefixLength + messageLength);
+    int64_t const size = int64_t { g_log.logSize } + static_cast<int64_t>(length);
     g_log.logSize = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
     if (size > kLogRotateSize)
         rotate();
