@@ -1,12 +1,18 @@
 #include "log.h"
 
+#include "json.h"
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
@@ -78,18 +84,22 @@ void mapLevel()
     g_log.levelMapped = true;
 }
 
+// The size of an open log file, as far as a 32-bit count goes.
+int32_t fileSize(FILE* file)
+{
+    struct stat st {};
+    if (fstat(fileno(file), &st) != 0)
+        return 0;
+    return static_cast<int32_t>(std::min<off_t>(st.st_size, INT32_MAX));
+}
+
 void openLogFile()
 {
     std::lock_guard guard(g_log.lock);
     if (g_log.logFile != nullptr)
         fclose(g_log.logFile);
     g_log.logFile = fopen(kLogFilePath, "a+");
-    g_log.logSize = 0;
-    if (g_log.logFile != nullptr) {
-        struct stat st {};
-        if (fstat(fileno(g_log.logFile), &st) == 0)
-            g_log.logSize = static_cast<int32_t>(st.st_size);
-    }
+    g_log.logSize = g_log.logFile != nullptr ? fileSize(g_log.logFile) : 0;
 }
 
 void closeLogFile()
@@ -133,13 +143,27 @@ void release()
     g_log.initialised = false;
 }
 
+// Every process counts on its own and may decide to rotate the same file. The
+// first one rotates; one that finds the file already moved away (under a lock
+// on the file, so that two never both move it) only follows to the new file,
+// and a fresh "/tmp/brisk.log.old" is never thrown away by a second rotation.
 void rotate()
 {
-    fclose(g_log.logFile);
-    remove(kLogOldFilePath);
-    rename(kLogFilePath, kLogOldFilePath);
+    int const fd = fileno(g_log.logFile);
+    int locked;
+    do
+        locked = flock(fd, LOCK_EX);
+    while (locked != 0 && errno == EINTR);
+    struct stat held {}, named {};
+    bool const current = fstat(fd, &held) == 0 && stat(kLogFilePath, &named) == 0 && held.st_ino == named.st_ino
+                         && held.st_dev == named.st_dev;
+    if (current) {
+        remove(kLogOldFilePath);
+        rename(kLogFilePath, kLogOldFilePath);
+    }
+    fclose(g_log.logFile); // releases the lock
     g_log.logFile = fopen(kLogFilePath, "a+");
-    g_log.logSize = 0;
+    g_log.logSize = current || g_log.logFile == nullptr ? 0 : fileSize(g_log.logFile);
 }
 
 } // namespace
@@ -165,6 +189,24 @@ int devmgrLogLevelGet()
     return kDefaultThreshold;
 }
 
+namespace {
+
+// Writes the whole of a piece to a descriptor.
+void writeAll(int fd, char const* bytes, size_t length)
+{
+    while (length > 0) {
+        ssize_t n = write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        bytes += n;
+        length -= static_cast<size_t>(n);
+    }
+}
+
+} // namespace
+
 void devmgrLogLine(FILE* stream, int level, char const* format, va_list args)
 {
     char stamp[64];
@@ -178,13 +220,31 @@ void devmgrLogLine(FILE* stream, int level, char const* format, va_list args)
         stamped = n > 0 && static_cast<size_t>(n) < sizeof stamp;
     }
     char const* ident = g_log.ident != nullptr ? g_log.ident : "";
-    int prefix = stamped ? fprintf(stream, "%s (%s): %s: ", stamp, levelName(level), ident)
-                         : fprintf(stream, "(%s): %s: ", levelName(level), ident);
-    int message = vfprintf(stream, format, args);
-    if (g_log.logFile == nullptr || stream != g_log.logFile)
+    // The line is formatted whole: into the shared log file it goes in one
+    // write, so that lines of processes appending at once never interleave,
+    // however long.
+    char* messageText = nullptr;
+    int const messageLength = vasprintf(&messageText, format, args);
+    CText const message(messageLength >= 0 ? messageText : nullptr);
+    char const* body = message ? message.get() : "";
+    char* lineText = nullptr;
+    int const lineLength = stamped ? asprintf(&lineText, "%s (%s): %s: %s", stamp, levelName(level), ident, body)
+                                   : asprintf(&lineText, "(%s): %s: %s", levelName(level), ident, body);
+    CText const line(lineLength >= 0 ? lineText : nullptr);
+    size_t const length = line ? static_cast<size_t>(lineLength) : 0;
+    if (g_log.logFile == nullptr || stream != g_log.logFile) {
+        if (line)
+            fwrite(line.get(), 1, length, stream);
         return;
-    g_log.logSize += (prefix > 0 ? prefix : 0) + (message > 0 ? message : 0);
-    if (g_log.logSize > kLogRotateSize)
+    }
+    if (line) {
+        fflush(g_log.logFile);
+        writeAll(fileno(g_log.logFile), line.get(), length);
+    }
+    // Counted wide: a file found far past the limit rotates at once.
+    int64_t const size = int64_t { g_log.logSize } + static_cast<int64_t>(length);
+    g_log.logSize = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
+    if (size > kLogRotateSize)
         rotate();
     if (g_log.logFile != nullptr)
         fflush(g_log.logFile);

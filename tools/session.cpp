@@ -24,13 +24,22 @@ bool tokenIsFileName(char const* token)
            && strcmp(token, "..") != 0;
 }
 
-// Opens the session file without following a link and without blocking on a
-// FIFO, and takes it only when it is a regular file.
-FILE* openSession(char const* token, char const* path, bool pathComplete)
+// The session directory itself, not a link to somewhere else: "/tmp" is
+// open to every local user, who could put such a link in its place.
+int openSessionDir()
 {
-    if (!tokenIsFileName(token) || !pathComplete)
+    constexpr char kDir[] = "/tmp/session";
+    static_assert(sizeof kDir + 1 == sizeof kSessionDir);
+    return open(kDir, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Opens the session file in the session directory without following a link
+// and without blocking on a FIFO, and takes it only when it is a regular file.
+FILE* openSession(int dir, char const* token, bool pathComplete)
+{
+    if (dir < 0 || !tokenIsFileName(token) || !pathComplete)
         return nullptr;
-    int fd = open(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int fd = openat(dir, token, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     struct stat st {};
@@ -53,13 +62,17 @@ int lockFile(FILE* file, int operation)
     return rc;
 }
 
-// Holds the open session file and closes it, releasing the lock, on every path.
+// Holds the session directory and the open session file, and closes them,
+// releasing the lock, on every path.
 struct SessionFile {
+    int dir;
     FILE* file;
     ~SessionFile()
     {
         if (file != nullptr)
             fclose(file);
+        if (dir >= 0)
+            close(dir);
     }
 };
 
@@ -70,7 +83,8 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
     char path[512];
     int length = snprintf(path, sizeof path, "%s%s", kSessionDir, token != nullptr ? token : "");
     bool const pathComplete = length > 0 && static_cast<size_t>(length) < sizeof path;
-    SessionFile session { openSession(token, path, pathComplete) };
+    SessionFile session { openSessionDir(), nullptr };
+    session.file = openSession(session.dir, token, pathComplete);
     if (session.file == nullptr) {
         DEVMGR_LOG(7, "%s file not exsits, ignore\n", path);
         return -1;
@@ -107,10 +121,12 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
     }
     long const uptime = info.uptime;
     long const stamp = strtol(timeStamp, nullptr, 10);
-    if (stamp != 0 && uptime - stamp > kSessionIdleLimit) {
+    // Idle longer than the limit, compared without forming uptime - stamp,
+    // which a stamp far in the negative would overflow.
+    if (stamp != 0 && stamp < uptime - kSessionIdleLimit) {
         DEVMGR_LOG(6, "Token timeout(%ld - %ld).please login again. (userName: %s timestamp: %s)\r\n", uptime,
                    stamp, userName, timeStamp);
-        unlink(path);
+        unlinkat(session.dir, token, 0);
         return -1;
     }
 

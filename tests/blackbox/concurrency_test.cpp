@@ -1,0 +1,239 @@
+// Many processes at once on the files every request shares: one session file,
+// the log and its rotation, the stand-in's state. Nothing is seen half-written
+// and nothing written is lost.
+#include "harness.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+using namespace harness;
+
+namespace {
+
+class Concurrency : public CgiTest {};
+
+// Every request on a thread of its own, all started together; the results in
+// the order of the requests.
+std::vector<Result> runTogether(std::vector<Request> const& requests)
+{
+    std::vector<Result> results(requests.size());
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < requests.size(); ++i)
+        threads.emplace_back([&, i] { results[i] = run(requests[i]); });
+    for (auto& thread : threads)
+        thread.join();
+    return results;
+}
+
+// The file's content read under a shared lock, as a session check would see
+// it; none when it does not exist.
+std::optional<std::string> readLocked(std::string const& path)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string content;
+    if (flock(fd, LOCK_SH) == 0) {
+        char chunk[512];
+        for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;)
+            content.append(chunk, static_cast<size_t>(n));
+    }
+    close(fd);
+    return content;
+}
+
+// ---- one session, 64 processes ----
+
+constexpr char kToken[] = "shared";
+constexpr char kSessionPath[] = "/tmp/session/shared";
+constexpr char kRoute[] = "/api/v2/mgmt/beacon/mode";
+
+struct SessionCase {
+    char const* name;
+    std::string content;    // the session file before the requests
+    std::string wellFormed; // what every look at the file must match, while and after
+    bool refreshEvery;      // HTTP_REFRESH on every request
+    bool refreshHalf;       // HTTP_REFRESH on every other request
+    bool accepted;          // every request passes the check
+    bool kept;              // the file is still there at the end
+    bool unchanged;         // and byte for byte as it was
+};
+
+TEST_F(Concurrency, SixtyFourChecksOfOneSessionNeverSeeItHalfWritten)
+{
+    std::string const stale = std::to_string(uptime() - 7300);
+    SessionCase const kCases[] = {
+        { "admin, refreshed", "admin\n0\nshared", "admin\n[0-9]+\nshared", false, false, true, true, false },
+        // A half-written file would lose the privilege line and be refused.
+        { "read-write user, refreshed", "operator\n0\nrw\nshared", "operator\n[0-9]+\nrw\nshared", false, false,
+          true, true, false },
+        { "read-write user, HTTP_REFRESH", "operator\n0\nrw\nshared", "operator\n0\nrw\nshared", true, false, true,
+          true, true },
+        { "read-only user, both", "viewer\n0\nro\nshared", "viewer\n[0-9]+\nro\nshared", false, true, true, true,
+          false },
+        { "expired: removed once, refused by all", "admin\n" + stale + "\nshared", "admin\n" + stale + "\nshared",
+          false, true, false, false, false },
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.name);
+        writeSession(kToken, c.content);
+        std::regex const wellFormed(c.wellFormed);
+        std::vector<Request> requests;
+        for (int i = 0; i < 64; ++i) {
+            bool const refresh = c.refreshEvery || (c.refreshHalf && i % 2 == 1);
+            requests.push_back({ .method = "GET", .uri = kRoute, .token = std::string(kToken),
+                                 .refresh = refresh ? std::optional<std::string>("") : std::nullopt });
+        }
+
+        // Meanwhile, look at the file as the checks do, under the lock.
+        std::atomic<bool> done = false;
+        std::vector<std::string> badLooks;
+        int looks = 0;
+        std::thread watcher([&] {
+            while (!done) {
+                std::optional<std::string> seen = readLocked(kSessionPath);
+                ++looks;
+                if (seen && !std::regex_match(*seen, wellFormed))
+                    badLooks.push_back(*seen);
+            }
+        });
+        std::vector<Result> const results = runTogether(requests);
+        done = true;
+        watcher.join();
+
+        std::string const want = c.accepted ? getReply(17002, "Unsupported Feature") : "Status:403\r\n\r\n";
+        int matching = 0;
+        for (Result const& r : results)
+            matching += r.status == 0 && r.out == want ? 1 : 0;
+        EXPECT_EQ(matching, 64);
+        EXPECT_GT(looks, 0);
+        EXPECT_EQ(badLooks, std::vector<std::string>());
+        std::optional<std::string> const last = readLocked(kSessionPath);
+        ASSERT_EQ(last.has_value(), c.kept);
+        if (c.kept) {
+            EXPECT_TRUE(std::regex_match(*last, wellFormed)) << *last;
+            EXPECT_EQ(*last == c.content, c.unchanged) << *last;
+        }
+    }
+}
+
+// ---- the log, rotated under 8 writers ----
+
+// Each writer logs "method not found" with a URL of its own, longer than a
+// stdio buffer: the message's three lines must stay together and whole.
+TEST_F(Concurrency, EightLogWritersAcrossRotationsLeaveOnlyWholeLines)
+{
+    constexpr int kWriters = 8;
+    constexpr int kRequestsEach = 35;
+    std::vector<std::string> urls;
+    for (int w = 0; w < kWriters; ++w)
+        urls.push_back("/api/v2/mgmt/nosuch/w" + std::to_string(w) + "?" + std::string(12000, char('a' + w)));
+
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w)
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < kRequestsEach; ++i)
+                run({ .method = "GET", .uri = urls[w] });
+        });
+    for (auto& writer : writers)
+        writer.join();
+
+    // The prefix by pattern, the URL after it compared whole (a pattern over
+    // 12000 characters would exhaust the matcher's stack).
+    std::regex const prefix(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \(ERROR\): orla_cgi: )"
+                            R"(\[httpdProcessRequest:\d+\] method not found:)");
+    size_t kept = 0;
+    for (char const* path : { "/tmp/brisk.log", "/tmp/brisk.log.old" }) {
+        SCOPED_TRACE(path);
+        std::string const content = readFile(path);
+        ASSERT_FALSE(content.empty());
+        EXPECT_EQ(content.back(), '\n');
+        kept += content.size();
+        std::vector<std::string> lines;
+        std::istringstream in(content);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        ASSERT_EQ(lines.size() % 3, 0u);
+        for (size_t i = 0; i < lines.size(); i += 3) {
+            size_t const cut = lines[i].find("found:") + 6;
+            ASSERT_TRUE(cut > 6 && std::regex_match(lines[i].substr(0, cut), prefix))
+                << "line " << i << ": " << lines[i].substr(0, 120);
+            auto const writer = std::find(urls.begin(), urls.end(), lines[i].substr(cut));
+            ASSERT_NE(writer, urls.end()) << "line " << i << " is not a whole URL";
+            EXPECT_EQ(lines[i + 1], "nosuch");
+            EXPECT_EQ(lines[i + 2], "w" + std::to_string(writer - urls.begin()));
+        }
+    }
+    // Two files hold far less than was written: it went through several
+    // rotations. And no rotation threw away the one before: the old file is
+    // a whole one, past the rotation size.
+    size_t const written = size_t(kWriters) * kRequestsEach * (urls[0].size() + 100);
+    EXPECT_LT(kept, written / 2);
+    EXPECT_GT(readFile("/tmp/brisk.log.old").size(), 1048576u);
+}
+
+// ---- 16 writers of different settings ----
+
+struct Setting {
+    std::string url;                 // of the PUT and the GET
+    char const* member;              // body member of the PUT
+    std::vector<std::string> values; // written in this order, as JSON values
+    char const* group;
+    char const* replyMember;         // data member of the GET
+};
+
+TEST_F(Concurrency, SixteenWritersOfDifferentSettingsLoseNoUpdate)
+{
+    std::string const web = "/api/v2/mgmt/webmgmt/", telnet = "/api/v2/mgmt/mgmttelnet/",
+                      bonjour = "/api/v2/mgmt/bonjour/", dns = "/api/v2/mgmt/dns/",
+                      cloud = "/api/v2/mgmt/cloud-managed/", ntp = "/api/v2/mgmt/ntp/";
+    std::vector<std::string> const modes = { "\"enable\"", "\"disable\"" };
+    std::vector<std::string> const modesUp = { "\"disable\"", "\"enable\"" };
+    std::vector<Setting> const settings = {
+        { web + "cli-web-http-num-sessions", "maxSession", { "3", "9", "12" }, "webmgmt", "pSession" },
+        { web + "cli-web-http-session-soft-time-out", "timeout", { "10", "20", "30" }, "webmgmt", "pTimeout" },
+        { web + "cli-web-http-session-hard-time-out", "timeout", { "48", "72", "96" }, "webmgmt", "pTimeout" },
+        { web + "sw-dev-ctrl-web-mgmt-mode", "mode", modes, "webmgmt", "pMode" },
+        { telnet + "agent-telnet-num-sessions", "maxSession", { "1", "2", "3" }, "mgmttelnet", "pSession" },
+        { telnet + "agent-telnet-timeout", "timeout", { "30", "60", "90" }, "mgmttelnet", "pTimeout" },
+        { telnet + "agent-telnet-new-sessions", "state", modes, "mgmttelnet", "pState" },
+        { telnet + "agent-telnet-admin-mode", "mode", modes, "mgmttelnet", "pMode" },
+        { bonjour + "admin-mode", "mode", modes, "bonjour", "pMode" },
+        { bonjour + "debug-level1", "mode", modesUp, "bonjour", "pMode" },
+        { bonjour + "debug-level2", "mode", modesUp, "bonjour", "pMode" },
+        { dns + "admin-mode", "adminMode", modes, "dns", "adminMode" },
+        { dns + "default-domain-name", "defaultDomainName", { "\"a.example\"", "\"b.example\"", "\"w13.example\"" },
+          "dns", "defaultDomainName" },
+        { cloud + "mode", "mode", modesUp, "cloudManaged", "mode" },
+        { cloud + "server-url", "url", { "\"https://a.example/\"", "\"https://w15.example/device\"" }, "cloudManaged",
+          "url" },
+        { ntp + "broadcast-client-mode", "mode", modesUp, "ntp", "ntpMode" },
+    };
+
+    std::vector<std::vector<Result>> replies(settings.size());
+    std::vector<std::thread> writers;
+    for (size_t w = 0; w < settings.size(); ++w)
+        writers.emplace_back([&, w] {
+            for (std::string const& value : settings[w].values)
+                replies[w].push_back(put(settings[w].url, std::string("{\"") + settings[w].member + "\":" + value + "}"));
+        });
+    for (auto& writer : writers)
+        writer.join();
+
+    for (size_t w = 0; w < settings.size(); ++w) {
+        Setting const& s = settings[w];
+        SCOPED_TRACE(s.url);
+        for (Result const& r : replies[w])
+            EXPECT_EQ(r.out, setReply(0, "Success"));
+        std::string const data = std::string("{\"") + s.replyMember + "\":" + s.values.back() + "}";
+        EXPECT_EQ(get(s.url).out, getReply(0, "Success", s.group, data.c_str()));
+    }
+}
+
+} // namespace
