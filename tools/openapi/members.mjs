@@ -356,7 +356,7 @@ function toYamlWords(document) {
 // and underscores) are the web server's, not the interface's.
 function checkSources(dir, words) {
   const missing = new Set();
-  for (const file of readdirSync(dir).filter((f) => /\.(cpp|h)$/.test(f) && f !== 'main.cpp')) {
+  for (const file of readdirSync(dir).filter((f) => /\.(cpp|h)$/.test(f) && !['main.cpp', 'entry.cpp', 'entry.h'].includes(f))) {
     for (const [, name] of readFileSync(`${dir}/${file}`, 'utf8').matchAll(/"([A-Za-z][A-Za-z0-9_-]*)"/g)) {
       if (!/^[A-Z_]+$/.test(name) && !words.has(name))
         missing.add(`${name} (${file})`);
