@@ -45,6 +45,10 @@ HttpdHandle httpdRootCreate();
 HttpdDir* httpdDirFind(HttpdHandle handle, char const* path);
 int httpdAddCContent(HttpdHandle handle, char const* basePath, char const* resource, int32_t method,
                      int32_t authFlag, HttpdHandler handler);
+// httpdAddCContent at a node already found: a caller registering many routes
+// under one base path finds its node once.
+int httpdDirAddCContent(HttpdDir* dir, char const* resource, int32_t method, int32_t authFlag,
+                        HttpdHandler handler);
 void httpdProcessRequest(HttpdHandle handle);
 char const* httpdMethodName(int32_t code);
 
