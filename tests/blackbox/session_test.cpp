@@ -106,19 +106,22 @@ TEST_F(Session, RewritesTheSessionWithTheUptimeUnlessToldNotTo)
         std::string const content = readFile(file);
         return content == head + std::to_string(before) + tail || content == head + std::to_string(before + 1) + tail;
     };
-    writeSession("op", "operator\n5\nro\nold-token-and-a-long-tail-that-must-go");
+    // Stamped just now: a fixed small stamp expires once the machine has
+    // been up for two hours.
+    std::string const fresh = std::to_string(uptime());
+    writeSession("op", "operator\n" + fresh + "\nro\nold-token-and-a-long-tail-that-must-go");
     long before = uptime();
     ASSERT_TRUE(accepted(as("op", "GET")));
     EXPECT_TRUE(stampedAs("/tmp/session/op", before, "operator\n", "\nro\nop"));
 
-    writeSession("admin2", "admin\n5\nadmin2");
+    writeSession("admin2", "admin\n" + fresh + "\nadmin2");
     before = uptime();
     ASSERT_TRUE(accepted(as("admin2", "PUT")));
     EXPECT_TRUE(stampedAs("/tmp/session/admin2", before, "admin\n", "\nadmin2"));
 
-    writeSession("op", "operator\n5\nro\nop");
+    writeSession("op", "operator\n" + fresh + "\nro\nop");
     ASSERT_TRUE(accepted(as("op", "GET", "")));
-    EXPECT_EQ(readFile("/tmp/session/op"), "operator\n5\nro\nop");
+    EXPECT_EQ(readFile("/tmp/session/op"), "operator\n" + fresh + "\nro\nop");
 }
 
 TEST_F(Session, TokensNamingAnythingButASessionFileAreRefused)
