@@ -28,15 +28,6 @@ std::span<RouteGroup const> routeTable()
 
 void registerRoutes(HttpdHandle handle)
 {
-    for (RouteGroup const& group : kRouteTable) {
-        // Every row of a group hangs at the same node, so it is found once;
-        // without it each row tries again, and logs its own failure.
-        HttpdDir* dir = httpdDirFind(handle, group.basePath);
-        for (RouteRow const& row : group.rows) {
-            if (dir != nullptr)
-                httpdDirAddCContent(dir, row.resource, row.method, kAuthSession, row.handler);
-            else
-                httpdAddCContent(handle, group.basePath, row.resource, row.method, kAuthSession, row.handler);
-        }
-    }
+    for (RouteGroup const& group : kRouteTable)
+        httpdAddCContents(handle, group.basePath, group.rows, kAuthSession);
 }
