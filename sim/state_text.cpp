@@ -1,5 +1,7 @@
 #include "state_text.h"
 
+#include <cstring>
+
 namespace sim {
 namespace {
 
@@ -116,7 +118,7 @@ private:
 
     bool literal(std::string_view word)
     {
-        if (std::string_view(m_p).substr(0, word.size()) != word)
+        if (strncmp(m_p, word.data(), word.size()) != 0) // stops at the text's end
             return false;
         m_p += word.size();
         return true;
