@@ -1,17 +1,21 @@
 // The stand-in's machinery: the state file, the call trace and forced results.
 #include "sim.h"
 
+#include "state_text.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 namespace sim {
 namespace {
@@ -52,18 +56,21 @@ public:
     explicit LockedState(std::string path)
         : m_path(std::move(path))
     {
-        makeParents(m_path);
         for (int attempt = 0; attempt < 100; ++attempt) {
             m_fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno == ENOENT) {
+                makeParents(m_path);
+                m_fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            }
             if (m_fd < 0)
                 return;
             int rc;
             do
                 rc = flock(m_fd, LOCK_EX);
             while (rc != 0 && errno == EINTR);
-            struct stat held {}, named {};
-            if (rc == 0 && fstat(m_fd, &held) == 0 && stat(m_path.c_str(), &named) == 0 && held.st_ino == named.st_ino
-                && held.st_dev == named.st_dev)
+            struct stat named {};
+            if (rc == 0 && fstat(m_fd, &m_held) == 0 && stat(m_path.c_str(), &named) == 0
+                && m_held.st_ino == named.st_ino && m_held.st_dev == named.st_dev)
                 return;
             close(m_fd);
             m_fd = -1;
@@ -78,44 +85,89 @@ public:
     }
 
     bool locked() const { return m_fd >= 0; }
+    std::string const& path() const { return m_path; }
+    // The file as it was when the lock was taken.
+    struct stat const& held() const { return m_held; }
 
-    // The whole file; an empty file reads as "".
+    // The whole file; an empty file reads as "". Read in place, in the size
+    // the file had when locked and one byte more to see its end.
     bool read(std::string& content) const
     {
-        char chunk[8192];
-        for (off_t offset = 0;;) {
-            ssize_t n = pread(m_fd, chunk, sizeof chunk, offset);
+        content.resize(static_cast<size_t>(std::max<off_t>(m_held.st_size, 0)) + 1);
+        size_t length = 0;
+        for (;;) {
+            if (length == content.size())
+                content.resize(content.size() * 2);
+            ssize_t n = pread(m_fd, content.data() + length, content.size() - length, static_cast<off_t>(length));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
                 return false;
             if (n == 0)
-                return true;
-            content.append(chunk, static_cast<size_t>(n));
-            offset += n;
+                break;
+            length += static_cast<size_t>(n);
         }
+        content.resize(length);
+        return true;
     }
 
     // Written to a new file beside it and renamed over it, so no reader ever
-    // sees half of a change.
-    bool replace(char const* content) const
+    // sees half of a change. written: the new file as it is in place, or all
+    // zero when that cannot be told.
+    bool replace(char const* content, struct stat& written) const
     {
+        written = {};
         std::string temp = m_path + ".tmp." + std::to_string(getpid());
         int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
             return false;
-        bool ok = writeAll(fd, content, strlen(content)) && writeAll(fd, "\n", 1);
+        struct stat own {};
+        bool ok = writeAll(fd, content, strlen(content)) && writeAll(fd, "\n", 1) && fstat(fd, &own) == 0;
         ok = close(fd) == 0 && ok;
-        if (ok && rename(temp.c_str(), m_path.c_str()) == 0)
-            return true;
-        unlink(temp.c_str());
-        return false;
+        if (!ok || rename(temp.c_str(), m_path.c_str()) != 0) {
+            unlink(temp.c_str());
+            return false;
+        }
+        // The rename changes the file's time stamps, so they are read after
+        // it, and kept only while the path still names this very file.
+        struct stat named {};
+        if (stat(m_path.c_str(), &named) == 0 && named.st_ino == own.st_ino && named.st_dev == own.st_dev)
+            written = named;
+        return true;
     }
 
 private:
     std::string m_path;
     int m_fd = -1;
+    struct stat m_held {};
 };
+
+// The state as this process last read or wrote it. One request makes several
+// calls (registration, version queries, the handler's own); while the file
+// is the very one the tree came from, a call takes the tree instead of
+// parsing the file again. Every change replaces the file, so a change by any
+// other process gives a file of another identity.
+struct StateCache {
+    Json root;
+    std::unique_ptr<StateText> text; // set while root holds only some sections
+    std::string path;
+    struct stat file {};
+
+    bool holds(LockedState const& locked) const
+    {
+        struct stat const& now = locked.held();
+        return root && path == locked.path() && now.st_dev == file.st_dev && now.st_ino == file.st_ino
+               && now.st_size == file.st_size && now.st_mtim.tv_sec == file.st_mtim.tv_sec
+               && now.st_mtim.tv_nsec == file.st_mtim.tv_nsec && now.st_ctim.tv_sec == file.st_ctim.tv_sec
+               && now.st_ctim.tv_nsec == file.st_ctim.tv_nsec;
+    }
+};
+
+StateCache& stateCache()
+{
+    static StateCache cache;
+    return cache;
+}
 
 // Adds every section the state lacks, with its factory defaults.
 bool completeSections(State& state)
@@ -327,28 +379,95 @@ bool forcedResult(char const* name, std::span<Arg const> args, int& result)
     return true;
 }
 
+// Every section the stand-in keeps is in the text.
+bool holdsEverySection(StateText const& text)
+{
+    for (Section const& section : sections())
+        if (!text.has(section.name))
+            return false;
+    return true;
+}
+
+// The locked file's state: the cached one while the file is unchanged. A
+// plain state file with every section is indexed, and its sections parsed as
+// calls ask for them; any other file is parsed whole and completed with the
+// missing sections. False for a file that cannot be read or is not a JSON
+// object; such a file is left as it is.
+bool loadState(LockedState const& file, Json& root, std::unique_ptr<StateText>& text, State& state)
+{
+    StateCache& cache = stateCache();
+    if (cache.holds(file)) {
+        root = std::move(cache.root);
+        text = std::move(cache.text);
+        return true;
+    }
+    cache.root.reset();
+    cache.text.reset();
+    std::string content;
+    if (!file.read(content))
+        return false;
+    text = StateText::index(std::move(content));
+    if (text->plain() && holdsEverySection(*text)) {
+        root.reset(cJSON_CreateObject());
+        return root != nullptr;
+    }
+    bool const empty = text->content().empty();
+    root.reset(empty ? cJSON_CreateObject() : cJSON_Parse(text->content().c_str()));
+    text.reset();
+    if (!cJSON_IsObject(root.get()))
+        return false;
+    state.root = root.get();
+    state.changed = empty;
+    return completeSections(state);
+}
+
+// The whole state for a change to be written: the file parsed whole, with the
+// sections that were read, and perhaps changed, in the places of their own.
+Json wholeState(StateText const& text, Json partial)
+{
+    Json whole(cJSON_Parse(text.content().c_str()));
+    if (!cJSON_IsObject(whole.get()))
+        return nullptr;
+    while (partial->child != nullptr) {
+        Json section(cJSON_DetachItemViaPointer(partial.get(), partial->child));
+        cJSON* old = cJSON_GetObjectItemCaseSensitive(whole.get(), section->string);
+        if (old == nullptr || !cJSON_ReplaceItemViaPointer(whole.get(), old, section.get()))
+            return nullptr;
+        section.release();
+    }
+    return whole;
+}
+
 int runOnState(int (*body)(void*, State*), void* context)
 {
     LockedState file(statePath());
     if (!file.locked())
         return kFail;
-    std::string content;
-    if (!file.read(content))
-        return kFail;
     State state;
-    Json root(content.empty() ? cJSON_CreateObject() : cJSON_Parse(content.c_str()));
-    if (!cJSON_IsObject(root.get()))
-        return kFail; // a state file that is not a JSON object is left as it is
-    state.root = root.get();
-    state.changed = content.empty();
-    if (!completeSections(state))
+    Json root;
+    std::unique_ptr<StateText> text;
+    if (!loadState(file, root, text, state))
         return kFail;
+    state.root = root.get();
+    state.text = text.get();
     int const result = body(context, &state);
+    struct stat written = file.held();
     if (state.changed) {
+        if (text) {
+            root = wholeState(*text, std::move(root));
+            text.reset();
+            if (!root)
+                return kFail;
+        }
         JsonText printed(cJSON_Print(root.get()));
-        if (!printed || !file.replace(printed.get()))
-            return kFail;
+        if (!printed || !file.replace(printed.get(), written))
+            return kFail; // the tree holds what the file does not: it is dropped
     }
+    StateCache& cache = stateCache();
+    cache.root = std::move(root);
+    cache.text = std::move(text);
+    cache.path = file.path();
+    cache.file = written;
     return result;
 }
 
@@ -356,7 +475,20 @@ int runOnState(int (*body)(void*, State*), void* context)
 
 cJSON* State::section(char const* name)
 {
-    return cJSON_GetObjectItemCaseSensitive(root, name);
+    cJSON* found = cJSON_GetObjectItemCaseSensitive(root, name);
+    if (found != nullptr || text == nullptr)
+        return found;
+    Json parsed = text->parse(name);
+    found = parsed.get();
+    return jsonAdd(root, name, std::move(parsed)) ? found : nullptr;
+}
+
+void releaseState()
+{
+    StateCache& cache = stateCache();
+    cache.root.reset();
+    cache.text.reset();
+    cache.path.clear();
 }
 
 int callWith(char const* name, std::span<Arg const> args, bool withState, int (*body)(void*, State*), void* context)

@@ -92,14 +92,23 @@ Arg recordOut(T* r, RecordCodec const& codec)
     return Arg { .kind = ArgKind::Record, .output = true, .ptr = r, .codec = &codec };
 }
 
+class StateText;
+
 // The switch as the state file holds it: one object per section.
 struct State {
     cJSON* root = nullptr;
     bool changed = false;
+    // When set, root holds only the sections read so far, and the others are
+    // parsed from this text as they are first asked for.
+    StateText const* text = nullptr;
 
     // The section's object; every section exists once the state is loaded.
     cJSON* section(char const* name);
 };
+
+// Drops what the stand-in keeps of the state between the calls of a process;
+// the client's teardown does, as its registration ends.
+void releaseState();
 
 // Factory defaults of one section, as JSON text.
 struct Section {

@@ -27,6 +27,7 @@ int openapiClientTearDown(OpenClientHandle* handle)
     return sim::call("openapiClientTearDown", {}, [&] {
         if (handle != nullptr)
             memset(handle->opaque, 0, sizeof handle->opaque);
+        sim::releaseState();
         return sim::kOk;
     });
 }

@@ -9,24 +9,40 @@
 
 namespace {
 
-// The tree lives for the whole process and is never freed, so its nodes come
-// from the C allocator, which reports exhaustion instead of throwing.
-HttpdDir* newDir(char const* name)
+// The tree lives for the whole process and is never freed, so its records
+// come from the C allocator, which reports exhaustion instead of throwing.
+// A record and its own copy of its text share one allocation: the tree is
+// built anew for every request, and each allocation costs.
+template <typename Record>
+Record* newRecord(char* Record::*text, char const* value)
 {
-    auto* dir = static_cast<HttpdDir*>(calloc(1, sizeof(HttpdDir)));
-    if (dir == nullptr)
+    size_t const size = strlen(value) + 1;
+    void* block = calloc(1, sizeof(Record) + size);
+    if (block == nullptr)
         return nullptr;
-    dir->name = strdup(name);
-    if (dir->name == nullptr) {
-        free(dir);
-        return nullptr;
-    }
-    return dir;
+    auto* record = static_cast<Record*>(block);
+    record->*text = static_cast<char*>(block) + sizeof(Record);
+    memcpy(record->*text, value, size);
+    return record;
 }
 
+// Fills in an entry and puts it at the head of the node's list, so that of
+// two equal registrations the later is found first.
+void linkEntry(HttpdDir* dir, HttpdCContent* entry, int32_t method, int32_t authFlag, HttpdHandler handler)
+{
+    entry->method = method;
+    entry->authFlag = authFlag;
+    entry->handler = handler;
+    entry->next = dir->firstContent;
+    dir->firstContent = entry;
+}
+
+// At most the first 1023 characters, always terminated.
 void copyText(char (&buffer)[kHttpdTextSize], char const* text)
 {
-    snprintf(buffer, sizeof buffer, "%s", text);
+    size_t const length = strnlen(text, sizeof buffer - 1);
+    memcpy(buffer, text, length);
+    buffer[length] = '\0';
 }
 
 } // namespace
@@ -36,7 +52,7 @@ HttpdHandle httpdRootCreate()
     auto* handle = static_cast<HttpdRoot*>(calloc(1, sizeof(HttpdRoot)));
     if (handle == nullptr)
         return nullptr;
-    handle->root = newDir("");
+    handle->root = newRecord(&HttpdDir::name, "");
     if (handle->root == nullptr) {
         free(handle);
         return nullptr;
@@ -58,7 +74,7 @@ HttpdDir* httpdDirFind(HttpdHandle handle, char const* path)
         while (child != nullptr && strcmp(child->name, part) != 0)
             child = child->nextSibling;
         if (child == nullptr) {
-            child = newDir(part);
+            child = newRecord(&HttpdDir::name, part);
             if (child == nullptr)
                 return nullptr;
             child->nextSibling = node->firstChild;
@@ -77,19 +93,41 @@ int httpdAddCContent(HttpdHandle handle, char const* basePath, char const* resou
         DEVMGR_LOG(3, "httpdAddCContent, dirPtr == NULL\n");
         return -1;
     }
-    auto* newEntry = static_cast<HttpdCContent*>(calloc(1, sizeof(HttpdCContent)));
-    char* name = newEntry != nullptr ? strdup(resource) : nullptr;
-    if (name == nullptr) {
-        free(newEntry);
+    auto* newEntry = newRecord(&HttpdCContent::resource, resource);
+    if (newEntry == nullptr) {
         DEVMGR_LOG(3, "httpdAddCContent, newEntry == NULL\n");
         return -1;
     }
-    newEntry->resource = name;
-    newEntry->method = method;
-    newEntry->authFlag = authFlag;
-    newEntry->handler = handler;
-    newEntry->next = dirPtr->firstContent;
-    dirPtr->firstContent = newEntry;
+    linkEntry(dirPtr, newEntry, method, authFlag, handler);
+    return 0;
+}
+
+int httpdAddCContents(HttpdHandle handle, char const* basePath, std::span<HttpdRoute const> routes,
+                      int32_t authFlag)
+{
+    HttpdDir* dir = httpdDirFind(handle, basePath);
+    size_t size = routes.size() * sizeof(HttpdCContent);
+    for (HttpdRoute const& route : routes)
+        size += strlen(route.resource) + 1;
+    char* block = dir != nullptr ? static_cast<char*>(calloc(1, size)) : nullptr;
+    if (block == nullptr) {
+        // Each route then goes its own way, and reports its own failure.
+        int result = 0;
+        for (HttpdRoute const& route : routes)
+            if (httpdAddCContent(handle, basePath, route.resource, route.method, authFlag, route.handler) != 0)
+                result = -1;
+        return result;
+    }
+    // The entries first, then their texts.
+    auto* entries = reinterpret_cast<HttpdCContent*>(block);
+    char* text = block + routes.size() * sizeof(HttpdCContent);
+    for (size_t i = 0; i < routes.size(); ++i) {
+        size_t const length = strlen(routes[i].resource) + 1;
+        memcpy(text, routes[i].resource, length);
+        entries[i].resource = text;
+        text += length;
+        linkEntry(dir, &entries[i], routes[i].method, authFlag, routes[i].handler);
+    }
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 using HttpdHandler = int (*)();
 
@@ -41,10 +42,24 @@ inline constexpr int kAuthAdmin = 2;
 // Texts of more than 1023 characters are cut to that when copied.
 inline constexpr unsigned kHttpdTextSize = 1024;
 
+// One route as httpdAddCContent takes it, less its base path and authFlag.
+struct HttpdRoute {
+    char const* resource;
+    int32_t method;
+    HttpdHandler handler;
+};
+
 HttpdHandle httpdRootCreate();
 HttpdDir* httpdDirFind(HttpdHandle handle, char const* path);
 int httpdAddCContent(HttpdHandle handle, char const* basePath, char const* resource, int32_t method,
                      int32_t authFlag, HttpdHandler handler);
+
+// httpdAddCContent for each route in order, all under one base path: the node
+// is found once, and the entries with their copies of the resource texts
+// share one allocation. 0, or -1 when a route could not be registered.
+int httpdAddCContents(HttpdHandle handle, char const* basePath, std::span<HttpdRoute const> routes,
+                      int32_t authFlag);
+
 void httpdProcessRequest(HttpdHandle handle);
 char const* httpdMethodName(int32_t code);
 

@@ -17,6 +17,11 @@
 
 namespace {
 
+// The session file's lines as they are read: user name, time stamp, privilege.
+constexpr size_t kUserNameSize = 200;
+constexpr size_t kTimeStampSize = 200;
+constexpr size_t kPrivilegeSize = 16;
+
 // Only a plain file name inside the session directory can name a session.
 bool tokenIsFileName(char const* token)
 {
@@ -34,30 +39,28 @@ int openSessionDir()
 }
 
 // Opens the session file in the session directory without following a link
-// and without blocking on a FIFO, and takes it only when it is a regular file.
-FILE* openSession(int dir, char const* token, bool pathComplete)
+// and without blocking on a FIFO, and takes it only when it is a regular
+// file; -1 otherwise.
+int openSession(int dir, char const* token, bool pathComplete)
 {
     if (dir < 0 || !tokenIsFileName(token) || !pathComplete)
-        return nullptr;
+        return -1;
     int fd = openat(dir, token, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return nullptr;
+        return -1;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
-        return nullptr;
+        return -1;
     }
-    FILE* file = fdopen(fd, "r+");
-    if (file == nullptr)
-        close(fd);
-    return file;
+    return fd;
 }
 
-int lockFile(FILE* file, int operation)
+int lockFile(int fd, int operation)
 {
     int rc;
     do
-        rc = flock(fileno(file), operation);
+        rc = flock(fd, operation);
     while (rc != 0 && errno == EINTR);
     return rc;
 }
@@ -66,15 +69,64 @@ int lockFile(FILE* file, int operation)
 // releasing the lock, on every path.
 struct SessionFile {
     int dir;
-    FILE* file;
+    int fd;
     ~SessionFile()
     {
-        if (file != nullptr)
-            fclose(file);
+        if (fd >= 0)
+            close(fd);
         if (dir >= 0)
             close(dir);
     }
 };
+
+// The lines are read as fgets reads them, one after the other from the
+// file's start: each into its zero-filled buffer, at most its size less one,
+// up to and with its line end. The file is read once, as far as the three
+// lines can reach, without a stream and its buffer.
+struct SessionHead {
+    char bytes[kUserNameSize + kTimeStampSize + kPrivilegeSize] = {};
+    size_t length = 0;
+    size_t taken = 0;
+
+    explicit SessionHead(int fd)
+    {
+        while (length < sizeof bytes) {
+            ssize_t n = read(fd, bytes + length, sizeof bytes - length);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            length += static_cast<size_t>(n);
+        }
+    }
+
+    template <size_t N>
+    void line(char (&buffer)[N])
+    {
+        size_t count = 0;
+        while (count + 1 < N && taken < length) {
+            char const c = bytes[taken++];
+            buffer[count++] = c;
+            if (c == '\n')
+                break;
+        }
+    }
+};
+
+bool writeAll(int fd, char const* text, size_t length)
+{
+    for (off_t offset = 0; length > 0;) {
+        ssize_t n = pwrite(fd, text, length, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        text += n;
+        offset += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -83,26 +135,27 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
     char path[512];
     int length = snprintf(path, sizeof path, "%s%s", kSessionDir, token != nullptr ? token : "");
     bool const pathComplete = length > 0 && static_cast<size_t>(length) < sizeof path;
-    SessionFile session { openSessionDir(), nullptr };
-    session.file = openSession(session.dir, token, pathComplete);
-    if (session.file == nullptr) {
+    SessionFile session { openSessionDir(), -1 };
+    session.fd = openSession(session.dir, token, pathComplete);
+    if (session.fd < 0) {
         DEVMGR_LOG(7, "%s file not exsits, ignore\n", path);
         return -1;
     }
-    if (lockFile(session.file, LOCK_EX) != 0) {
+    if (lockFile(session.fd, LOCK_EX) != 0) {
         DEVMGR_LOG(3, "File lock failed\n");
         return -1;
     }
 
-    char userName[200] = {};
-    char timeStamp[200] = {};
-    char privilege[16] = {};
-    fgets(userName, sizeof userName, session.file);
-    fgets(timeStamp, sizeof timeStamp, session.file);
+    char userName[kUserNameSize] = {};
+    char timeStamp[kTimeStampSize] = {};
+    char privilege[kPrivilegeSize] = {};
+    SessionHead head(session.fd);
+    head.line(userName);
+    head.line(timeStamp);
 
     bool const admin = strcmp(userName, "admin\n") == 0;
     if (!admin) {
-        fgets(privilege, sizeof privilege, session.file);
+        head.line(privilege);
         if (privilege[0] != 'r' || (privilege[1] != 'o' && privilege[1] != 'w')) {
             DEVMGR_LOG(3, "Invalid priviledged level in user session\n");
             return -1;
@@ -137,15 +190,12 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         else
             snprintf(content, sizeof content, "%s%ld\n%s%s", userName, uptime, privilege, token);
         // The new content is complete in the file before the lock is released.
-        if (ftruncate(fileno(session.file), 0) == 0) {
-            rewind(session.file);
-            fputs(content, session.file);
-            fflush(session.file);
-        }
+        if (ftruncate(session.fd, 0) == 0)
+            writeAll(session.fd, content, strlen(content));
         DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content);
     }
 
-    if (lockFile(session.file, LOCK_UN) != 0) {
+    if (lockFile(session.fd, LOCK_UN) != 0) {
         DEVMGR_LOG(3, "File unlock failed\n");
         return -1;
     }

@@ -29,6 +29,5 @@ std::span<RouteGroup const> routeTable()
 void registerRoutes(HttpdHandle handle)
 {
     for (RouteGroup const& group : kRouteTable)
-        for (RouteRow const& row : group.rows)
-            httpdAddCContent(handle, group.basePath, row.resource, row.method, kAuthSession, row.handler);
+        httpdAddCContents(handle, group.basePath, group.rows, kAuthSession);
 }

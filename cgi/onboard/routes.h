@@ -7,11 +7,8 @@
 #include <cstdint>
 #include <span>
 
-struct RouteRow {
-    char const* resource;
-    int32_t method;
-    HttpdHandler handler;
-};
+// Resource, method and handler of one route.
+using RouteRow = HttpdRoute;
 
 struct RouteGroup {
     char const* basePath;

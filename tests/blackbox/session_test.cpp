@@ -45,6 +45,10 @@ TEST_F(Session, AdmitsByUserAndPrivilege)
         { "no privilege line", "operator\n0\n", "GET", false },
         { "empty file", "", "GET", false },
         { "admin needs its exact line", "Admin\n0\n", "GET", false },
+        // Lines are read into 200-byte buffers: a longer line runs on into the next.
+        { "a user line of 198 characters fits", std::string(198, 'u') + "\n0\nro\n", "GET", true },
+        { "a user line of 199 characters shifts the rest", std::string(199, 'u') + "\n0\nro\n", "GET", false },
+        { "a stamp line of 199 characters shifts the privilege", "operator\n" + std::string(199, '0') + "\nro\n", "GET", false },
     };
     for (auto const& c : kCases) {
         SCOPED_TRACE(c.name);

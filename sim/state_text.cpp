@@ -1,0 +1,260 @@
+#include "state_text.h"
+
+#include <cstring>
+
+namespace sim {
+namespace {
+
+// Deep enough for any state, well short of the depth cJSON refuses.
+constexpr int kDepthLimit = 512;
+// cJSON reads at most 63 characters of a number.
+constexpr long kNumberLimit = 63;
+
+// A strict JSON scanner that builds nothing. What it accepts, cJSON's parse
+// accepts too; whatever it is unsure of (white space other than the four of
+// JSON, control characters in strings, surrogate escapes, deep nesting, long
+// numbers) it refuses, and the text then goes to cJSON whole.
+class Scanner {
+public:
+    explicit Scanner(char const* text)
+        : m_p(text)
+    {
+    }
+
+    char const* at() const { return m_p; }
+    void space()
+    {
+        while (*m_p == ' ' || *m_p == '\t' || *m_p == '\n' || *m_p == '\r')
+            ++m_p;
+    }
+    bool take(char c)
+    {
+        if (*m_p != c)
+            return false;
+        ++m_p;
+        return true;
+    }
+
+    bool value()
+    {
+        space();
+        switch (*m_p) {
+        case '{': return object();
+        case '[': return array();
+        case '"': return string();
+        case 't': return literal("true");
+        case 'f': return literal("false");
+        case 'n': return literal("null");
+        default: return number();
+        }
+    }
+
+    // At the opening quote; escapes is set when the string has any.
+    bool string(bool* escapes = nullptr)
+    {
+        ++m_p;
+        for (;;) {
+            auto const c = static_cast<unsigned char>(*m_p);
+            if (c == '"') {
+                ++m_p;
+                return true;
+            }
+            if (c < 0x20) // a control character, or the end of the text
+                return false;
+            if (c != '\\') {
+                ++m_p;
+                continue;
+            }
+            if (escapes != nullptr)
+                *escapes = true;
+            ++m_p;
+            switch (*m_p) {
+            case '"':
+            case '\\':
+            case '/':
+            case 'b':
+            case 'f':
+            case 'n':
+            case 'r':
+            case 't': ++m_p; break;
+            case 'u':
+                if (!unicodeEscape())
+                    return false;
+                break;
+            default: return false;
+            }
+        }
+    }
+
+private:
+    static int hex(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    }
+    static bool digit(char c) { return c >= '0' && c <= '9'; }
+
+    // At the "u": four hex digits, not a surrogate, whose pairing rules are
+    // cJSON's own.
+    bool unicodeEscape()
+    {
+        unsigned code = 0;
+        for (int i = 1; i <= 4; ++i) {
+            int const h = hex(m_p[i]);
+            if (h < 0)
+                return false;
+            code = code * 16 + static_cast<unsigned>(h);
+        }
+        if (code >= 0xD800 && code <= 0xDFFF)
+            return false;
+        m_p += 5;
+        return true;
+    }
+
+    bool literal(std::string_view word)
+    {
+        if (strncmp(m_p, word.data(), word.size()) != 0) // stops at the text's end
+            return false;
+        m_p += word.size();
+        return true;
+    }
+
+    void digits()
+    {
+        while (digit(*m_p))
+            ++m_p;
+    }
+
+    bool number()
+    {
+        char const* start = m_p;
+        take('-');
+        if (!digit(*m_p))
+            return false;
+        if (!take('0'))
+            digits();
+        if (take('.')) {
+            if (!digit(*m_p))
+                return false;
+            digits();
+        }
+        if (take('e') || take('E')) {
+            if (!take('+'))
+                take('-');
+            if (!digit(*m_p))
+                return false;
+            digits();
+        }
+        return m_p - start <= kNumberLimit;
+    }
+
+    template <typename Item>
+    bool container(char close, Item item)
+    {
+        if (++m_depth > kDepthLimit)
+            return false;
+        ++m_p;
+        space();
+        if (!take(close)) {
+            do {
+                space();
+                if (!item())
+                    return false;
+                space();
+            } while (take(','));
+            if (!take(close))
+                return false;
+        }
+        --m_depth;
+        return true;
+    }
+
+    bool array()
+    {
+        return container(']', [this] { return value(); });
+    }
+
+    bool object()
+    {
+        return container('}', [this] {
+            if (*m_p != '"' || !string())
+                return false;
+            space();
+            return take(':') && value();
+        });
+    }
+
+    char const* m_p;
+    int m_depth = 0;
+};
+
+} // namespace
+
+std::unique_ptr<StateText> StateText::index(std::string content)
+{
+    auto text = std::make_unique<StateText>();
+    text->m_content = std::move(content);
+    text->m_plain = text->scan();
+    if (!text->m_plain)
+        text->m_members.clear();
+    return text;
+}
+
+bool StateText::scan()
+{
+    size_t const bom = m_content.starts_with("\xEF\xBB\xBF") ? 3 : 0; // cJSON skips a byte order mark
+    Scanner scan(m_content.c_str() + bom);
+    scan.space();
+    if (!scan.take('{'))
+        return false;
+    scan.space();
+    if (scan.take('}'))
+        return true;
+    do {
+        scan.space();
+        char const* nameStart = scan.at();
+        bool escapes = false;
+        if (*nameStart != '"' || !scan.string(&escapes) || escapes)
+            return false;
+        std::string_view const name(nameStart + 1, static_cast<size_t>(scan.at() - nameStart - 2));
+        scan.space();
+        if (!scan.take(':'))
+            return false;
+        scan.space();
+        char const* valueStart = scan.at();
+        if (!scan.value())
+            return false;
+        m_members.push_back({ name, std::string_view(valueStart, static_cast<size_t>(scan.at() - valueStart)) });
+        scan.space();
+    } while (scan.take(','));
+    // What follows the object does not count, as with cJSON_Parse.
+    return scan.take('}');
+}
+
+StateText::Member const* StateText::find(std::string_view name) const
+{
+    for (Member const& member : m_members)
+        if (member.name == name)
+            return &member;
+    return nullptr;
+}
+
+bool StateText::has(std::string_view name) const
+{
+    return find(name) != nullptr;
+}
+
+Json StateText::parse(std::string_view name) const
+{
+    Member const* member = find(name);
+    if (member == nullptr)
+        return nullptr;
+    return Json(cJSON_ParseWithLengthOpts(member->value.data(), member->value.size(), nullptr, 0));
+}
+
+} // namespace sim

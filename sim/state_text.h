@@ -1,0 +1,45 @@
+// The state file's text with the place of each section in it, so that a call
+// parses only the sections it reads instead of the whole switch.
+#pragma once
+
+#include "../tools/json.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+
+class StateText {
+public:
+    StateText() = default;
+    StateText(StateText const&) = delete; // the index points into its own text
+    StateText& operator=(StateText const&) = delete;
+
+    // The text with its members found, when it is plainly one JSON object
+    // whose member names have no escapes.
+    static std::unique_ptr<StateText> index(std::string content);
+
+    // False for any other text: it is left to a whole parse, which decides
+    // about it as it always has.
+    bool plain() const { return m_plain; }
+    bool has(std::string_view name) const;
+    // The member's value as a tree of its own; none when there is no such member.
+    Json parse(std::string_view name) const;
+    std::string const& content() const { return m_content; }
+
+private:
+    struct Member {
+        std::string_view name;
+        std::string_view value;
+    };
+    Member const* find(std::string_view name) const;
+    bool scan();
+
+    std::string m_content;
+    bool m_plain = false;
+    std::vector<Member> m_members; // in the text's order; of equal names the first counts
+};
+
+} // namespace sim

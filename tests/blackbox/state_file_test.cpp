@@ -1,0 +1,94 @@
+// The stand-in's state file as other tools may leave it: written by hand on
+// one line, with members of no section, or with text the whole parse refuses.
+// A call reads only its own sections, yet what it answers and what it writes
+// back are those of the whole file.
+#include "expect.h"
+#include "harness.h"
+
+#include <cjson/cJSON.h>
+
+#include <string>
+
+using namespace harness;
+
+namespace {
+
+constexpr char kTimeoutUri[] = "/api/v2/mgmt/mgmttelnet/agent-telnet-timeout";
+
+class StateFile : public CgiTest {
+protected:
+    // The factory state the stand-in writes at its first call, parsed.
+    static cJSON* factoryState()
+    {
+        get(kTimeoutUri);
+        return cJSON_Parse(readFile(kStatePath).c_str());
+    }
+
+    static std::string compact(cJSON const* item)
+    {
+        char* printed = cJSON_PrintUnformatted(item);
+        std::string text = printed != nullptr ? printed : "";
+        cJSON_free(printed);
+        return text;
+    }
+};
+
+TEST_F(StateFile, AChangeRewritesTheWholeFileKeepingWhatNoSectionOwns)
+{
+    cJSON* state = factoryState();
+    ASSERT_NE(state, nullptr);
+    cJSON_AddItemToObject(state, "notes", cJSON_CreateString("kept by a tool"));
+    std::string const oneLine = compact(state);
+    cJSON_Delete(state);
+    writeFile(kStatePath, oneLine);
+
+    EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(0));
+    EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(0, "mgmttelnet", R"({"pTimeout":25})"));
+
+    std::string const written = readFile(kStatePath);
+    EXPECT_EQ(written.rfind("{\n\t", 0), 0u) << "the whole state is printed again, formatted";
+    cJSON* reread = cJSON_Parse(written.c_str());
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(compact(cJSON_GetObjectItemCaseSensitive(reread, "notes")), R"("kept by a tool")");
+    cJSON* before = cJSON_Parse(oneLine.c_str());
+    cJSON_ReplaceItemInObjectCaseSensitive(cJSON_GetObjectItemCaseSensitive(before, "mgmtTelnet"), "timeout",
+                                           cJSON_CreateNumber(25));
+    EXPECT_EQ(compact(reread), compact(before)) << "nothing else changed, nothing moved";
+    cJSON_Delete(before);
+    cJSON_Delete(reread);
+}
+
+struct RefusedCase {
+    char const* name;
+    char const* from; // a text of the factory state ...
+    char const* to;   // ... replaced by this
+};
+
+// Damage in a section the request never reads: the whole parse refuses the
+// file, so every call fails, as it always did.
+constexpr RefusedCase kRefused[] = {
+    { "a lone surrogate escape", R"("ntpd")", R"("\udc00")" },
+    { "a trailing comma", R"("ntpd")", R"("ntpd",)" },
+    { "a missing value", R"("ntpd")", "" },
+};
+
+TEST_F(StateFile, DamageAnywhereFailsEveryCallAndLeavesTheFileAlone)
+{
+    cJSON* state = factoryState();
+    ASSERT_NE(state, nullptr);
+    std::string const factory = compact(state);
+    cJSON_Delete(state);
+    for (RefusedCase const& c : kRefused) {
+        SCOPED_TRACE(c.name);
+        std::string damaged = factory;
+        size_t const at = damaged.find(c.from);
+        ASSERT_NE(at, std::string::npos);
+        damaged.replace(at, std::string(c.from).size(), c.to);
+        writeFile(kStatePath, damaged);
+        EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(10000));
+        EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(10000));
+        EXPECT_EQ(readFile(kStatePath), damaged);
+    }
+}
+
+} // namespace

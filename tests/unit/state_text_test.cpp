@@ -1,0 +1,97 @@
+// The stand-in's index of its state file: a call parses only the sections it
+// reads, so the index must never accept a text that the whole parse refuses,
+// and each section must read as the whole parse reads it.
+#include "../../sim/state_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string compact(cJSON const* item)
+{
+    char* printed = cJSON_PrintUnformatted(item);
+    std::string text = printed != nullptr ? printed : "<none>";
+    cJSON_free(printed);
+    return text;
+}
+
+struct PlainCase {
+    char const* name;
+    std::string text;
+};
+
+// Texts the index takes: every member must read as cJSON reads it whole.
+PlainCase const kPlain[] = {
+    { "sections as the stand-in writes them", "{\n\t\"system\":\t{\n\t\t\"v\":\t\"4.2\"\n\t},\n\t\"dns\":\t[1, 2]\n}\n" },
+    { "one line, every kind of value",
+      R"({"a":{"b":[true,false,null,-0.5e+3,12,"x"]},"c":"q\"\\\/\b\f\n\r\t\u00e9","d":0,"e":[],"f":{}})" },
+    { "the first of two equal names counts", R"({"a":1,"a":2,"b":{"a":3}})" },
+    { "a byte order mark and text after the object", "\xEF\xBB\xBF {\"a\": [1]} trailing" },
+    { "the empty object", " { } " },
+    { "names that differ only in case", R"({"Dns":1,"dns":2})" },
+};
+
+TEST(StateText, EveryMemberReadsAsTheWholeParseReadsIt)
+{
+    for (PlainCase const& c : kPlain) {
+        SCOPED_TRACE(c.name);
+        auto text = sim::StateText::index(c.text);
+        ASSERT_TRUE(text->plain());
+        Json whole(cJSON_Parse(c.text.c_str()));
+        ASSERT_TRUE(cJSON_IsObject(whole.get()));
+        for (cJSON const* member = whole->child; member != nullptr; member = member->next) {
+            SCOPED_TRACE(member->string);
+            ASSERT_TRUE(text->has(member->string));
+            Json part = text->parse(member->string);
+            EXPECT_EQ(compact(part.get()),
+                      compact(cJSON_GetObjectItemCaseSensitive(whole.get(), member->string)));
+        }
+        EXPECT_FALSE(text->has("absent"));
+        EXPECT_FALSE(text->parse("absent"));
+        EXPECT_EQ(text->content(), c.text);
+    }
+}
+
+std::string nested(int depth)
+{
+    return "{\"a\":" + std::string(static_cast<size_t>(depth), '[') + std::string(static_cast<size_t>(depth), ']') + "}";
+}
+
+// Texts the index leaves to the whole parse. The first group cJSON refuses
+// too; the index must never take those.
+PlainCase const kRefused[] = {
+    { "a lone low surrogate", R"({"a":"\udc00","b":1})" },
+    { "a high surrogate without its pair", R"({"a":"\ud800x"})" },
+    { "a trailing comma", R"({"a":[1,2,],"b":1})" },
+    { "a missing colon", R"({"a" 1})" },
+    { "an unknown escape", R"({"a":"\q"})" },
+    { "a short unicode escape", R"({"a":"\u12"})" },
+    { "an unterminated object", R"({"a":{"b":1})" },
+    { "a number of 64 characters", "{\"a\":" + std::string(64, '1') + "}" },
+    { "nesting past cJSON's limit", nested(1001) },
+    { "a bare word", R"({"a":nope})" },
+    { "not an object", "[1, 2]" },
+    { "empty", "" },
+    // cJSON takes these; the index leaves them to it.
+    { "a valid surrogate pair", R"({"a":"\ud83d\ude00"})" },
+    { "a name with an escape", R"({"\u0061":1})" },
+    { "a control character inside a string", "{\"a\":\"x\x01y\"}" },
+    { "a form feed between values", "{\"a\":\f1}" },
+    { "a leading zero", R"({"a":01})" },
+    { "deep nesting within cJSON's limit", nested(600) },
+};
+
+TEST(StateText, LeavesEveryUnsureTextToTheWholeParse)
+{
+    for (PlainCase const& c : kRefused) {
+        SCOPED_TRACE(c.name);
+        auto text = sim::StateText::index(c.text);
+        EXPECT_FALSE(text->plain());
+        EXPECT_FALSE(text->has("a"));
+        EXPECT_EQ(text->content(), c.text);
+    }
+}
+
+} // namespace
