@@ -106,6 +106,8 @@ int httpdAddCContents(HttpdHandle handle, char const* basePath, std::span<HttpdR
                       int32_t authFlag)
 {
     HttpdDir* dir = httpdDirFind(handle, basePath);
+    if (dir != nullptr && routes.empty())
+        return 0; // nothing to hold, so nothing is allocated
     size_t size = routes.size() * sizeof(HttpdCContent);
     for (HttpdRoute const& route : routes)
         size += strlen(route.resource) + 1;

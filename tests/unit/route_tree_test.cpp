@@ -39,12 +39,16 @@ GroupCase const kGroups[] = {
     { "no routes", "/empty", {} },
 };
 
+// Route trees are never freed, as in the program: they stay reachable here
+// until the process ends, past the destruction of statics.
+auto* const g_trees = new std::vector<HttpdHandle>;
+
 TEST(RouteTree, AGroupAtOnceBuildsWhatOneByOneBuilds)
 {
     for (GroupCase const& c : kGroups) {
         SCOPED_TRACE(c.name);
-        HttpdHandle together = httpdRootCreate();
-        HttpdHandle apart = httpdRootCreate();
+        HttpdHandle together = g_trees->emplace_back(httpdRootCreate());
+        HttpdHandle apart = g_trees->emplace_back(httpdRootCreate());
         ASSERT_NE(together, nullptr);
         ASSERT_NE(apart, nullptr);
         // Something there already, which the group's entries go in front of.
