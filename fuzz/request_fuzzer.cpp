@@ -24,19 +24,18 @@ fuzz::MemoryFd* g_stdin = nullptr;
 fuzz::MemoryFd* g_stdout = nullptr;
 
 // The program never frees its route tree; the fuzzer builds one per input
-// and frees it here.
+// and frees it here. A node and its name are one allocation; a node's
+// entries are one route group's, registered together in one allocation that
+// starts at the group's first entry, which the list holds last.
 void freeDir(HttpdDir* dir)
 {
     while (dir != nullptr) {
         freeDir(dir->firstChild);
-        for (HttpdCContent* entry = dir->firstContent; entry != nullptr;) {
-            HttpdCContent* next = entry->next;
-            free(entry->resource);
-            free(entry);
-            entry = next;
-        }
+        HttpdCContent* first = dir->firstContent;
+        while (first != nullptr && first->next != nullptr)
+            first = first->next;
+        free(first);
         HttpdDir* next = dir->nextSibling;
-        free(dir->name);
         free(dir);
         dir = next;
     }
