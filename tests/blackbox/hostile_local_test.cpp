@@ -59,6 +59,10 @@ int statusOf(pid_t pid)
 // environment, with the body from a file; its exit status, or 128 + signal.
 int runTraced(std::vector<std::string> options, std::vector<std::string> const& env, char const* bodyPath)
 {
+    if (access("/usr/bin/strace", X_OK) != 0) {
+        ADD_FAILURE() << "strace is not installed (scripts/test installs it)";
+        return -1;
+    }
     pid_t const pid = fork();
     if (pid == 0) {
         for (auto const& entry : env)
