@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The browser console in Debian's chromium, headless: the built program and
+# console behind lighttpd, started by scripts/httpd on a free loopback port,
+# sessions made by scripts/login, the page driven by console_test.mjs.
+#
+# Usage: console_test.sh PROGRAM CONSOLE NODE_MODULES SCREENSHOTS
+# Exits 77 (skipped) when chromium is not installed. The test runs in a
+# private /tmp and PID namespace, so it never touches the host's /tmp, and
+# lighttpd and the browser end with it whatever way it ends.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+[ $# -eq 4 ] || { echo "usage: $0 PROGRAM CONSOLE NODE_MODULES SCREENSHOTS" >&2; exit 2; }
+chromium=${CHROMIUM:-$(command -v chromium || true)}
+if [ -z "$chromium" ]; then
+  echo "chromium is not installed (scripts/test installs it): the browser test is skipped"
+  exit 77
+fi
+
+if [ -z "${CONSOLE_TEST_PRIVATE:-}" ]; then
+  flags=(--mount --propagation private --pid --fork --kill-child --mount-proc)
+  if [ "$(id -u)" != 0 ]; then
+    flags=(--map-root-user "${flags[@]}")
+    export MGMT_USER=
+  fi
+  CONSOLE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$0" "$@"
+fi
+# Paths under the host's /tmp stay reachable at /mnt/host-tmp.
+mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
+mkdir /mnt/host-tmp
+mount --rbind /tmp /mnt/host-tmp
+host_path() {
+  case $1 in /tmp/*) echo "/mnt/host-tmp/${1#/tmp/}" ;; *) echo "$1" ;; esac
+}
+root=$(host_path "$root")
+program=$(host_path "$1")
+console=$(host_path "$2")
+modules=$(host_path "$3")
+shots=$(host_path "$4")
+mount -t tmpfs -o mode=1777 tmpfs /tmp
+work=$(mktemp -d /tmp/console.XXXXXX)
+mkdir -p "$shots"
+
+server=
+stop_server() {
+  if [ -n "$server" ]; then
+    kill -TERM "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+  fi
+}
+trap stop_server EXIT
+
+# A port that nothing listens on; when another process takes it first,
+# lighttpd cannot bind and the next is tried.
+base=
+for _ in $(seq 20); do
+  port=$((20000 + RANDOM % 40000))
+  (: <"/dev/tcp/127.0.0.1/$port") 2>/dev/null && continue
+  MGMT_PORT=$port MGMT_CGI=$program MGMT_CONSOLE=$console "$root/scripts/httpd" >>"$work/httpd.log" 2>&1 &
+  server=$!
+  for _ in $(seq 200); do
+    kill -0 "$server" 2>/dev/null || break
+    if curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/console/"; then
+      base=http://127.0.0.1:$port
+      break 2
+    fi
+    sleep 0.05
+  done
+  stop_server
+  server=
+done
+if [ -z "$base" ]; then
+  echo "could not start lighttpd:" >&2
+  cat "$work/httpd.log" >&2
+  exit 1
+fi
+
+# The login side, when the build has it: the page logs in with the user
+# names and passwords given in CONSOLE_TEST_ADMIN and CONSOLE_TEST_READER
+# (user:password). Otherwise the page takes pasted tokens.
+login=
+if [ -x "$(dirname "$program")/login_v2.cgi" ] && [ -n "${CONSOLE_TEST_ADMIN:-}" ] && [ -n "${CONSOLE_TEST_READER:-}" ]; then
+  login=1
+fi
+
+HOME=$work CONSOLE_BASE=$base CONSOLE_SHOTS=$shots CONSOLE_LOGIN=$login CHROMIUM=$chromium \
+  CONSOLE_ADMIN_TOKEN=$("$root/scripts/login" admin) \
+  CONSOLE_READER_TOKEN=$("$root/scripts/login" operator read-only) \
+  CONSOLE_MODULES=$modules node "$root/tests/console/console_test.mjs"
