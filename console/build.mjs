@@ -1,5 +1,5 @@
 // Builds the browser console into a folder that lighttpd serves as it is:
-// the page's own files (index.html, console.js, console.css) copied, and
+// the page's own files (index.html, console.js, console.css, favicon.svg) copied, and
 // api.json, the page's reading of the API description: every operation with
 // its group, parameters, body members, reply members, example and, for the
 // operations that walk a table, how the walk goes on ("x-walk").
@@ -7,12 +7,12 @@
 // Usage: node build.mjs --description docs/openapi.yaml --out DIR
 //            [--overlay FILE]   x-walk objects to add, by operationId (tests)
 import { readFileSync, writeFileSync, mkdirSync, copyFileSync } from 'node:fs';
-import { dirname, join } from 'node:path';
+import { dirname, join, resolve as absolute } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { createRequire } from 'node:module';
 
 const here = dirname(fileURLToPath(import.meta.url));
-const pageFiles = ['index.html', 'console.js', 'console.css'];
+const pageFiles = ['index.html', 'console.js', 'console.css', 'favicon.svg'];
 const methods = ['get', 'put', 'post', 'delete'];
 
 // Groups with many routes are shown in sub-groups, by the route's resource
@@ -156,7 +156,7 @@ function tables(operations) {
 function main() {
   const opts = args(process.argv.slice(2));
   // The YAML reader comes from the pinned packages in the build folder.
-  const require = createRequire(join(opts.modules ?? join(here, 'node_modules'), 'x.js'));
+  const require = createRequire(join(absolute(opts.modules ?? join(here, 'node_modules')), 'x.js'));
   const YAML = require('yaml');
   const doc = YAML.parse(readFileSync(opts.description, 'utf8'), { maxAliasCount: 0 });
   if (opts.overlay) {

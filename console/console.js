@@ -51,6 +51,11 @@
     return node;
   }
 
+  // Replaces what a node holds; children as for el().
+  function fill(node, ...children) {
+    node.replaceChildren(...children.flat(2).filter((c) => c !== null && c !== undefined && c !== false));
+  }
+
   // ---- the session ----
 
   function loadSession() {
@@ -206,7 +211,7 @@
     }
     if (reply.status === 403) {
       const s = state.session;
-      let words = 'Refused (HTTP 403, no body): the program did not accept the session. ';
+      let words = 'HTTP 403, no body: the program did not accept the session. ';
       if (!s)
         words += 'No session is set: log in or paste a token first.';
       else if (method !== 'GET' && s.privilege === 'read-only')
@@ -350,7 +355,7 @@
           `List all ${op.walk.table}`) : null));
 
     const data = op.reply;
-    main.replaceChildren(
+    fill(main,
       el('h2', {}, methodBadge(op.method), el('code', {}, op.path)),
       el('p', { class: 'summary' }, op.summary),
       el('p', { class: 'muted' }, `${op.tag}${op.subGroup ? ` › ${op.subGroup}` : ''} · ${op.id} · `,
@@ -379,7 +384,7 @@
       shown.push('Refresh: 1');
     if (sentBody !== undefined)
       shown.push('Content-Type: application/json', '', sentBody);
-    out.replaceChildren(el('h3', {}, 'Request sent'), el('pre', { class: 'request' }, shown.join('\n')));
+    fill(out, el('h3', {}, 'Request sent'), el('pre', { class: 'request' }, shown.join('\n')));
     let reply;
     try {
       reply = await send(op.method, url, { body: sentBody, refresh });
@@ -415,7 +420,7 @@
   // entry's details when the table names per-entry reads.
   async function walkTable(name, out) {
     const table = state.api.tables.find((t) => t.table === name);
-    out.replaceChildren(el('h3', {}, `Table ${name}`), el('p', { class: 'muted' }, 'Walking…'));
+    fill(out, el('h3', {}, `Table ${name}`), el('p', { class: 'muted' }, 'Walking…'));
     if (!table)
       return out.append(el('div', { class: 'verdict bad' }, el('strong', {}, 'Unknown table'), name));
     const rows = [];
@@ -439,8 +444,10 @@
       }
       if (code !== 0) {
         const expected = (op.walk.end ?? [10000]).includes(code);
-        ending = { ok: expected, title: expected ? 'End of the table' : 'Stopped',
-                   words: `${url} answered ${explainCode(code, reply.envelope.resp.respMsg)}` };
+        const msg = reply.envelope.resp.respMsg;
+        ending = expected
+          ? { ok: true, title: 'End of the table', words: `no more entries: ${url} answered code ${code} "${msg}".` }
+          : { ok: false, title: 'Stopped', words: `${url} answered ${explainCode(code, msg)}` };
         break;
       }
       const data = dataOf(op, reply.envelope);
@@ -468,7 +475,7 @@
     if (!ending)
       ending = { ok: false, title: 'Stopped', words: `The table has more than ${walkLimit} entries; the first ${walkLimit} are shown.` };
     const columns = [...new Set(rows.flatMap((row) => Object.keys(row)))];
-    out.replaceChildren(
+    fill(out,
       el('h3', {}, `Table ${name}: ${rows.length} ${rows.length === 1 ? 'entry' : 'entries'}`),
       rows.length ? el('table', { class: 'table-rows' },
         el('tr', {}, columns.map((c) => el('th', {}, c))),
@@ -497,7 +504,7 @@
   function renderTable(name) {
     const out = el('div', { class: 'walk' });
     const table = state.api.tables.find((t) => t.table === name);
-    $('main').replaceChildren(
+    fill($('main'),
       el('h2', {}, methodBadge('TABLE'), el('code', {}, name)),
       el('p', { class: 'summary' }, `Every entry of the table ${name}, walked from the first to the last.`),
       table ? el('p', { class: 'muted' }, `${table.tag}${table.subGroup ? ` › ${table.subGroup}` : ''} · starts with `,
@@ -508,7 +515,7 @@
 
   function renderHome() {
     const api = state.api;
-    $('main').replaceChildren(
+    fill($('main'),
       el('h2', {}, api.title),
       el('p', { class: 'intro' }, `${api.operations.length} operations in ${api.groups.length} groups. Log in (or paste a ` +
         'session token), find a route on the left, read its members and limits, and send it with "Try it". ' +
@@ -540,7 +547,7 @@
       const response = await fetch('api.json', { cache: 'no-cache' });
       state.api = await response.json();
     } catch (error) {
-      $('main').replaceChildren(el('p', {}, `The API description did not load: ${error.message}`));
+      fill($('main'), el('p', {}, `The API description did not load: ${error.message}`));
       return;
     }
     for (const op of state.api.operations)

@@ -6,11 +6,11 @@
 // server, the page raises no error (a policy violation is one), and the
 // token stays out of cookies and addresses.
 import { createRequire } from 'node:module';
-import { join } from 'node:path';
+import { join, resolve } from 'node:path';
 
 const env = process.env;
 const base = env.CONSOLE_BASE;
-const { chromium } = createRequire(join(env.CONSOLE_MODULES, 'x.js'))('playwright-core');
+const { chromium } = createRequire(join(resolve(env.CONSOLE_MODULES), 'x.js'))('playwright-core');
 
 let failures = 0;
 function check(what, ok, detail = '') {
@@ -85,6 +85,16 @@ async function send(body) {
   return verdictOf('main .result');
 }
 
+// Lists a table through the navigation's "Tables": its rows (header first)
+// and the verdict on the walk's end.
+async function listAll(table) {
+  await page.fill('#filter', table);
+  await page.click(`#tree a:has-text("${table}: list all")`);
+  await page.click('main button.list-all');
+  await page.waitForSelector('main .walk .verdict');
+  return { rows: await page.locator('main .walk tr').allTextContents(), verdict: await verdictOf('main .walk') };
+}
+
 try {
   // The page and its headers.
   const response = await page.goto(`${base}/console/`);
@@ -142,22 +152,21 @@ try {
   await screenshot('read-only-put-refused');
   await signOut();
 
-  // Add two DNS name servers, then list the table whole.
+  // Add two DNS name servers to those the switch has, then list the table
+  // whole.
   await signIn('admin');
+  const before = await listAll('dns-name-servers');
   for (const address of ['192.0.2.53', '198.51.100.7']) {
     await openOperation('name server', 'Add a name server', 'DNS client', 'Name servers');
     verdict = await send(JSON.stringify({ ipAddr: address }));
     check(`POST name server ${address}: Success`, verdict.startsWith('Success'), verdict);
   }
-  await page.fill('#filter', 'dns-name-servers');
-  await page.click('#tree a:has-text("dns-name-servers: list all")');
-  await page.click('main button.list-all');
-  await page.waitForSelector('main .walk .verdict');
-  const rows = await page.locator('main .walk table tr').allTextContents();
-  verdict = await verdictOf('main .walk');
-  check('list all: both name servers, in order', rows.length === 3 && rows[1].includes('192.0.2.53') && rows[2].includes('198.51.100.7'),
-        rows.join(' | '));
-  check('list all: walked to the end of the table', verdict.startsWith('End of the table'), verdict);
+  const after = await listAll('dns-name-servers');
+  check('list all: the servers there before and the two added',
+        after.rows.length === before.rows.length + 2 && before.rows.slice(1).every((row) => after.rows.includes(row)) &&
+        ['192.0.2.53', '198.51.100.7'].every((a) => after.rows.some((row) => row.includes(a))),
+        `before: ${before.rows.join(' | ')}; after: ${after.rows.join(' | ')}`);
+  check('list all: walked to the end of the table', after.verdict.startsWith('End of the table'), after.verdict);
   await screenshot('dns-name-servers-listed');
   await signOut();
   check('signing out forgets the token', await page.evaluate(() => sessionStorage.length === 0));
