@@ -1,5 +1,5 @@
 // Builds the browser console into a folder that lighttpd serves as it is:
-// the page's own files (index.html, console.js, console.css, favicon.svg) copied, and
+// the page's own files (index.html, console.js, walk.mjs, console.css, favicon.svg) copied, and
 // api.json, the page's reading of the API description: every operation with
 // its group, parameters, body members, reply members, example and, for the
 // operations that walk a table, how the walk goes on ("x-walk").
@@ -12,7 +12,7 @@ import { fileURLToPath } from 'node:url';
 import { createRequire } from 'node:module';
 
 const here = dirname(fileURLToPath(import.meta.url));
-const pageFiles = ['index.html', 'console.js', 'console.css', 'favicon.svg'];
+const pageFiles = ['index.html', 'console.js', 'walk.mjs', 'console.css', 'favicon.svg'];
 const methods = ['get', 'put', 'post', 'delete'];
 
 // Groups with many routes are shown in sub-groups, by the route's resource
@@ -136,7 +136,14 @@ function operation(path, method, pathItem, op) {
   };
 }
 
-// The tables that can be walked: one per x-walk table name.
+// The operations an x-walk object names.
+function walkReferences(walk) {
+  return [walk.first, walk.next, walk.cut?.check, walk.probe?.operation, walk.probe?.count?.operation,
+          ...(walk.details ?? []).map((d) => (typeof d === 'string' ? d : d.operation))].filter((id) => id !== undefined);
+}
+
+// The tables that can be walked: one per x-walk table name, each starting
+// at an operation that carries the walk.
 function tables(operations) {
   const byId = new Map(operations.map((op) => [op.id, op]));
   const out = new Map();
@@ -144,9 +151,11 @@ function tables(operations) {
     const walk = op.walk;
     if (!walk)
       continue;
-    for (const id of [walk.first, walk.next, ...(walk.details ?? [])])
+    for (const id of walkReferences(walk))
       if (!byId.has(id))
         throw new Error(`x-walk of ${op.id} names ${id}, which is no operation`);
+    if (!byId.get(walk.first).walk || (!walk.next && !walk.probe))
+      throw new Error(`x-walk of ${op.id}: the walk of ${walk.table} has no start or no next step`);
     if (!out.has(walk.table))
       out.set(walk.table, { table: walk.table, first: walk.first, tag: op.tag, subGroup: op.subGroup });
   }

@@ -6,12 +6,11 @@
 // Every text from the description or from a reply reaches the page as text
 // (textContent), never as markup. The session token lives in sessionStorage,
 // for this tab only, and travels in the "Session" header alone.
-'use strict';
+import { walkTable } from './walk.mjs';
 
 (() => {
   const loginPath = '/api/v2/login';
   const storeKey = 'mgmt.session';
-  const walkLimit = 2000;
 
   // What each reply code means, in words.
   const codeWords = {
@@ -351,7 +350,7 @@
       bodyInput,
       el('label', {}, refresh, 'Refresh header: this request does not renew the session'),
       el('div', { class: 'actions' }, sendButton,
-        op.walk ? el('button', { type: 'button', class: 'secondary list-all', onclick: () => walkTable(op.walk.table, tableResult) },
+        op.walk ? el('button', { type: 'button', class: 'secondary list-all', onclick: () => listAll(op.walk.table, {}, tableResult) },
           `List all ${op.walk.table}`) : null));
 
     const data = op.reply;
@@ -401,115 +400,73 @@
 
   // ---- tables ----
 
-  // The request of one step of a walk: the operation, and its cursor in the
-  // query or in the body.
-  function stepRequest(op, cursor) {
-    const inBody = op.walk?.in === 'body' || (op.body && !op.parameters.some((p) => p.in === 'query' && p.name in cursor));
-    if (inBody)
-      return { url: op.path, body: JSON.stringify(cursor) };
-    return { url: target(op, cursor), body: op.body ? '{}' : undefined };
-  }
+  // One step of a walk, sent as the page sends everything.
+  const walkSend = (op, { query, body }) => send(op.method, target(op, query ?? {}), { body });
 
-  const dataOf = (op, envelope) => {
-    const name = op.reply?.group ?? Object.keys(envelope).find((k) => k !== 'resp');
-    return envelope[name] && typeof envelope[name] === 'object' ? envelope[name] : {};
-  };
-
-  // Walks a table from its first entry to its end: each entry's key under
-  // the cursor's name, its other members as answered, joined with the
-  // entry's details when the table names per-entry reads.
-  async function walkTable(name, out) {
-    const table = state.api.tables.find((t) => t.table === name);
+  // Walks a table to its end and shows it whole, with the verdict on how the
+  // walk ended.
+  async function listAll(name, fixed, out) {
     fill(out, el('h3', {}, `Table ${name}`), el('p', { class: 'muted' }, 'Walking…'));
-    if (!table)
-      return out.append(el('div', { class: 'verdict bad' }, el('strong', {}, 'Unknown table'), name));
-    const rows = [];
-    let op = state.byId.get(table.first);
-    let cursor = {};
-    const seen = new Set();
-    let ending = null;
-    while (rows.length < walkLimit) {
-      const { url, body } = stepRequest(op, cursor);
-      let reply;
-      try {
-        reply = await send(op.method, url, { body });
-      } catch (error) {
-        ending = { ok: false, title: 'Stopped', words: `The server was not reached: ${error.message}` };
-        break;
-      }
-      const code = reply.envelope?.resp?.respCode;
-      if (reply.status !== 200 || code === undefined) {
-        ending = verdict(op, reply);
-        break;
-      }
-      if (code !== 0) {
-        const expected = (op.walk.end ?? [10000]).includes(code);
-        const msg = reply.envelope.resp.respMsg;
-        ending = expected
-          ? { ok: true, title: 'End of the table', words: `no more entries: ${url} answered code ${code} "${msg}".` }
-          : { ok: false, title: 'Stopped', words: `${url} answered ${explainCode(code, msg)}` };
-        break;
-      }
-      const data = dataOf(op, reply.envelope);
-      const next = {};
-      const row = {};
-      for (const [param, memberName] of Object.entries(op.walk.cursor ?? {})) {
-        next[param] = data[memberName];
-        row[param] = data[memberName];
-      }
-      for (const [key, value] of Object.entries(data))
-        if (!Object.values(op.walk.cursor ?? {}).includes(key))
-          row[key] = value;
-      for (const id of op.walk.details ?? [])
-        Object.assign(row, await detail(state.byId.get(id), row));
-      rows.push(row);
-      const key = JSON.stringify(next);
-      if (Object.values(next).some((v) => v === undefined) || seen.has(key)) {
-        ending = { ok: false, title: 'Stopped', words: 'The answer named no next entry, or the same one twice.' };
-        break;
-      }
-      seen.add(key);
-      cursor = next;
-      op = state.byId.get(op.walk.next);
+    let result;
+    try {
+      result = await walkTable(state.api, name, walkSend, fixed);
+    } catch (error) {
+      result = { rows: [], ending: { ok: false, error } };
     }
-    if (!ending)
-      ending = { ok: false, title: 'Stopped', words: `The table has more than ${walkLimit} entries; the first ${walkLimit} are shown.` };
+    const { rows, ending } = result;
     const columns = [...new Set(rows.flatMap((row) => Object.keys(row)))];
+    const cell = (value) => value === undefined ? '' : typeof value === 'object' ? JSON.stringify(value) : String(value);
     fill(out,
       el('h3', {}, `Table ${name}: ${rows.length} ${rows.length === 1 ? 'entry' : 'entries'}`),
       rows.length ? el('table', { class: 'table-rows' },
         el('tr', {}, columns.map((c) => el('th', {}, c))),
-        rows.map((row) => el('tr', {}, columns.map((c) => el('td', {}, row[c] === undefined ? '' : typeof row[c] === 'object'
-          ? JSON.stringify(row[c]) : String(row[c])))))) : el('p', {}, 'The table is empty.'),
-      el('div', { class: `verdict ${ending.ok ? 'ok' : 'bad'}` }, el('strong', {}, ending.title), ending.words));
+        rows.map((row) => el('tr', {}, columns.map((c) => el('td', {}, cell(row[c])))))) : el('p', {}, 'The table is empty.'),
+      walkVerdict(ending, result.walks));
   }
 
-  // One per-entry read of a walk, its query filled from the entry's members
-  // of the same names.
-  async function detail(op, row) {
-    if (!op)
-      return {};
-    const query = {};
-    for (const p of op.parameters)
-      if (p.in === 'query' && row[p.name] !== undefined)
-        query[p.name] = row[p.name];
-    try {
-      const reply = await send(op.method, target(op, query));
-      return reply.envelope?.resp?.respCode === 0 ? dataOf(op, reply.envelope) : {};
-    } catch {
-      return {};
+  function walkVerdict(ending, walks) {
+    const box = (ok, title, words) => el('div', { class: `verdict ${ok ? 'ok' : 'bad'}` }, el('strong', {}, title), words);
+    const again = walks > 1 ? ` (walked ${walks} times, until the table held still)` : '';
+    if (ending.ok && ending.counted !== undefined)
+      return box(true, 'End of the table', `all ${ending.counted} entries the switch counts were found${again}.`);
+    if (ending.ok) {
+      const resp = ending.reply.envelope.resp;
+      return box(true, 'End of the table', `no more entries: ${target(ending.op, ending.req.query ?? {})} answered ` +
+                 `code ${resp.respCode} "${resp.respMsg}"${again}.`);
     }
+    if (ending.error)
+      return box(false, 'Stopped', `The server was not reached: ${ending.error.message}`);
+    if (ending.repeated)
+      return box(false, 'Stopped', 'The switch named the same entry twice: the walk would not end.');
+    if (ending.tooLong)
+      return box(false, 'Stopped', 'The walk went on past its limit of steps.');
+    if (ending.probeLimit)
+      return box(false, 'Stopped', `Fewer entries were found than the ${ending.count} the switch counts.`);
+    if (ending.unsettled)
+      return box(false, 'Stopped', 'The table kept changing while it was walked: try again.');
+    if (ending.unknown)
+      return box(false, 'Unknown table', 'The API description names no such table.');
+    const v = verdict(ending.op, ending.reply);
+    return box(false, v.title, v.words);
   }
 
   function renderTable(name) {
     const out = el('div', { class: 'walk' });
     const table = state.api.tables.find((t) => t.table === name);
+    const first = table ? state.byId.get(table.first) : null;
+    const fixed = new Map((first?.walk.fixed ?? []).map((param) => [param, el('input', { name: param, spellcheck: 'false' })]));
+    const values = () => Object.fromEntries([...fixed].filter(([, input]) => input.value !== '').map(([p, input]) => [p, input.value]));
     fill($('main'),
       el('h2', {}, methodBadge('TABLE'), el('code', {}, name)),
       el('p', { class: 'summary' }, `Every entry of the table ${name}, walked from the first to the last.`),
-      table ? el('p', { class: 'muted' }, `${table.tag}${table.subGroup ? ` › ${table.subGroup}` : ''} · starts with `,
-        el('a', { href: `#/op/${table.first}` }, table.first)) : null,
-      el('div', { class: 'actions' }, el('button', { type: 'button', class: 'list-all', onclick: () => walkTable(name, out) }, 'List all')),
+      first ? el('p', { class: 'muted' }, `${first.tag}${first.subGroup ? ` › ${first.subGroup}` : ''} · starts with `,
+        el('a', { href: `#/op/${first.id}` }, first.summary)) : null,
+      el('form', { class: 'try', onsubmit: (event) => {
+        event.preventDefault();
+        listAll(name, values(), out);
+      } },
+        [...fixed].map(([param, input]) => el('label', {}, el('span', { class: 'name' }, param), input, ' (for the whole walk; optional)')),
+        el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'list-all' }, 'List all'))),
       out);
   }
 
