@@ -5,6 +5,7 @@
 // each step. Throughout, every request the browser makes stays on this
 // server, the page raises no error (a policy violation is one), and the
 // token stays out of cookies and addresses.
+import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join, resolve } from 'node:path';
 
@@ -33,6 +34,7 @@ const errors = [];
 page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
 page.on('pageerror', (error) => errors.push(error.message));
 
+const tokens = [env.CONSOLE_ADMIN_TOKEN, env.CONSOLE_READER_TOKEN];
 let shot = 0;
 async function screenshot(name) {
   shot++;
@@ -111,6 +113,9 @@ try {
   const ntpSubGroups = await page.locator('#tree > details:has(> summary:text-matches("^NTP ")) > details > summary').allTextContents();
   check('NTP comes in sub-groups', ['Global', 'Servers', 'Per-server settings', 'Keys', 'Status and associations']
     .every((name) => ntpSubGroups.some((s) => s.startsWith(`${name} `))), ntpSubGroups.join(', '));
+  const described = (readFileSync(env.CONSOLE_DESCRIPTION, 'utf8').match(/^ +operationId: /gm) ?? []).length;
+  const listed = await page.locator('#tree a[data-op]').count();
+  check('every operation of the description is listed', listed === described && listed > 0, `${listed} of ${described}`);
   await screenshot('loaded');
 
   // Without the login side, a login says so and leaves the page signed out.
@@ -125,8 +130,10 @@ try {
   // Read a setting.
   await signIn('admin');
   const stored = await page.evaluate(() => ({ session: sessionStorage.getItem('mgmt.session'), cookie: document.cookie }));
-  check('the session is kept in this tab only', stored.session?.includes(env.CONSOLE_ADMIN_TOKEN ?? '') && stored.cookie === '',
-        JSON.stringify(stored));
+  const token = JSON.parse(stored.session ?? '{}').token ?? '';
+  check('the session is kept in this tab only, no cookie', /^[0-9a-f]{32}$/.test(token) && stored.cookie === '' &&
+        (env.CONSOLE_LOGIN || token === env.CONSOLE_ADMIN_TOKEN), JSON.stringify(stored));
+  tokens.push(token);
   await openOperation('ntp mode', 'Read the NTP mode', 'NTP', 'Global');
   let verdict = await send();
   check('GET ntp mode: Success', verdict.startsWith('Success'), verdict);
@@ -216,7 +223,7 @@ try {
   check('no request leaves this server', outside.length === 0, outside.join(' '));
   check('every request went to the console or the API', requests.every((url) => !url.startsWith(`${base}/`) ||
         /^\/(console\/|api\/v2\/)/.test(url.slice(base.length))), requests.join(' '));
-  check('no token in any address', requests.every((url) => !url.includes(env.CONSOLE_ADMIN_TOKEN)));
+  check('no token in any address', requests.every((url) => tokens.every((t) => !url.includes(t))));
   const pageErrors = errors.filter((e) => !/status of (403|500)/.test(e));
   check('the page raised no error', pageErrors.length === 0, pageErrors.join(' | '));
 } catch (error) {

@@ -78,11 +78,15 @@ fi
 # names and passwords given in CONSOLE_TEST_ADMIN and CONSOLE_TEST_READER
 # (user:password). Otherwise the page takes pasted tokens.
 login=
-if [ -x "$(dirname "$program")/login_v2.cgi" ] && [ -n "${CONSOLE_TEST_ADMIN:-}" ] && [ -n "${CONSOLE_TEST_READER:-}" ]; then
-  login=1
+if [ -x "$(dirname "$program")/login_v2.cgi" ]; then
+  if [ -n "${CONSOLE_TEST_ADMIN:-}" ] && [ -n "${CONSOLE_TEST_READER:-}" ]; then
+    login=1
+  else
+    echo "login_v2.cgi is built, but CONSOLE_TEST_ADMIN and CONSOLE_TEST_READER name no accounts: tokens are pasted"
+  fi
 fi
 
-HOME=$work CONSOLE_BASE=$base CONSOLE_SHOTS=$shots CONSOLE_LOGIN=$login CHROMIUM=$chromium \
+HOME=$work CONSOLE_DESCRIPTION=$root/docs/openapi.yaml CONSOLE_BASE=$base CONSOLE_SHOTS=$shots CONSOLE_LOGIN=$login CHROMIUM=$chromium \
   CONSOLE_ADMIN_TOKEN=$("$root/scripts/login" admin) \
   CONSOLE_READER_TOKEN=$("$root/scripts/login" operator read-only) \
   CONSOLE_MODULES=$modules node "$root/tests/console/console_test.mjs"
