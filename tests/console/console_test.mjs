@@ -54,6 +54,7 @@ async function signIn(who) {
     await page.click('#token-button');
   }
   await page.waitForSelector('#signed-in:not([hidden])');
+  tokens.push(await page.evaluate(() => JSON.parse(sessionStorage.getItem('mgmt.session')).token));
 }
 
 async function signOut() {
@@ -133,7 +134,6 @@ try {
   const token = JSON.parse(stored.session ?? '{}').token ?? '';
   check('the session is kept in this tab only, no cookie', /^[0-9a-f]{32}$/.test(token) && stored.cookie === '' &&
         (env.CONSOLE_LOGIN || token === env.CONSOLE_ADMIN_TOKEN), JSON.stringify(stored));
-  tokens.push(token);
   await openOperation('ntp mode', 'Read the NTP mode', 'NTP', 'Global');
   let verdict = await send();
   check('GET ntp mode: Success', verdict.startsWith('Success'), verdict);

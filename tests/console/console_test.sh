@@ -3,10 +3,10 @@
 # console behind lighttpd, started by scripts/httpd on a free loopback port,
 # sessions made by scripts/login, the page driven by console_test.mjs.
 #
-# Usage: console_test.sh PROGRAM CONSOLE NODE_MODULES SCREENSHOTS
-# Exits 77 (skipped) when chromium is not installed. The test runs in a
-# private /tmp and PID namespace, so it never touches the host's /tmp, and
-# lighttpd and the browser end with it whatever way it ends.
+# Usage: private-tmp console_test.sh PROGRAM CONSOLE NODE_MODULES SCREENSHOTS
+# Exits 77 (skipped) when chromium is not installed. Under private-tmp the
+# test never touches the host's /tmp, and lighttpd and the browser end with
+# it whatever way it ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 [ $# -eq 4 ] || { echo "usage: $0 PROGRAM CONSOLE NODE_MODULES SCREENSHOTS" >&2; exit 2; }
@@ -16,27 +16,8 @@ if [ -z "$chromium" ]; then
   exit 77
 fi
 
-if [ -z "${CONSOLE_TEST_PRIVATE:-}" ]; then
-  flags=(--mount --propagation private --pid --fork --kill-child --mount-proc)
-  if [ "$(id -u)" != 0 ]; then
-    flags=(--map-root-user "${flags[@]}")
-    export MGMT_USER=
-  fi
-  CONSOLE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$0" "$@"
-fi
-# Paths under the host's /tmp stay reachable at /mnt/host-tmp.
-mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
-mkdir /mnt/host-tmp
-mount --rbind /tmp /mnt/host-tmp
-host_path() {
-  case $1 in /tmp/*) echo "/mnt/host-tmp/${1#/tmp/}" ;; *) echo "$1" ;; esac
-}
-root=$(host_path "$root")
-program=$(host_path "$1")
-console=$(host_path "$2")
-modules=$(host_path "$3")
-shots=$(host_path "$4")
-mount -t tmpfs -o mode=1777 tmpfs /tmp
+[ -n "${PRIVATE_TMP:-}" ] || { echo "run this under tools/openapi/private-tmp" >&2; exit 2; }
+program=$1 console=$2 modules=$3 shots=$4
 work=$(mktemp -d /tmp/console.XXXXXX)
 mkdir -p "$shots"
 
