@@ -19,7 +19,32 @@ fi
 [ -n "${PRIVATE_TMP:-}" ] || { echo "run this under tools/openapi/private-tmp" >&2; exit 2; }
 program=$1 console=$2 modules=$3 shots=$4
 work=$(mktemp -d /tmp/console.XXXXXX)
+scheme=http
 mkdir -p "$shots"
+
+# The login side, when the build has it: the page logs in as "admin" and as
+# the read-only "bob", accounts of pam_matrix (PAM_MATRIX_MODULE) through the
+# PAM service "management" mounted over /etc/pam.d in this test's own mount
+# namespace; over HTTPS when scripts/tls-cert makes a certificate. Without
+# it, the page takes tokens made by scripts/login.
+login=
+if [ -x "$(dirname "$program")/login_v2.cgi" ]; then
+  if [ -r "${PAM_MATRIX_MODULE:-}" ]; then
+    printf 'admin:admin-pw:management\nbob:bob-pw:management\n' >/tmp/passdb
+    chmod 0644 /tmp/passdb
+    mount -t tmpfs -o mode=0755,size=1m tmpfs /etc/pam.d
+    printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
+      >/etc/pam.d/management
+    login=1
+    if [ -x "$root/scripts/tls-cert" ]; then
+      mapfile -t pair < <("$root/scripts/tls-cert" "$work/tls")
+      export MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]}
+      scheme=https
+    fi
+  else
+    echo "login_v2.cgi is built, but pam_matrix.so (PAM_MATRIX_MODULE) is not at hand: tokens are pasted"
+  fi
+fi
 
 server=
 stop_server() {
@@ -40,8 +65,8 @@ for _ in $(seq 20); do
   server=$!
   for _ in $(seq 200); do
     kill -0 "$server" 2>/dev/null || break
-    if curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/console/"; then
-      base=http://127.0.0.1:$port
+    if curl -sk -o /dev/null --max-time 1 "$scheme://127.0.0.1:$port/console/"; then
+      base=$scheme://127.0.0.1:$port
       break 2
     fi
     sleep 0.05
@@ -53,18 +78,6 @@ if [ -z "$base" ]; then
   echo "could not start lighttpd:" >&2
   cat "$work/httpd.log" >&2
   exit 1
-fi
-
-# The login side, when the build has it: the page logs in with the user
-# names and passwords given in CONSOLE_TEST_ADMIN and CONSOLE_TEST_READER
-# (user:password). Otherwise the page takes pasted tokens.
-login=
-if [ -x "$(dirname "$program")/login_v2.cgi" ]; then
-  if [ -n "${CONSOLE_TEST_ADMIN:-}" ] && [ -n "${CONSOLE_TEST_READER:-}" ]; then
-    login=1
-  else
-    echo "login_v2.cgi is built, but CONSOLE_TEST_ADMIN and CONSOLE_TEST_READER name no accounts: tokens are pasted"
-  fi
 fi
 
 HOME=$work CONSOLE_DESCRIPTION=$root/docs/openapi.yaml CONSOLE_BASE=$base CONSOLE_SHOTS=$shots CONSOLE_LOGIN=$login CHROMIUM=$chromium \
