@@ -46,10 +46,14 @@ export function cursorOf(walk, entry) {
   return cursor;
 }
 
+// A step's request: the cursor in the query, or in the body of an operation
+// that takes one; a start without a cursor sends an empty object as body.
 function request(op, walk, cursor, fixed) {
-  if (walk.in === 'body')
-    return { query: { ...fixed }, body: JSON.stringify(cursor) };
-  return { query: { ...fixed, ...cursor }, body: op.body ? '{}' : undefined };
+  const inBody = walk.in === 'body' && op.body;
+  return {
+    query: inBody ? { ...fixed } : { ...fixed, ...cursor },
+    body: op.body ? JSON.stringify(inBody ? cursor : {}) : undefined,
+  };
 }
 
 // One request that must succeed: its data, or an ending that says why not.

@@ -53,6 +53,21 @@ const cases = [
     sent: ['svc {} {}', 'svc {} {"entry":{"name":"http","port":4}}', 'svc {} {"entry":{"name":"ssh","port":3}}'],
   },
   {
+    name: 'a GET starts it, then the cursor goes in a POST body',
+    operations: (() => {
+      const walk = { table: 't', first: 'first', next: 'next', cursor: { keyNum: 'key' }, in: 'body', end: [10000] };
+      return [op('first', { ...walk, entry: { key: 'keyNumber' } }), op('next', { ...walk, entry: { key: 'nextKeyNum' } }, { body: true })];
+    })(),
+    switch: (id, { body }) => {
+      if (id === 'first') return ok('g', { keyNumber: 1 });
+      const key = JSON.parse(body).keyNum;
+      return key < 3 ? ok('g', { nextKeyNum: key + 1 }) : fail(10000);
+    },
+    rows: [{ key: 1 }, { key: 2 }, { key: 3 }],
+    ending: { ok: true },
+    sent: ['first {}', 'next {} {"keyNum":1}', 'next {} {"keyNum":2}', 'next {} {"keyNum":3}'],
+  },
+  {
     name: 'a success with the end data ends it; a second end code too',
     operations: [op('cache', { table: 't', step: 'first', first: 'cache', next: 'cache', entry: { '*': 'e' },
                                cursor: { host: 'host' }, in: 'query', end: [10000, 10023], endData: { empty: true } },
