@@ -4,6 +4,9 @@
 //   node generate.mjs --routes OPENAPI_ROUTES --write docs/openapi.yaml
 //   node generate.mjs --routes OPENAPI_ROUTES --check docs/openapi.yaml
 //
+// With --json FILE the same document is also written (or checked) in JSON
+// form: the client (client/swmgmt) reads that one, needing no YAML parser.
+//
 // OPENAPI_ROUTES is the built tool that prints the route table
 // (cmake --build build --target openapi_routes); `cmake --build build
 // --target openapi` runs the --write form.
@@ -53,16 +56,37 @@ function main(argv) {
     return 2;
   }
   let text;
+  let json;
   try {
-    text = toYaml(build(routesTool));
+    const document = build(routesTool);
+    text = toYaml(document);
+    json = `${JSON.stringify(document)}\n`;
   } catch (error) {
     console.error(error.message);
     return 1;
   }
+  const jsonTarget = arg('--json');
   if (arg('--write')) {
     writeFileSync(target, text);
     console.log(`wrote ${target}`);
+    if (jsonTarget) {
+      writeFileSync(jsonTarget, json);
+      console.log(`wrote ${jsonTarget}`);
+    }
     return 0;
+  }
+  if (jsonTarget) {
+    let currentJson = '';
+    try {
+      currentJson = readFileSync(jsonTarget, 'utf8');
+    } catch (error) {
+      console.error(`cannot read ${jsonTarget}: ${error.message}`);
+      return 1;
+    }
+    if (currentJson !== json) {
+      console.error(`${jsonTarget} is not the JSON form of the description\nRegenerate it with: cmake --build build --target openapi`);
+      return 1;
+    }
   }
   let current = '';
   try {
