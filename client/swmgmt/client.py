@@ -228,6 +228,11 @@ class Client:
         self._logged_in = True
         return self.token
 
+    def detach(self):
+        """The session's token, kept open past close() (for another run)."""
+        self._logged_in = False
+        return self.token
+
     def logout(self):
         route = f"DELETE {LOGIN_PATH}"
         status, text = self._http("DELETE", LOGIN_PATH, None, route)
