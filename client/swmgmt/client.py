@@ -145,7 +145,7 @@ class Client:
                 query.append((name, checked))
             else:
                 body[name] = checked
-        missing = [f.name for f in op.query if f.required and f.name not in values]
+        missing = [f.name for f in op.inputs.values() if f.required and values.get(f.name) is None]
         if missing:
             raise InputError(op.route, "needs " + ", ".join(missing))
         # A parameter whose name lies inside another's must come first.

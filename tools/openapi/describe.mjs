@@ -2,7 +2,7 @@
 // route table, each described by its declaration in api.mjs.
 import { groups } from './api.mjs';
 import { objectSchema } from './fields.mjs';
-import { limitOf, limitText, queryNeeded } from './limits.mjs';
+import { isNeeded, limitOf, limitText } from './limits.mjs';
 import { walkOf, walkOperations } from './walks.mjs';
 
 export const methods = ['GET', 'POST', 'DELETE', 'PUT'];
@@ -262,7 +262,7 @@ function operation(method, path, declared, op) {
       return {
         name: f.name,
         in: 'query',
-        required: queryNeeded(id, f.name),
+        required: isNeeded(id, f.name),
         description: text,
         schema,
         example: exampleOf(op, f),
@@ -271,8 +271,10 @@ function operation(method, path, declared, op) {
   }
   if (bodyFields.length) {
     const schema = { type: 'object', properties: inputProperties(bodyFields, 'body', id) };
-    if (op.required)
-      schema.required = op.required;
+    const required = [...new Set([...(op.required ?? []),
+      ...bodyFields.filter((f) => isNeeded(id, f.name)).map((f) => f.name)])];
+    if (required.length)
+      schema.required = required;
     result.requestBody = {
       required: !op.bodyOptional,
       description: op.bodyOptional ? 'Optional.' : 'One JSON value; members below.',

@@ -55,10 +55,14 @@ export function limitText(limit) {
     : `The switch takes at most ${limit.maxLength} characters; the switch refuses longer text.`;
 }
 
-// Query parameters without which the route cannot name what it acts on:
-// they are marked required (the program still answers without them, with
-// the switch's answer for 0 or the empty text).
-export const neededQuery = [
+// Inputs without which the route cannot name what it acts on: they are
+// marked required (the program still answers without them, with the
+// switch's answer for 0 or the empty text).
+export const needed = [
+  [/^putNtpServerTable/, 'ntpServer'],
+  [/^putNtpAuthTableKey|^postNtpAuthTableKey$/, 'keyNumber'],
+  [/^postNtpServer$|^postDnsIpNameServer$|^putDnsStaticHostAddressMapping$/, 'ipAddr'],
+  [/^putDnsStaticHostAddressMapping$|^postDnsClientInetNameLookup$/, 'hostname'],
   [/^getNtpServer(Next|AddressType|Table)/, 'ntpServer'],
   [/^putNtpServerTableAuthKey$/, 'keyIndex'],
   [/^(get|delete)NtpAuthTableKey/, 'keyNumber'],
@@ -74,5 +78,5 @@ export const neededQuery = [
   [/^getBonjourPublishedService$/, 'serviceName'],
 ];
 
-export const queryNeeded = (operationId, name) =>
-  neededQuery.some(([ids, input]) => input === name && ids.test(operationId));
+export const isNeeded = (operationId, name) =>
+  needed.some(([ids, input]) => input === name && ids.test(operationId));
