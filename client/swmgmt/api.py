@@ -119,14 +119,15 @@ class Description:
                 return self.by_route[f"{method} {path}"]
         return None
 
-    def settings(self):
-        """The resources that are read with GET and written with PUT: their
-        short names ("webmgmt/sw-dev-ctrl-web-mgmt-mode") and operations."""
+    def settings(self, writable=True):
+        """The resources that are read with GET and written with PUT (or,
+        not writable, every resource read with GET): their short names
+        ("webmgmt/sw-dev-ctrl-web-mgmt-mode") and operations."""
         found = {}
         for path in self.document["paths"]:
             get = self.by_route.get(f"GET {path}")
             put = self.by_route.get(f"PUT {path}")
-            if get and put and get.group:
+            if get and get.group and (put or not writable):
                 found[short_name(path)] = (get, put)
         return found
 

@@ -12,7 +12,7 @@ from .many import Switch, read_switches, run_all
 EPILOG = """commands:
   tables                          the tables that list walks
   list TABLE [NAME=VALUE ...]     every entry of a table, with its settings
-  settings                        the settings that get and set take
+  settings                        the settings that set takes, and what get reads
   get SETTING [KEY=VALUE ...]     a setting's value (KEY names an entry, e.g. ntpServer=192.0.2.10)
   set SETTING VALUE | NAME=VALUE ...
                                   change a setting
@@ -69,7 +69,9 @@ def local_command(args):
     if args.command == "tables":
         return "\n".join(sorted(api.walks))
     if args.command == "settings":
-        return "\n".join(sorted(api.settings()))
+        writable = api.settings()
+        return "\n".join(f"{name}{'' if name in writable else '  (read only)'}"
+                         for name in sorted(api.settings(writable=False)))
     if args.command == "operations":
         word = args.words[0].lower() if args.words else ""
         return "\n".join(describe_operation(op) for op in api.operations.values()

@@ -180,17 +180,21 @@ class Client:
 
     # ---- settings: read with GET, written with PUT, under one name ----
 
-    def setting(self, name):
-        """(get, put, {request member: reply member}) of a setting."""
-        found = self.api.settings().get(name) or self.api.settings().get(short_name(name))
+    def setting(self, name, writable=True):
+        """(get, put, {request member: reply member}) of a setting; put is
+        None for a value that is only read."""
+        settings = self.api.settings(writable)
+        found = settings.get(name) or settings.get(short_name(name))
         if found is None:
             raise InputError("", f"no setting {name!r} (see: swmgmt settings)")
         get, put = found
-        return get, put, setting_members(get, put)
+        members = setting_members(get, put) if put else {m: m for m in get.reply_members}
+        return get, put, members
 
     def get(self, name, **keys):
-        """The setting's value; a dict by request spelling when it has several."""
-        get, put, members = self.setting(name)
+        """The value of a setting, or of anything read with GET; a dict by
+        request spelling when it has several."""
+        get, put, members = self.setting(name, writable=False)
         data = self.call(get.id, **keys)
         values = {request: data[reply] for request, reply in members.items()}
         return next(iter(values.values())) if len(values) == 1 else values

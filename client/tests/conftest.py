@@ -28,12 +28,12 @@ def free_port():
 
 
 class Server:
-    def __init__(self, state=None, faults=None):
+    def __init__(self, state=None, faults=None, env=None):
         self.dir = tempfile.mkdtemp(prefix="switch.", dir="/tmp")
         os.chmod(self.dir, 0o755)
         self.state = os.path.join(self.dir, "switch", "state.json")
         env = dict(os.environ, MGMT_CGI=os.environ["MGMT_CGI"], SWSIM_STATE=self.state,
-                   SWSIM_FAULTS=json.dumps(faults) if faults else "")
+                   SWSIM_FAULTS=json.dumps(faults) if faults else "", **(env or {}))
         if state is not None:
             os.makedirs(os.path.dirname(self.state))
             os.chmod(os.path.dirname(self.state), 0o777)  # the program's account replaces the file
