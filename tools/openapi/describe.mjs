@@ -63,6 +63,8 @@ send an empty one), 500 (the program wrote nothing: no route for the path and me
 method written in lower case.
 `;
 
+const success = { respCode: 0, respMsg: 'Success', status: 'success' };
+
 const privilegeText = {
   read: 'Needs a session: any user, read-only included.',
   write: 'Needs a session that may write: "admin" or a read-write user; a read-only session gets 403.',
@@ -151,7 +153,7 @@ function components() {
       },
       Status: {
         description: 'The status only; the body ends with a line end.',
-        content: { 'application/json': { schema: { $ref: '#/components/schemas/Status' } } },
+        content: { 'application/json': { schema: { $ref: '#/components/schemas/Status' }, example: { resp: success } } },
       },
     },
   };
@@ -183,6 +185,38 @@ function inputSchema(field, where, id) {
 
 function inputProperties(fields, where, id) {
   return Object.fromEntries(fields.map((f) => [f.name, inputSchema(f, where, id)]));
+}
+
+// Example values of reply members: an input's example of the same name
+// where a route has one, else a value of the member's kind.
+const inputExamples = new Map();
+for (const group of groups) {
+  for (const ops of Object.values(group.routes)) {
+    for (const op of Object.values(ops)) {
+      for (const f of op.inputs)
+        if (f.schema && !inputExamples.has(f.name)) inputExamples.set(f.name, f.example);
+    }
+  }
+}
+
+function exampleValue(reply, schema) {
+  // "pTimeout" answers what "timeout" sets.
+  const name = !inputExamples.has(reply) && /^p[A-Z]/.test(reply) ? reply[1].toLowerCase() + reply.slice(2) : reply;
+  if (schema.enum)
+    return schema.enum.includes(inputExamples.get(name)) ? inputExamples.get(name) : schema.enum[0];
+  if (schema.type === 'object')
+    return Object.fromEntries(Object.entries(schema.properties).map(([n, s]) => [n, exampleValue(n, s)]));
+  const known = inputExamples.get(name);
+  if (schema.type === 'integer')
+    return typeof known === 'number' && known <= schema.maximum ? known : 1;
+  if (schema.type === 'boolean')
+    return true;
+  return typeof known === 'string' ? known : 'text';
+}
+
+function dataExample(outputs) {
+  const first = outputs.oneOf ? outputs.oneOf[0] : outputs;
+  return Object.fromEntries(first.map((m) => [m.name, exampleValue(m.name, m.schema)]));
 }
 
 function dataSchema(outputs) {
@@ -219,6 +253,7 @@ function okResponse(op, method, group) {
             { $ref: '#/components/schemas/Failure' },
           ],
         },
+        example: { [group]: dataExample(op.outputs), resp: success },
       },
     },
   };
