@@ -10,7 +10,7 @@ walk that must agree) and restarted; every walk is bounded.
 
 import json
 
-from .errors import ApiError, WalkError
+from .errors import ApiError, InputError, WalkError
 
 MAX_STEPS = 100000  # entries in one walk
 RESTARTS = 5  # walks of one table cut short in a row before giving up
@@ -23,11 +23,11 @@ class _Cut(Exception):
 def walk(client, name, fixed):
     spec = client.api.walks.get(name)
     if spec is None:
-        raise WalkError("", f"no table {name!r}; the tables are: {', '.join(sorted(client.api.walks))}")
+        raise InputError("", f"no table {name!r}; the tables are: {', '.join(sorted(client.api.walks))}")
     first_route = client.operation(spec["first"]).route
     unknown = [k for k in fixed if k not in spec.get("fixed", [])]
     if unknown:
-        raise WalkError(first_route, f"{', '.join(unknown)}: not a setting of the walk of {name}"
+        raise InputError(first_route, f"{', '.join(unknown)}: not a setting of the walk of {name}"
                         + (f" (it takes {', '.join(spec['fixed'])})" if spec.get("fixed") else ""))
     previous = None
     for _ in range(RESTARTS):

@@ -65,42 +65,30 @@ function main(argv) {
     console.error(error.message);
     return 1;
   }
-  const jsonTarget = arg('--json');
+  // [file, what it must hold] for each form asked for.
+  const forms = [[target, text], ...(arg('--json') ? [[arg('--json'), json]] : [])];
   if (arg('--write')) {
-    writeFileSync(target, text);
-    console.log(`wrote ${target}`);
-    if (jsonTarget) {
-      writeFileSync(jsonTarget, json);
-      console.log(`wrote ${jsonTarget}`);
+    for (const [file, content] of forms) {
+      writeFileSync(file, content);
+      console.log(`wrote ${file}`);
     }
     return 0;
   }
-  if (jsonTarget) {
-    let currentJson = '';
+  for (const [file, content] of forms) {
+    let current = '';
     try {
-      currentJson = readFileSync(jsonTarget, 'utf8');
+      current = readFileSync(file, 'utf8');
     } catch (error) {
-      console.error(`cannot read ${jsonTarget}: ${error.message}`);
+      console.error(`cannot read ${file}: ${error.message}`);
       return 1;
     }
-    if (currentJson !== json) {
-      console.error(`${jsonTarget} is not the JSON form of the description\nRegenerate it with: cmake --build build --target openapi`);
+    if (current !== content) {
+      console.error(`${file} is not what the route table and tools/openapi/api.mjs make; the first difference is at ` +
+        `${firstDifference(content, current)}\nRegenerate it with: cmake --build build --target openapi`);
       return 1;
     }
   }
-  let current = '';
-  try {
-    current = readFileSync(target, 'utf8');
-  } catch (error) {
-    console.error(`cannot read ${target}: ${error.message}`);
-    return 1;
-  }
-  if (current !== text) {
-    console.error(`${target} is not what the route table and tools/openapi/api.mjs make; the first difference is at ` +
-      `${firstDifference(text, current)}\nRegenerate it with: cmake --build build --target openapi`);
-    return 1;
-  }
-  console.log(`${target} matches the route table and the declarations`);
+  console.log(`${forms.map(([file]) => file).join(' and ')} match the route table and the declarations`);
   return 0;
 }
 
