@@ -90,3 +90,15 @@ def test_the_web_server_answers(server):
     Client(server.base, server.token).call("postEventNotifyClientDeregister")
     with pytest.raises(HttpError, match="connection refused|Connection refused"):
         Client(f"http://127.0.0.1:{server.port + 1 if server.port < 65535 else 1}", "x").get(WEB_MODE)
+
+
+def test_every_example_of_the_description_passes_the_checks():
+    """The description's own example requests are what the client lets through."""
+    from swmgmt import description
+
+    for op in description().operations.values():
+        raw = description().document["paths"][op.path][op.method.lower()]
+        values = {p["name"]: p["example"] for p in raw.get("parameters", []) if "example" in p}
+        body = raw.get("requestBody", {}).get("content", {}).get("application/json", {}).get("example", {})
+        values.update(body)
+        Client("http://127.0.0.1:9", "token").prepare(op, values)
