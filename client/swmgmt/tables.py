@@ -21,24 +21,24 @@ class _Cut(Exception):
 
 
 def walk(client, name, fixed):
-    spec = client.api.walks.get(name)
-    if spec is None:
+    plan = client.api.walks.get(name)
+    if plan is None:
         raise InputError("", f"no table {name!r}; the tables are: {', '.join(sorted(client.api.walks))}")
-    first_route = client.operation(spec["first"]).route
-    unknown = [k for k in fixed if k not in spec.get("fixed", [])]
+    first_route = client.operation(plan["first"]).route
+    unknown = [k for k in fixed if k not in plan.get("fixed", [])]
     if unknown:
         raise InputError(first_route, f"{', '.join(unknown)}: not a setting of the walk of {name}"
-                        + (f" (it takes {', '.join(spec['fixed'])})" if spec.get("fixed") else ""))
+                        + (f" (it takes {', '.join(plan['fixed'])})" if plan.get("fixed") else ""))
     previous = None
     for _ in range(RESTARTS):
         try:
-            entries = _walk_once(client, spec, fixed)
-            if "check" in spec.get("cut", {}) and entries and not _exists(client, spec, entries[-1]):
+            entries = _walk_once(client, plan, fixed)
+            if "check" in plan.get("cut", {}) and entries and not _exists(client, plan, entries[-1]):
                 raise _Cut()
-            if spec.get("cut", {}).get("rewalk") and entries != previous:
+            if plan.get("cut", {}).get("rewalk") and entries != previous:
                 previous = entries
                 continue
-            return [_with_details(client, spec, entry) for entry in entries]
+            return [_with_details(client, plan, entry) for entry in entries]
         except _Cut:
             previous = None
     raise WalkError(first_route, f"the table {name} changed under {RESTARTS} walks in a row; "
@@ -51,18 +51,18 @@ def _entry(data, shape):
     return {field: data[member] for field, member in shape.items()}
 
 
-def _ended(spec, code, data):
-    if code in spec.get("end", []):
+def _ended(plan, code, data):
+    if code in plan.get("end", []):
         return True
-    end_data = spec.get("endData")
+    end_data = plan.get("endData")
     return bool(code == 0 and end_data and data and all(data.get(k) == v for k, v in end_data.items()))
 
 
-def _cursor(spec, entry, op):
+def _cursor(plan, entry, op):
     """The next request's inputs; a whole entry as an object input keeps the
     members that input has (the rest the switch does not read)."""
     cursor = {}
-    for name, field in spec["cursor"].items():
+    for name, field in plan["cursor"].items():
         if field == "*":
             known = op.inputs[name].schema.get("properties", {})
             cursor[name] = {k: v for k, v in entry.items() if k in known}
@@ -71,38 +71,38 @@ def _cursor(spec, entry, op):
     return cursor
 
 
-def _walk_once(client, spec, fixed):
-    op = client.operation(spec["first"])
+def _walk_once(client, plan, fixed):
+    op = client.operation(plan["first"])
     values = dict(fixed)
     entries, seen = [], set()
     while True:
         code, message, data = client.exchange(op, values)
-        if _ended(spec, code, data):
+        if _ended(plan, code, data):
             return entries
         if code != 0:
             raise ApiError(op.route, code, message, values)
-        walk_step = op.walk if op.walk and op.walk["table"] == spec["table"] else spec
+        walk_step = op.walk if op.walk and op.walk["table"] == plan["table"] else plan
         entry = _entry(data, walk_step["entry"])
-        if "probe" in spec:
-            return _probe(client, spec, entry)
-        next_op = client.operation(spec["next"])
-        cursor = _cursor(spec, entry, next_op)
+        if "probe" in plan:
+            return _probe(client, plan, entry)
+        next_op = client.operation(plan["next"])
+        cursor = _cursor(plan, entry, next_op)
         key = json.dumps(cursor, sort_keys=True)
         if key in seen:
-            raise WalkError(op.route, f"the switch answered {key} a second time in one walk of {spec['table']}")
+            raise WalkError(op.route, f"the switch answered {key} a second time in one walk of {plan['table']}")
         seen.add(key)
         entries.append(entry)
         if len(entries) >= MAX_STEPS:
-            raise WalkError(op.route, f"more than {MAX_STEPS} entries in {spec['table']}: walk stopped")
+            raise WalkError(op.route, f"more than {MAX_STEPS} entries in {plan['table']}: walk stopped")
         op = next_op
         values = {**fixed, **cursor}
 
 
-def _probe(client, spec, first):
+def _probe(client, plan, first):
     """A table without a next operation: the identifiers above the first are
     asked for one by one, until as many entries as the switch counts are
     found; bounded by the identifiers tried in a row without a find."""
-    probe = spec["probe"]
+    probe = plan["probe"]
     count_op = probe["count"]
     wanted = client.call(count_op["operation"])[count_op["member"]]
     entries = [first]
@@ -117,7 +117,7 @@ def _probe(client, spec, first):
             misses += 1
             if misses > probe["limit"]:
                 raise WalkError(client.operation(probe["operation"]).route,
-                                f"found {len(entries)} of {wanted} entries of {spec['table']}; none in the "
+                                f"found {len(entries)} of {wanted} entries of {plan['table']}; none in the "
                                 f"{probe['limit']} identifiers after {ident - misses}")
     return entries
 
@@ -126,18 +126,18 @@ def _fill(op, entry):
     return {name: entry[name] for name in op.inputs if name in entry}
 
 
-def _exists(client, spec, entry):
-    op = client.operation(spec["cut"]["check"])
+def _exists(client, plan, entry):
+    op = client.operation(plan["cut"]["check"])
     code, _, _ = client.exchange(op, _fill(op, entry))
     return code == 0
 
 
-def _with_details(client, spec, entry):
+def _with_details(client, plan, entry):
     entry = dict(entry)
-    for detail in spec.get("details", []):
+    for detail in plan.get("details", []):
         op = client.operation(detail["operation"])
         code, message, data = client.exchange(op, _fill(op, entry))
-        if code in spec.get("end", []):
+        if code in plan.get("end", []):
             raise _Cut()  # the entry went between the walk and this read
         if code != 0:
             raise ApiError(op.route, code, message, _fill(op, entry))
