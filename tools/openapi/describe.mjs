@@ -2,6 +2,8 @@
 // route table, each described by its declaration in api.mjs.
 import { groups } from './api.mjs';
 import { objectSchema } from './fields.mjs';
+import { isNeeded, limitOf, limitText } from './limits.mjs';
+import { walkOf, walkOperations } from './walks.mjs';
 
 export const methods = ['GET', 'POST', 'DELETE', 'PUT'];
 export const exampleServer = 'http://127.0.0.1:8080';
@@ -46,7 +48,22 @@ that contains the name, so a parameter whose name lies inside another's (such as
 **Tables** (servers, keys, hosts, services, associations) are walked one entry at a time: ask for
 the first entry (or the entry after none), then for the entry after each one answered. The program
 keeps no position between requests; the walk ends with the first answer whose code is not 0.
+Each walk's operations carry the extension \`x-walk\`: the table's name, the operations that start and
+continue it, the entry's members, the cursor that the next request takes from an entry, the codes
+that end it, how a walk cut short by a concurrent delete shows, and the per-entry reads that
+complete an entry.
+
+**Values the switch takes.** Keyword inputs are given as \`enum\` of their meaningful values; the
+program passes any other value on as its default (for example "Enable" is not "enable" and counts
+as "disable"). Where the switch refuses values outside a range or length, the input says so and
+carries it as \`x-switch\` (\`minimum\`/\`maximum\`, \`minLength\`/\`maxLength\`).
+
+**The web server's own answers.** 403 (refused session, no body), 411 (a POST or PUT without a body:
+send an empty one), 500 (the program wrote nothing: no route for the path and method), and 501 to a
+method written in lower case.
 `;
+
+const success = { respCode: 0, respMsg: 'Success', status: 'success' };
 
 const privilegeText = {
   read: 'Needs a session: any user, read-only included.',
@@ -124,9 +141,19 @@ function components() {
         description: 'No session, an unknown or expired session, or a read-only session on a method other than ' +
           'GET. No body.',
       },
+      LengthRequired: {
+        description: 'Answered by the web server (lighttpd) to a POST or PUT without a body and without a ' +
+          '"Content-Length" header; the program does not run. Send an empty body (curl -d \'\') instead.',
+        content: { 'text/html': { schema: { type: 'string' } } },
+      },
+      NoAnswer: {
+        description: 'Answered by the web server (lighttpd): the program wrote nothing (no route for the path and ' +
+          'method) or did not end. An HTML page.',
+        content: { 'text/html': { schema: { type: 'string' } } },
+      },
       Status: {
         description: 'The status only; the body ends with a line end.',
-        content: { 'application/json': { schema: { $ref: '#/components/schemas/Status' } } },
+        content: { 'application/json': { schema: { $ref: '#/components/schemas/Status' }, example: { resp: success } } },
       },
     },
   };
@@ -140,21 +167,56 @@ function operationId(method, basePath, resource) {
 }
 
 // The JSON schema of one request input, with its description.
-function inputSchema(field, where) {
+function inputSchema(field, where, id) {
   if (field.members)
-    return { type: 'object', description: field.text(where), properties: inputProperties(field.members, where) };
+    return { type: 'object', description: field.text(where), properties: inputProperties(field.members, where, id) };
   if (field.items) {
     return {
       type: 'array',
       description: field.text(where),
-      items: { type: 'object', properties: inputProperties(field.items, where) },
+      items: { type: 'object', properties: inputProperties(field.items, where, id) },
     };
   }
-  return { ...field.schema, description: field.text(where) };
+  const limit = id ? limitOf(id, field.name) : null;
+  return limit
+    ? { ...field.schema, description: `${field.text(where)} ${limitText(limit)}`, 'x-switch': limit }
+    : { ...field.schema, description: field.text(where) };
 }
 
-function inputProperties(fields, where) {
-  return Object.fromEntries(fields.map((f) => [f.name, inputSchema(f, where)]));
+function inputProperties(fields, where, id) {
+  return Object.fromEntries(fields.map((f) => [f.name, inputSchema(f, where, id)]));
+}
+
+// Example values of reply members: an input's example of the same name
+// where a route has one, else a value of the member's kind.
+const inputExamples = new Map();
+for (const group of groups) {
+  for (const ops of Object.values(group.routes)) {
+    for (const op of Object.values(ops)) {
+      for (const f of op.inputs)
+        if (f.schema && !inputExamples.has(f.name)) inputExamples.set(f.name, f.example);
+    }
+  }
+}
+
+function exampleValue(reply, schema) {
+  // "pTimeout" answers what "timeout" sets.
+  const name = !inputExamples.has(reply) && /^p[A-Z]/.test(reply) ? reply[1].toLowerCase() + reply.slice(2) : reply;
+  if (schema.enum)
+    return schema.enum.includes(inputExamples.get(name)) ? inputExamples.get(name) : schema.enum[0];
+  if (schema.type === 'object')
+    return Object.fromEntries(Object.entries(schema.properties).map(([n, s]) => [n, exampleValue(n, s)]));
+  const known = inputExamples.get(name);
+  if (schema.type === 'integer')
+    return typeof known === 'number' && known <= schema.maximum ? known : 1;
+  if (schema.type === 'boolean')
+    return true;
+  return typeof known === 'string' ? known : 'text';
+}
+
+function dataExample(outputs) {
+  const first = outputs.oneOf ? outputs.oneOf[0] : outputs;
+  return Object.fromEntries(first.map((m) => [m.name, exampleValue(m.name, m.schema)]));
 }
 
 function dataSchema(outputs) {
@@ -191,6 +253,7 @@ function okResponse(op, method, group) {
             { $ref: '#/components/schemas/Failure' },
           ],
         },
+        example: { [group]: dataExample(op.outputs), resp: success },
       },
     },
   };
@@ -203,7 +266,9 @@ function exampleOf(op, field) {
 function curlSample(method, path, query, body) {
   const url = `${exampleServer}${path}${query.length ? '?' + query.map(([k, v]) => `${k}=${v}`).join('&') : ''}`;
   const verb = method === 'GET' ? '' : ` -X ${method}`;
-  const data = body ? ` -d '${JSON.stringify(body)}'` : '';
+  // lighttpd answers 411 to a POST or PUT without a body: send an empty one.
+  const empty = method === 'POST' || method === 'PUT' ? ` -d ''` : '';
+  const data = body ? ` -d '${JSON.stringify(body)}'` : empty;
   return `curl -s${verb} -H "Session: $TOKEN"${data} '${url}'`;
 }
 
@@ -218,27 +283,33 @@ function operation(method, path, declared, op) {
   const body = bodyFields.length
     ? Object.fromEntries(bodyFields.map((f) => [f.name, exampleOf(op, f)]))
     : undefined;
+  const id = operationId(method, declared.basePath, path.slice(declared.basePath.length + 1));
   const result = {
     tags: [declared.tag],
     summary: op.summary,
     description,
-    operationId: operationId(method, declared.basePath, path.slice(declared.basePath.length + 1)),
+    operationId: id,
     security: [{ session: write ? ['read-write'] : [] }],
   };
   if (query.length) {
-    result.parameters = query.map((f) => ({
-      name: f.name,
-      in: 'query',
-      required: false,
-      description: f.text('query'),
-      schema: f.schema,
-      example: exampleOf(op, f),
-    }));
+    result.parameters = query.map((f) => {
+      const { description: text, ...schema } = inputSchema(f, 'query', id);
+      return {
+        name: f.name,
+        in: 'query',
+        required: isNeeded(id, f.name),
+        description: text,
+        schema,
+        example: exampleOf(op, f),
+      };
+    });
   }
   if (bodyFields.length) {
-    const schema = { type: 'object', properties: inputProperties(bodyFields, 'body') };
-    if (op.required)
-      schema.required = op.required;
+    const schema = { type: 'object', properties: inputProperties(bodyFields, 'body', id) };
+    const required = [...new Set([...(op.required ?? []),
+      ...bodyFields.filter((f) => isNeeded(id, f.name)).map((f) => f.name)])];
+    if (required.length)
+      schema.required = required;
     result.requestBody = {
       required: !op.bodyOptional,
       description: op.bodyOptional ? 'Optional.' : 'One JSON value; members below.',
@@ -246,6 +317,12 @@ function operation(method, path, declared, op) {
     };
   }
   result.responses = { 200: okResponse(op, method, declared.group), 403: { $ref: '#/components/responses/Refused' } };
+  if (method === 'POST' || method === 'PUT')
+    result.responses[411] = { $ref: '#/components/responses/LengthRequired' };
+  result.responses[500] = { $ref: '#/components/responses/NoAnswer' };
+  const walk = walkOf(id);
+  if (walk)
+    result['x-walk'] = walk;
   result['x-codeSamples'] = [{
     lang: 'Shell',
     label: 'curl',
@@ -291,6 +368,11 @@ export function describe(routes) {
   for (const key of declared.keys()) {
     if (!seen.has(key))
       problems.push(`api.mjs declares ${key}, which the program does not serve`);
+  }
+  const ids = new Set(Object.values(paths).flatMap((item) => Object.values(item).map((o) => o.operationId)));
+  for (const id of walkOperations()) {
+    if (!ids.has(id))
+      problems.push(`walks.mjs names the operation ${id}, which the description does not have`);
   }
   const document = {
     openapi: '3.1.0',

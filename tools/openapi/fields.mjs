@@ -68,7 +68,7 @@ export function text(name, note, max, example = 'example') {
 export function addr(name, note, example = '192.0.2.1') {
   return {
     name,
-    schema: { type: 'string' },
+    schema: { type: 'string', 'x-format': 'ip-address' },
     text: (where) => `${note} An IPv6 address when the text holds ":", else a dotted IPv4 address; a text that does not parse gives the zero address of that family. ${where === 'body'
       ? `${missingBody} is no address (family 0).`
       : 'Missing or empty: no address (family 0).'}`,

@@ -4,6 +4,9 @@
 //   node generate.mjs --routes OPENAPI_ROUTES --write docs/openapi.yaml
 //   node generate.mjs --routes OPENAPI_ROUTES --check docs/openapi.yaml
 //
+// With --json FILE the same document is also written (or checked) in JSON
+// form: the client (client/swmgmt) reads that one, needing no YAML parser.
+//
 // OPENAPI_ROUTES is the built tool that prints the route table
 // (cmake --build build --target openapi_routes); `cmake --build build
 // --target openapi` runs the --write form.
@@ -53,30 +56,39 @@ function main(argv) {
     return 2;
   }
   let text;
+  let json;
   try {
-    text = toYaml(build(routesTool));
+    const document = build(routesTool);
+    text = toYaml(document);
+    json = `${JSON.stringify(document)}\n`;
   } catch (error) {
     console.error(error.message);
     return 1;
   }
+  // [file, what it must hold] for each form asked for.
+  const forms = [[target, text], ...(arg('--json') ? [[arg('--json'), json]] : [])];
   if (arg('--write')) {
-    writeFileSync(target, text);
-    console.log(`wrote ${target}`);
+    for (const [file, content] of forms) {
+      writeFileSync(file, content);
+      console.log(`wrote ${file}`);
+    }
     return 0;
   }
-  let current = '';
-  try {
-    current = readFileSync(target, 'utf8');
-  } catch (error) {
-    console.error(`cannot read ${target}: ${error.message}`);
-    return 1;
+  for (const [file, content] of forms) {
+    let current = '';
+    try {
+      current = readFileSync(file, 'utf8');
+    } catch (error) {
+      console.error(`cannot read ${file}: ${error.message}`);
+      return 1;
+    }
+    if (current !== content) {
+      console.error(`${file} is not what the route table and tools/openapi/api.mjs make; the first difference is at ` +
+        `${firstDifference(content, current)}\nRegenerate it with: cmake --build build --target openapi`);
+      return 1;
+    }
   }
-  if (current !== text) {
-    console.error(`${target} is not what the route table and tools/openapi/api.mjs make; the first difference is at ` +
-      `${firstDifference(text, current)}\nRegenerate it with: cmake --build build --target openapi`);
-    return 1;
-  }
-  console.log(`${target} matches the route table and the declarations`);
+  console.log(`${forms.map(([file]) => file).join(' and ')} match the route table and the declarations`);
   return 0;
 }
 

@@ -1,0 +1,104 @@
+"""Switches for the tests: the built program behind lighttpd (scripts/httpd)
+on a free loopback port, with the stand-in's state in a file of its own,
+and a session made with scripts/login. Run under tools/openapi/private-tmp
+(CTest does), so /tmp/session and the logs are the run's own.
+
+MGMT_CGI names the built program; LOGIN_CGI the login program, when built.
+"""
+
+import json
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+import pytest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "client"))
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Server:
+    def __init__(self, state=None, faults=None, env=None):
+        self.dir = tempfile.mkdtemp(prefix="switch.", dir="/tmp")
+        os.chmod(self.dir, 0o755)
+        self.state = os.path.join(self.dir, "switch", "state.json")
+        env = dict(os.environ, MGMT_CGI=os.environ["MGMT_CGI"], SWSIM_STATE=self.state,
+                   SWSIM_FAULTS=json.dumps(faults) if faults else "", **(env or {}))
+        if state is not None:
+            os.makedirs(os.path.dirname(self.state))
+            os.chmod(os.path.dirname(self.state), 0o777)  # the program's account replaces the file
+            with open(self.state, "w") as f:
+                json.dump(state, f)
+        for _ in range(10):
+            self.port = free_port()
+            env["MGMT_PORT"] = str(self.port)
+            self.log = open(os.path.join(self.dir, "httpd.log"), "w")
+            self.process = subprocess.Popen([os.path.join(ROOT, "scripts", "httpd")], env=env, stdout=self.log,
+                                            stderr=subprocess.STDOUT, start_new_session=True)
+            if self._wait():
+                break
+            self.stop()
+        else:
+            raise RuntimeError("lighttpd did not start: " + open(os.path.join(self.dir, "httpd.log")).read())
+        self.base = f"http://127.0.0.1:{self.port}"
+        self.token = login("admin")
+
+    def _wait(self):
+        for _ in range(200):
+            if self.process.poll() is not None:
+                return False
+            try:
+                urllib.request.urlopen(f"http://127.0.0.1:{self.port}/", timeout=1)
+                return True
+            except urllib.error.HTTPError:
+                return True
+            except OSError:
+                time.sleep(0.05)
+        return False
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+        self.log.close()
+
+
+def login(user, privilege=None):
+    command = [os.path.join(ROOT, "scripts", "login"), user] + ([privilege] if privilege else [])
+    return subprocess.run(command, check=True, capture_output=True, text=True).stdout.strip()
+
+
+@pytest.fixture
+def make_server():
+    servers = []
+
+    def make(**options):
+        servers.append(Server(**options))
+        return servers[-1]
+
+    yield make
+    for server in servers:
+        server.stop()
+
+
+@pytest.fixture
+def server(make_server):
+    return make_server()
+
+
+@pytest.fixture
+def client(server):
+    from swmgmt import Client
+
+    with Client(server.base, server.token) as c:
+        yield c

@@ -1,0 +1,104 @@
+"""Values checked before they are sent, values put where the route reads
+them, and failures that name the route, the code and what was sent."""
+
+import pytest
+
+from conftest import login
+from swmgmt import ApiError, Client, HttpError, InputError
+
+WEB_MODE = "webmgmt/sw-dev-ctrl-web-mgmt-mode"
+SOFT_TIMEOUT = "webmgmt/cli-web-http-session-soft-time-out"
+
+
+# (operation, values, words the refusal must hold)
+REFUSED = [
+    ("putWebmgmtSwDevCtrlWebMgmtMode", {"mode": "Enable"}, ['"enable"', '"disable"', 'write "enable"']),
+    ("putWebmgmtSwDevCtrlWebMgmtMode", {"Mode": "enable"}, ['spelled "mode"']),
+    ("putNtpAuthenticationMode", {"mode": 1}, ['"true"', '"false"']),
+    ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": 0}, ["1 to 60"]),
+    ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": 61}, ["1 to 60"]),
+    ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": "ten"}, ["whole number"]),
+    ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": True}, ["a number is wanted"]),
+    ("putMgmttelnetSwDevCtrlTelnetMgmtPortNum", {"port": 70000, "flag": "false"}, ["1 to 65535"]),
+    ("postDnsIpNameServer", {"ipAddr": "999.0.2.1"}, ["not an IPv4 or IPv6 address"]),
+    ("deleteDnsStaticHostAddressMapping", {"hostname": "tftp", "family": "IPv6"}, ['write "ipv6"']),
+    ("deleteNtpServer", {"ipAddr": "a/b"}, ['"/"', "query"]),
+    ("deleteNtpServer", {"ipAddr": "a&b=c"}, ['"&"', '"="']),
+    ("deleteNtpServer", {"ipAddr": "a b"}, ['" "']),
+    ("putCloudManagedServerUrl", {"url": "https://" + "x" * 150}, ["at most 150"]),
+    ("putNtpServerTableAuthKey", {"keyIndex": 7}, ["needs ntpServer"]),
+    ("getNtpServerNext", {}, ["needs ntpServer"]),
+    ("postNtpServer", {"ipAddr": "192.0.2.1", "keyIndex": 3}, ["not read by this route"]),
+]
+
+
+@pytest.mark.parametrize("operation, values, words", REFUSED)
+def test_refused_before_sending(client, operation, values, words):
+    with pytest.raises(InputError) as refused:
+        client.call(operation, **values)
+    message = str(refused.value)
+    assert message.startswith(client.operation(operation).route)
+    for word in words:
+        assert word in message
+    assert client.requests == 0
+
+
+def test_values_are_converted_and_put_where_the_route_reads_them(client):
+    client.call("postNtpServer", ipAddr="2001:db8::53")
+    # A flag from a Python boolean; a number from command line text.
+    client.set("ntp/authentication-mode", True)
+    assert client.get("ntp/authentication-mode") == "true"
+    client.set(SOFT_TIMEOUT, "30")
+    assert client.get(SOFT_TIMEOUT) == 30
+    # The key index goes in the query, the server in the body, whatever order they come in.
+    client.set("ntp/server-table-auth-key", keyIndex=7, ntpServer="2001:db8::53")
+    assert client.get("ntp/server-table-auth-key", ntpServer="2001:db8::53") == 7
+    # Reading and writing name the value once: "mode", not "pMode".
+    client.set(WEB_MODE, "disable")
+    assert client.get(WEB_MODE) == "disable"
+    # One host's IPv6 address goes, its IPv4 address stays.
+    client.call("deleteDnsStaticHostAddressMapping", vrfName="", hostname="tftp", family="ipv6")
+    assert [(e["hostname"], e["ipAddr"]) for e in client.table("dns-static-host-addresses")] == [
+        ("syslog", "192.168.1.20"), ("tftp", "192.168.1.21")]
+
+
+def test_several_values_read_back_by_their_request_names(client):
+    client.set("cloud-managed/proxy-ip", ipAddr="192.0.2.80", portNum=3128)
+    assert client.get("cloud-managed/proxy-ip") == {"ipAddr": "192.0.2.80", "portNum": 3128}
+
+
+def test_a_refusal_of_the_switch_names_the_route_the_code_and_what_was_sent(client):
+    with pytest.raises(ApiError) as failed:
+        client.call("putDnsDefaultDomainName", defaultDomainName="bad_name")
+    assert failed.value.code == 10003
+    assert str(failed.value) == ("PUT /api/v2/mgmt/dns/default-domain-name: 10003 Invalid argument "
+                                 "(sent defaultDomainName='bad_name')")
+    with pytest.raises(ApiError, match="GET /api/v2/mgmt/ntp/server-table-prefer: 10000 General Failed"):
+        client.get("ntp/server-table-prefer", ntpServer="192.0.2.99")
+
+
+def test_the_web_server_answers(server):
+    reader = Client(server.base, login("operator", "read-only"))
+    assert reader.get(WEB_MODE) == "enable"
+    with pytest.raises(HttpError, match="HTTP 403") as refused:
+        reader.set(WEB_MODE, "disable")
+    assert refused.value.status == 403
+    with pytest.raises(HttpError, match="HTTP 403"):
+        Client(server.base, "0123456789abcdef0123456789abcdef").get(WEB_MODE)
+    # A POST without values still sends a body, so lighttpd does not answer 411.
+    Client(server.base, server.token).call("postEventNotifyClientRegister", clientDescription="station")
+    Client(server.base, server.token).call("postEventNotifyClientDeregister")
+    with pytest.raises(HttpError, match="connection refused|Connection refused"):
+        Client(f"http://127.0.0.1:{server.port + 1 if server.port < 65535 else 1}", "x").get(WEB_MODE)
+
+
+def test_every_example_of_the_description_passes_the_checks():
+    """The description's own example requests are what the client lets through."""
+    from swmgmt import description
+
+    for op in description().operations.values():
+        raw = description().document["paths"][op.path][op.method.lower()]
+        values = {p["name"]: p["example"] for p in raw.get("parameters", []) if "example" in p}
+        body = raw.get("requestBody", {}).get("content", {}).get("application/json", {}).get("example", {})
+        values.update(body)
+        Client("http://127.0.0.1:9", "token").prepare(op, values)

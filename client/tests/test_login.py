@@ -1,0 +1,47 @@
+"""Login and logout with user and password, through the login program.
+
+These run when the login program is built (CTest sets LOGIN_CGI) and a test
+account is known (LOGIN_USER, LOGIN_PASSWORD; LOGIN_CACERT for HTTPS); they
+are skipped, saying why, otherwise."""
+
+import os
+import urllib.request
+
+import pytest
+
+from swmgmt import ApiError, Client, HttpError
+
+program = os.environ.get("LOGIN_CGI")
+user, password = os.environ.get("LOGIN_USER"), os.environ.get("LOGIN_PASSWORD")
+pytestmark = [
+    pytest.mark.skipif(not program, reason="the login program (login_v2.cgi) is not in this build"),
+    pytest.mark.skipif(not (user and password), reason="no test account: set LOGIN_USER and LOGIN_PASSWORD"),
+]
+
+
+@pytest.fixture
+def login_server(make_server):
+    server = make_server(env={"MGMT_LOGIN_CGI": program})
+    request = urllib.request.Request(f"{server.base}/api/v2/login", data=b"{}", method="POST")
+    try:
+        urllib.request.urlopen(request, timeout=5).read()
+    except OSError as error:
+        pytest.skip(f"the server does not serve /api/v2/login: {error}")
+    return server
+
+
+def test_login_keeps_the_token_and_logout_ends_it(login_server):
+    c = Client(login_server.base, user=user, password=password, cacert=os.environ.get("LOGIN_CACERT"))
+    assert len(c.token) == 32 and c.privilege in ("admin", "read-write", "read-only")
+    token = c.token
+    assert c.get("webmgmt/sw-dev-ctrl-web-mgmt-mode") in ("enable", "disable")
+    c.close()  # logs out
+    with pytest.raises(HttpError, match="HTTP 403"):
+        Client(login_server.base, token).get("webmgmt/sw-dev-ctrl-web-mgmt-mode")
+
+
+def test_a_wrong_password_is_refused(login_server):
+    with pytest.raises(ApiError) as refused:
+        Client(login_server.base, user=user, password=password + "x")
+    assert refused.value.code == 12001
+    assert "POST /api/v2/login: 12001" in str(refused.value)
