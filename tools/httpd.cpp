@@ -45,6 +45,29 @@ void copyText(char (&buffer)[kHttpdTextSize], char const* text)
     buffer[length] = '\0';
 }
 
+// The node of a path, found as httpdDirFind finds it but without making the
+// nodes that are missing: a missing node would have no content, so nothing
+// that the dispatcher answers changes, and a process that serves many
+// requests does not grow its tree with every unknown path. Null when a node
+// is missing; name is then the last component, the name of the node that
+// httpdDirFind would have made (empty for the root).
+HttpdDir* dirLookup(HttpdDir* root, char* path, char const*& name)
+{
+    HttpdDir* node = root;
+    name = root->name;
+    char* save = nullptr;
+    for (char* part = strtok_r(path, "/", &save); part != nullptr; part = strtok_r(nullptr, "/", &save)) {
+        name = part;
+        if (node == nullptr)
+            continue;
+        HttpdDir* child = node->firstChild;
+        while (child != nullptr && strcmp(child->name, part) != 0)
+            child = child->nextSibling;
+        node = child;
+    }
+    return node;
+}
+
 } // namespace
 
 HttpdHandle httpdRootCreate()
@@ -171,19 +194,20 @@ void httpdProcessRequest(HttpdHandle handle)
         lastSlash[1] = '\0';
     else
         *lastSlash = '\0';
-    HttpdDir* dir = httpdDirFind(handle, url);
-    if (dir == nullptr)
+    if (handle == nullptr || handle->root == nullptr)
         return;
+    char const* dirName = nullptr;
+    HttpdDir const* dir = dirLookup(handle->root, url, dirName);
 
     char const* method = getenv("REQUEST_METHOD");
-    HttpdCContent* entry = dir->firstContent;
+    HttpdCContent* entry = dir != nullptr ? dir->firstContent : nullptr;
     if (method == nullptr)
         entry = nullptr; // the web server always sets it; without it nothing can match
     while (entry != nullptr
            && (strcasecmp(httpdMethodName(entry->method), method) != 0 || strcmp(entry->resource, resource) != 0))
         entry = entry->next;
     if (entry == nullptr) {
-        DEVMGR_LOG(3, "method not found:%s\n%s\n%s\n", uri, dir->name, resource);
+        DEVMGR_LOG(3, "method not found:%s\n%s\n%s\n", uri, dirName, resource);
         return;
     }
 

@@ -1,6 +1,7 @@
 #include "response.h"
 
 #include "../log.h"
+#include "rpc_client.h"
 
 #include <cstdio>
 
@@ -121,6 +122,7 @@ char const* respMsgLookup(int32_t code)
 
 int32_t openResultToRespCode(int32_t result)
 {
+    rpcResultNote(result);
     if (result < kFirstMappedResult || result > 0)
         return kRespGeneralFailed;
     return openResultTable[result - kFirstMappedResult];

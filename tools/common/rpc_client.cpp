@@ -9,6 +9,29 @@
 
 OpenClientHandle clientHandle;
 
+namespace {
+
+bool g_serviceGone = false;
+
+} // namespace
+
+int rpcResultNote(int result)
+{
+    if (result == kRpcServiceGone)
+        g_serviceGone = true;
+    return result;
+}
+
+bool rpcServiceGone()
+{
+    return g_serviceGone;
+}
+
+void rpcServiceGoneClear()
+{
+    g_serviceGone = false;
+}
+
 int initHandler(char const* name, OpenClientHandle* handle)
 {
     l7proc_crashlog_register();
