@@ -14,16 +14,21 @@ namespace {
 // A record and its own copy of its text share one allocation: the tree is
 // built anew for every request, and each allocation costs.
 template <typename Record>
-Record* newRecord(char* Record::*text, char const* value)
+Record* newRecord(char* Record::*text, char const* value, size_t length)
 {
-    size_t const size = strlen(value) + 1;
-    void* block = calloc(1, sizeof(Record) + size);
+    void* block = calloc(1, sizeof(Record) + length + 1);
     if (block == nullptr)
         return nullptr;
     auto* record = static_cast<Record*>(block);
     record->*text = static_cast<char*>(block) + sizeof(Record);
-    memcpy(record->*text, value, size);
+    memcpy(record->*text, value, length);
     return record;
+}
+
+template <typename Record>
+Record* newRecord(char* Record::*text, char const* value)
+{
+    return newRecord(text, value, strlen(value));
 }
 
 // Fills in an entry and puts it at the head of the node's list, so that of
@@ -87,23 +92,33 @@ HttpdDir* httpdDirFind(HttpdHandle handle, char const* path)
 {
     if (handle == nullptr || handle->root == nullptr)
         return nullptr;
-    char copy[kHttpdTextSize];
-    copyText(copy, path != nullptr ? path : "");
-
+    // Only the first 1023 characters count; the components are the runs
+    // between slashes, compared in place.
+    char const* text = path != nullptr ? path : "";
+    size_t const length = strnlen(text, kHttpdTextSize - 1);
     HttpdDir* node = handle->root;
-    char* save = nullptr;
-    for (char* part = strtok_r(copy, "/", &save); part != nullptr; part = strtok_r(nullptr, "/", &save)) {
+    for (size_t start = 0; start < length;) {
+        if (text[start] == '/') {
+            ++start;
+            continue;
+        }
+        size_t end = start;
+        while (end < length && text[end] != '/')
+            ++end;
+        char const* part = text + start;
+        size_t const size = end - start;
         HttpdDir* child = node->firstChild;
-        while (child != nullptr && strcmp(child->name, part) != 0)
+        while (child != nullptr && (strncmp(child->name, part, size) != 0 || child->name[size] != '\0'))
             child = child->nextSibling;
         if (child == nullptr) {
-            child = newRecord(&HttpdDir::name, part);
+            child = newRecord(&HttpdDir::name, part, size);
             if (child == nullptr)
                 return nullptr;
             child->nextSibling = node->firstChild;
             node->firstChild = child;
         }
         node = child;
+        start = end;
     }
     return node;
 }
@@ -151,6 +166,20 @@ int httpdAddCContents(HttpdHandle handle, char const* basePath, std::span<HttpdR
         memcpy(text, routes[i].resource, length);
         entries[i].resource = text;
         text += length;
+        linkEntry(dir, &entries[i], routes[i].method, authFlag, routes[i].handler);
+    }
+    return 0;
+}
+
+int httpdLinkCContents(HttpdHandle handle, char const* basePath, std::span<HttpdRoute const> routes,
+                       int32_t authFlag, HttpdCContent* entries)
+{
+    HttpdDir* dir = httpdDirFind(handle, basePath);
+    if (dir == nullptr)
+        return -1;
+    for (size_t i = 0; i < routes.size(); ++i) {
+        // Never written through: the tree only reads its texts.
+        entries[i].resource = const_cast<char*>(routes[i].resource);
         linkEntry(dir, &entries[i], routes[i].method, authFlag, routes[i].handler);
     }
     return 0;
