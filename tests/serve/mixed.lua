@@ -21,18 +21,21 @@ local mix = {
   { "GET", "/api/v2/mgmt/bonjour/admin-mode", "no-such-token", nil, 403 },
   { "PUT", "/api/v2/mgmt/webmgmt/cli-web-http-num-sessions", admin, '{"maxSessions": ', 200 },
   { "PUT", "/api/v2/mgmt/mgmttelnet/agent-telnet-timeout", admin, big, 200 },
-  { "POST", "/api/v2/mgmt/ping/address", writer, nil, 200 },
+  { "POST", "/api/v2/mgmt/ping/address", writer, "", 200 },
   { "GET", "/api/v2/mgmt/dns/ip-name-servers-next", admin, nil, 200 },
   { "DELETE", "/api/v2/mgmt/sntp/server", writer, nil, 200 },
 }
 
+-- Formatted once the thread's connection settings (the Host header) are known.
 local requests = {}
 local statuses = {}
-for i, m in ipairs(mix) do
-  local headers = { ["Session"] = m[3] }
-  if m[4] then headers["Content-Type"] = "application/json" end
-  requests[i] = wrk.format(m[1], m[2], headers, m[4])
-  statuses[i] = m[5]
+function init()
+  for i, m in ipairs(mix) do
+    local headers = { ["Session"] = m[3] }
+    if m[4] then headers["Content-Type"] = "application/json" end
+    requests[i] = wrk.format(m[1], m[2], headers, m[4])
+    statuses[i] = m[5]
+  end
 end
 
 local threads = {}
