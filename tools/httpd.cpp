@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <strings.h>
 
 namespace {
@@ -16,12 +17,13 @@ namespace {
 template <typename Record>
 Record* newRecord(char* Record::*text, char const* value, size_t length)
 {
-    void* block = calloc(1, sizeof(Record) + length + 1);
+    void* block = malloc(sizeof(Record) + length + 1);
     if (block == nullptr)
         return nullptr;
-    auto* record = static_cast<Record*>(block);
+    auto* record = new (block) Record {};
     record->*text = static_cast<char*>(block) + sizeof(Record);
     memcpy(record->*text, value, length);
+    (record->*text)[length] = '\0';
     return record;
 }
 
