@@ -110,7 +110,8 @@ HttpdDir* httpdDirFind(HttpdHandle handle, char const* path)
         char const* part = text + start;
         size_t const size = end - start;
         HttpdDir* child = node->firstChild;
-        while (child != nullptr && (strncmp(child->name, part, size) != 0 || child->name[size] != '\0'))
+        while (child != nullptr
+               && (child->name[0] != part[0] || strncmp(child->name, part, size) != 0 || child->name[size] != '\0'))
             child = child->nextSibling;
         if (child == nullptr) {
             child = newRecord(&HttpdDir::name, part, size);
