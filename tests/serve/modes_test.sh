@@ -22,67 +22,14 @@ program=$1
 lister=$2
 case_name=$3
 
-if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
-  flags=(--mount --propagation private --pid --fork --kill-child --mount-proc)
-  if [ "$(id -u)" != 0 ]; then
-    flags=(--map-root-user "${flags[@]}")
-    export MGMT_USER=
-  fi
-  SERVE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$0" "$@"
-fi
-mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
-mkdir /mnt/host-tmp
-mount --rbind /tmp /mnt/host-tmp
-for path in root program lister; do
-  case ${!path} in /tmp/*) printf -v "$path" '%s' "/mnt/host-tmp/${!path#/tmp/}" ;; esac
-done
-mount -t tmpfs -o mode=1777 tmpfs /tmp
+. "$root/tests/serve/common.sh"
+serve_private "$0" "$@"
+host_paths root program lister
 work=$(mktemp -d /tmp/modes.XXXXXX)
 
-failures=0
-check() { # WHAT GOT WANT
-  if [ "$2" == "$3" ]; then
-    echo "ok - $1"
-  else
-    echo "not ok - $1"
-    printf '  got:  %q\n  want: %q\n' "$2" "$3"
-    failures=$((failures + 1))
-  fi
-}
-
-server=
-stop_server() {
-  if [ -n "$server" ]; then
-    kill -TERM "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-    server=
-  fi
-}
-trap stop_server EXIT
-port_in_use() { (: <"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
-
-start_server() { # MODE [SWSIM_FAULTS]
-  local port
-  for _ in $(seq 20); do
-    port=$((20000 + RANDOM % 40000))
-    port_in_use "$port" && continue
-    MGMT_SERVE=$1 MGMT_FASTCGI_PROCS=1 SWSIM_FAULTS=${2:-} SWSIM_TRACE=/tmp/trace.jsonl \
-      SWSIM_STATE=/tmp/switch/state.json MGMT_PORT=$port MGMT_CGI=$program \
-      "$root/scripts/httpd" >>"$work/httpd-$1.log" 2>&1 &
-    server=$!
-    for _ in $(seq 200); do
-      kill -0 "$server" 2>/dev/null || break
-      if curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/"; then
-        base=http://127.0.0.1:$port
-        return 0
-      fi
-      sleep 0.05
-    done
-    stop_server
-  done
-  echo "could not start lighttpd:" >&2
-  cat "$work/httpd-$1.log" >&2
-  exit 1
+start_mode() { # MODE [SWSIM_FAULTS]
+  start_server "$work/httpd-$1.log" MGMT_SERVE="$1" MGMT_FASTCGI_PROCS=1 SWSIM_FAULTS="${2:-}" \
+    SWSIM_TRACE=/tmp/trace.jsonl SWSIM_STATE=/tmp/switch/state.json
 }
 
 # A fresh /tmp as the program finds it: sessions with fixed tokens, every
@@ -210,7 +157,7 @@ run_mode() { # MODE REQUESTS FAULTS
   local first
   fresh
   read -r first _ </proc/uptime
-  start_server "$1" "$3"
+  start_mode "$1" "$3"
   send_all "$1" "$2"
   stop_server
   keep_files "$1" "${first%%.*}"
