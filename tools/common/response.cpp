@@ -193,10 +193,10 @@ void replyStatusOnly(int32_t code)
 void replyWithData(int32_t code, char const* name, Json data)
 {
     // The envelope holds what the data's compact print parses back to. For
-    // the objects the handlers build (members that are objects, strings,
-    // numbers and true or false, a few levels deep) that is the object
-    // itself: a printed string or number reads back as the same string or
-    // the same double. So the object goes in as it stands, printed once.
+    // the objects the handlers build (of objects, strings, numbers and
+    // booleans, a few levels deep) that is the object itself: a printed
+    // string or number reads back as the same string or the same double. So
+    // the object goes in as it stands, printed once.
     bool const withData = code == kRespSuccess && name != nullptr && data;
     char* text = nullptr;
     if (buildEnvelope(code, name, withData, [&] { return std::move(data); }, &text) != 0 || text == nullptr)

@@ -13,27 +13,6 @@ namespace {
 
 bool g_serviceGone = false;
 
-} // namespace
-
-int rpcResultNote(int result)
-{
-    if (result == kRpcServiceGone)
-        g_serviceGone = true;
-    return result;
-}
-
-bool rpcServiceGone()
-{
-    return g_serviceGone;
-}
-
-void rpcServiceGoneClear()
-{
-    g_serviceGone = false;
-}
-
-namespace {
-
 // "%s_%d" with the name and the process id, cut as snprintf cuts it to the
 // buffer; formatted by hand, since printf's machinery costs every request
 // more than the rest of the registration.
@@ -62,6 +41,23 @@ void formatClientName(char (&out)[N], char const* name, int pid)
 }
 
 } // namespace
+
+int rpcResultNote(int result)
+{
+    if (result == kRpcServiceGone)
+        g_serviceGone = true;
+    return result;
+}
+
+bool rpcServiceGone()
+{
+    return g_serviceGone;
+}
+
+void rpcServiceGoneClear()
+{
+    g_serviceGone = false;
+}
 
 int initHandler(char const* name, OpenClientHandle* handle)
 {
