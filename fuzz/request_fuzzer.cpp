@@ -24,17 +24,16 @@ fuzz::MemoryFd* g_stdin = nullptr;
 fuzz::MemoryFd* g_stdout = nullptr;
 
 // The program never frees its route tree; the fuzzer builds one per input
-// and frees it here. A node and its name are one allocation; a node's
-// entries are one route group's, registered together in one allocation that
-// starts at the group's first entry, which the list holds last.
-void freeDir(HttpdDir* dir)
+// and frees it here. A node and its name are one allocation; the entries of
+// every route are one block, which starts at the entry with the lowest
+// address.
+void freeDir(HttpdDir* dir, HttpdCContent*& block)
 {
     while (dir != nullptr) {
-        freeDir(dir->firstChild);
-        HttpdCContent* first = dir->firstContent;
-        while (first != nullptr && first->next != nullptr)
-            first = first->next;
-        free(first);
+        freeDir(dir->firstChild, block);
+        for (HttpdCContent* e = dir->firstContent; e != nullptr; e = e->next)
+            if (block == nullptr || e < block)
+                block = e;
         HttpdDir* next = dir->nextSibling;
         free(dir);
         dir = next;
@@ -45,7 +44,9 @@ void freeTree(HttpdHandle routes)
 {
     if (routes == nullptr)
         return;
-    freeDir(routes->root);
+    HttpdCContent* block = nullptr;
+    freeDir(routes->root, block);
+    free(block);
     free(routes);
 }
 

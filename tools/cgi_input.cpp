@@ -10,6 +10,17 @@
 
 namespace {
 
+long readStandardInput(char* buffer, size_t size)
+{
+    ssize_t n;
+    do
+        n = read(STDIN_FILENO, buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+CgiBodySource g_bodySource = readStandardInput;
+
 CText copyLimited(char const* text, size_t limit)
 {
     return CText(strndup(text, limit));
@@ -36,9 +47,7 @@ CText readBody(uint32_t count)
             text.reset(bigger);
             capacity = grown;
         }
-        ssize_t n = read(STDIN_FILENO, text.get() + stored, capacity - 1 - stored);
-        if (n < 0 && errno == EINTR)
-            continue;
+        long const n = g_bodySource(text.get() + stored, capacity - 1 - stored);
         if (n <= 0)
             break;
         stored += static_cast<size_t>(n);
@@ -48,6 +57,11 @@ CText readBody(uint32_t count)
 }
 
 } // namespace
+
+void cgiBodySourceSet(CgiBodySource source)
+{
+    g_bodySource = source != nullptr ? source : readStandardInput;
+}
 
 CText cgiRequestRead()
 {

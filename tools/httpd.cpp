@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <strings.h>
 
 namespace {
@@ -14,16 +15,22 @@ namespace {
 // A record and its own copy of its text share one allocation: the tree is
 // built anew for every request, and each allocation costs.
 template <typename Record>
-Record* newRecord(char* Record::*text, char const* value)
+Record* newRecord(char* Record::*text, char const* value, size_t length)
 {
-    size_t const size = strlen(value) + 1;
-    void* block = calloc(1, sizeof(Record) + size);
+    void* block = malloc(sizeof(Record) + length + 1);
     if (block == nullptr)
         return nullptr;
-    auto* record = static_cast<Record*>(block);
+    auto* record = new (block) Record {};
     record->*text = static_cast<char*>(block) + sizeof(Record);
-    memcpy(record->*text, value, size);
+    memcpy(record->*text, value, length);
+    (record->*text)[length] = '\0';
     return record;
+}
+
+template <typename Record>
+Record* newRecord(char* Record::*text, char const* value)
+{
+    return newRecord(text, value, strlen(value));
 }
 
 // Fills in an entry and puts it at the head of the node's list, so that of
@@ -45,6 +52,29 @@ void copyText(char (&buffer)[kHttpdTextSize], char const* text)
     buffer[length] = '\0';
 }
 
+// The node of a path, found as httpdDirFind finds it but without making the
+// nodes that are missing: a missing node would have no content, so nothing
+// that the dispatcher answers changes, and a process that serves many
+// requests does not grow its tree with every unknown path. Null when a node
+// is missing; name is then the last component, the name of the node that
+// httpdDirFind would have made (empty for the root).
+HttpdDir* dirLookup(HttpdDir* root, char* path, char const*& name)
+{
+    HttpdDir* node = root;
+    name = root->name;
+    char* save = nullptr;
+    for (char* part = strtok_r(path, "/", &save); part != nullptr; part = strtok_r(nullptr, "/", &save)) {
+        name = part;
+        if (node == nullptr)
+            continue;
+        HttpdDir* child = node->firstChild;
+        while (child != nullptr && strcmp(child->name, part) != 0)
+            child = child->nextSibling;
+        node = child;
+    }
+    return node;
+}
+
 } // namespace
 
 HttpdHandle httpdRootCreate()
@@ -64,23 +94,34 @@ HttpdDir* httpdDirFind(HttpdHandle handle, char const* path)
 {
     if (handle == nullptr || handle->root == nullptr)
         return nullptr;
-    char copy[kHttpdTextSize];
-    copyText(copy, path != nullptr ? path : "");
-
+    // Only the first 1023 characters count; the components are the runs
+    // between slashes, compared in place.
+    char const* text = path != nullptr ? path : "";
+    size_t const length = strnlen(text, kHttpdTextSize - 1);
     HttpdDir* node = handle->root;
-    char* save = nullptr;
-    for (char* part = strtok_r(copy, "/", &save); part != nullptr; part = strtok_r(nullptr, "/", &save)) {
+    for (size_t start = 0; start < length;) {
+        if (text[start] == '/') {
+            ++start;
+            continue;
+        }
+        size_t end = start;
+        while (end < length && text[end] != '/')
+            ++end;
+        char const* part = text + start;
+        size_t const size = end - start;
         HttpdDir* child = node->firstChild;
-        while (child != nullptr && strcmp(child->name, part) != 0)
+        while (child != nullptr
+               && (child->name[0] != part[0] || strncmp(child->name, part, size) != 0 || child->name[size] != '\0'))
             child = child->nextSibling;
         if (child == nullptr) {
-            child = newRecord(&HttpdDir::name, part);
+            child = newRecord(&HttpdDir::name, part, size);
             if (child == nullptr)
                 return nullptr;
             child->nextSibling = node->firstChild;
             node->firstChild = child;
         }
         node = child;
+        start = end;
     }
     return node;
 }
@@ -133,6 +174,20 @@ int httpdAddCContents(HttpdHandle handle, char const* basePath, std::span<HttpdR
     return 0;
 }
 
+int httpdLinkCContents(HttpdHandle handle, char const* basePath, std::span<HttpdRoute const> routes,
+                       int32_t authFlag, HttpdCContent* entries)
+{
+    HttpdDir* dir = httpdDirFind(handle, basePath);
+    if (dir == nullptr)
+        return -1;
+    for (size_t i = 0; i < routes.size(); ++i) {
+        // Never written through: the tree only reads its texts.
+        entries[i].resource = const_cast<char*>(routes[i].resource);
+        linkEntry(dir, &entries[i], routes[i].method, authFlag, routes[i].handler);
+    }
+    return 0;
+}
+
 char const* httpdMethodName(int32_t code)
 {
     switch (code) {
@@ -171,19 +226,20 @@ void httpdProcessRequest(HttpdHandle handle)
         lastSlash[1] = '\0';
     else
         *lastSlash = '\0';
-    HttpdDir* dir = httpdDirFind(handle, url);
-    if (dir == nullptr)
+    if (handle == nullptr || handle->root == nullptr)
         return;
+    char const* dirName = nullptr;
+    HttpdDir const* dir = dirLookup(handle->root, url, dirName);
 
     char const* method = getenv("REQUEST_METHOD");
-    HttpdCContent* entry = dir->firstContent;
+    HttpdCContent* entry = dir != nullptr ? dir->firstContent : nullptr;
     if (method == nullptr)
         entry = nullptr; // the web server always sets it; without it nothing can match
     while (entry != nullptr
            && (strcasecmp(httpdMethodName(entry->method), method) != 0 || strcmp(entry->resource, resource) != 0))
         entry = entry->next;
     if (entry == nullptr) {
-        DEVMGR_LOG(3, "method not found:%s\n%s\n%s\n", uri, dir->name, resource);
+        DEVMGR_LOG(3, "method not found:%s\n%s\n%s\n", uri, dirName, resource);
         return;
     }
 

@@ -358,3 +358,16 @@ void devmgrLogClose()
         return;
     release();
 }
+
+void devmgrLogReset()
+{
+    if (g_log.initialised)
+        release();
+    closeLogFile();
+    unmapLevel();
+    g_log.mode = -1;
+    g_log.facility = -1;
+    g_log.ident = nullptr;
+    g_log.logSize = 0;
+    g_log.nameBuffer[0] = '\0';
+}

@@ -21,6 +21,12 @@ void devmgrLogClose();
 int devmgrLogLevelGet();
 void devmgrLogLine(FILE* stream, int level, char const* format, va_list args);
 
+// Brings the facility back to where a new process finds it: no log file
+// open, no level byte mapped, no syslog, and mode, facility and ident unset.
+// A server that serves many requests in one process calls it after each, so
+// that each opens the log as a process of its own does.
+void devmgrLogReset();
+
 // Every message starts with the logging function's name and source line.
 #define DEVMGR_LOG(level, format, ...) \
     devmgrLog((level), "[%s:%d] " format, __func__, __LINE__ __VA_OPT__(, ) __VA_ARGS__)

@@ -5,10 +5,26 @@
 #include "../../tools/common/rpc_client.h"
 #include "../../tools/log.h"
 
-int serveRequest(HttpdHandle& routes)
+namespace {
+
+constexpr char kProgramName[] = "management_v2.cgi";
+
+void openLog()
 {
     devmgrLogOpen(LOG_MODE_FILE, 8, "orla_cgi");
-    if (initHandler("management_v2.cgi", &clientHandle) < 0) {
+}
+
+// The log as a process leaves it at its end, and as a new one finds it.
+void closeLogAsAtExit()
+{
+    devmgrLogClose();
+    devmgrLogReset();
+}
+
+// With the log open: registered, and the tree built. 0, 255 or 1.
+int registerAndBuild(HttpdHandle& routes)
+{
+    if (initHandler(kProgramName, &clientHandle) < 0) {
         devmgrLogClose();
         return 255;
     }
@@ -16,8 +32,52 @@ int serveRequest(HttpdHandle& routes)
     if (routes == nullptr)
         return 1;
     registerRoutes(routes);
+    return 0;
+}
+
+} // namespace
+
+int serveRequest(HttpdHandle& routes)
+{
+    openLog();
+    if (int const status = registerAndBuild(routes); status != 0)
+        return status;
     httpdProcessRequest(routes);
     openapiClientTearDown(&clientHandle);
     devmgrLogClose();
     return 0;
+}
+
+int startServing(HttpdHandle& routes)
+{
+    openLog();
+    int const status = registerAndBuild(routes);
+    if (status == 0)
+        closeLogAsAtExit();
+    return status;
+}
+
+void serveNext(HttpdHandle routes)
+{
+    openLog();
+    httpdProcessRequest(routes);
+    closeLogAsAtExit();
+}
+
+int registerAgain()
+{
+    openLog();
+    openapiClientTearDown(&clientHandle);
+    rpcServiceGoneClear();
+    if (initHandler(kProgramName, &clientHandle) < 0) {
+        devmgrLogClose();
+        return 255;
+    }
+    closeLogAsAtExit();
+    return 0;
+}
+
+void stopServing()
+{
+    openapiClientTearDown(&clientHandle);
 }

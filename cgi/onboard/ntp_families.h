@@ -171,7 +171,7 @@ struct LimitedTextOut : TextOut<kTextSize> {
     LimitedTextOut()
     {
         uint32_t limit = 0;
-        if (LengthCall(&clientHandle, &limit) == 0 && limit >= 1 && limit < kTextSize)
+        if (rpcResultNote(LengthCall(&clientHandle, &limit)) == 0 && limit >= 1 && limit < kTextSize)
             size = limit + 1;
     }
 };

@@ -12,80 +12,15 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 program=$1
 case_name=$2
 
-if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
-  flags=(--mount --propagation private --pid --fork --kill-child --mount-proc)
-  if [ "$(id -u)" != 0 ]; then
-    # Root in a user namespace of our own cannot become another account.
-    flags=(--map-root-user "${flags[@]}")
-    export MGMT_USER=
-  fi
-  SERVE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$0" "$@"
-fi
-# The build may live under the host's /tmp: keep that reachable at /mnt/host-tmp
-# before /tmp becomes the test's own.
-mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
-mkdir /mnt/host-tmp
-mount --rbind /tmp /mnt/host-tmp
-case $root in /tmp/*) root=/mnt/host-tmp/${root#/tmp/} ;; esac
-case $program in /tmp/*) program=/mnt/host-tmp/${program#/tmp/} ;; esac
-mount -t tmpfs -o mode=1777 tmpfs /tmp
+. "$root/tests/serve/common.sh"
+serve_private "$0" "$@"
+host_paths root program
 for tool in lighttpd curl; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed (scripts/test installs it)" >&2; exit 1; }
 done
 work=$(mktemp -d /tmp/e2e.XXXXXX)
 
-# ---- the server ----
-
-server=
-stop_server() {
-  if [ -n "$server" ]; then
-    kill -TERM "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-    server=
-  fi
-}
-trap stop_server EXIT
-
-port_in_use() {
-  (: <"/dev/tcp/127.0.0.1/$1") 2>/dev/null
-}
-
-# Starts the server on a port that nothing listens on; when another process
-# takes the port first, lighttpd cannot bind and the next port is tried.
-start_server() {
-  local port
-  for _ in $(seq 20); do
-    port=$((20000 + RANDOM % 40000))
-    port_in_use "$port" && continue
-    MGMT_PORT=$port MGMT_CGI=$program "$root/scripts/httpd" >>"$work/httpd.log" 2>&1 &
-    server=$!
-    for _ in $(seq 200); do
-      kill -0 "$server" 2>/dev/null || break
-      if curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/"; then
-        base=http://127.0.0.1:$port
-        return 0
-      fi
-      sleep 0.05
-    done
-    stop_server
-  done
-  echo "could not start lighttpd:" >&2
-  cat "$work/httpd.log" >&2
-  exit 1
-}
-
 # ---- requests and checks ----
-
-failures=0
-check() { # WHAT GOT WANT
-  if [ "$2" == "$3" ]; then
-    echo "ok - $1"
-  else
-    echo "not ok - $1"
-    printf '  got:  %q\n  want: %q\n' "$2" "$3"
-    failures=$((failures + 1))
-  fi
-}
 
 # Sends one request; the status goes to $status, the response header lines
 # (without CR) to $work/headers, the body to $work/body.
@@ -396,7 +331,7 @@ case_planted_files() {
 }
 
 declare -F "case_$case_name" >/dev/null || { echo "no case $case_name" >&2; exit 2; }
-start_server
+start_server "$work/httpd.log"
 "case_$case_name"
 stop_server
 if [ "$failures" -gt 0 ]; then

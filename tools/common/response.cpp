@@ -1,6 +1,7 @@
 #include "response.h"
 
 #include "../log.h"
+#include "rpc_client.h"
 
 #include <cstdio>
 
@@ -86,14 +87,18 @@ static_assert(codesUnique());
 
 constexpr int32_t kFirstMappedResult = -29;
 
+void writeText(JsonText text, char const* lineEnd)
+{
+    fputs(text.get(), stdout);
+    fputs(lineEnd, stdout);
+}
+
 void writeEnvelope(int32_t code, char const* name, char const* data, char const* lineEnd)
 {
     char* text = nullptr;
     if (responseJsonRreallocStr(code, name, data, &text) != 0 || text == nullptr)
         return;
-    JsonText owned(text);
-    fputs(owned.get(), stdout);
-    fputs(lineEnd, stdout);
+    writeText(JsonText(text), lineEnd);
 }
 
 } // namespace
@@ -121,12 +126,19 @@ char const* respMsgLookup(int32_t code)
 
 int32_t openResultToRespCode(int32_t result)
 {
+    rpcResultNote(result);
     if (result < kFirstMappedResult || result > 0)
         return kRespGeneralFailed;
     return openResultTable[result - kFirstMappedResult];
 }
 
-int responseJsonRreallocStr(int32_t code, char const* name, char const* data, char** out)
+namespace {
+
+// The envelope as responseJsonRreallocStr builds it, with the data, when it
+// counts, from takeData: the resp object with its code, message and status,
+// and on code 0 the data under the name, printed formatted into *out.
+template <typename TakeData>
+int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, char** out)
 {
     char const* message = respMsgLookup(code);
     Json root(cJSON_CreateObject());
@@ -143,13 +155,13 @@ int responseJsonRreallocStr(int32_t code, char const* name, char const* data, ch
     jsonAdd(resp.get(), "respMsg", Json(cJSON_CreateString(message)));
     if (code == kRespSuccess) {
         jsonAdd(resp.get(), "status", Json(cJSON_CreateString("success")));
-        if (name != nullptr && data != nullptr) {
-            Json parsed = jsonParse(data);
-            if (!parsed) {
+        if (withData) {
+            Json data = takeData();
+            if (!data) {
                 DEVMGR_LOG(3, "[MEM] Failed to parse data JSON\n");
                 return kRespGeneralFailed;
             }
-            jsonAdd(root.get(), name, std::move(parsed));
+            jsonAdd(root.get(), name, std::move(data));
         }
     } else {
         jsonAdd(resp.get(), "status", Json(cJSON_CreateString("fail")));
@@ -166,6 +178,13 @@ int responseJsonRreallocStr(int32_t code, char const* name, char const* data, ch
     return kRespSuccess;
 }
 
+} // namespace
+
+int responseJsonRreallocStr(int32_t code, char const* name, char const* data, char** out)
+{
+    return buildEnvelope(code, name, name != nullptr && data != nullptr, [&] { return jsonParse(data); }, out);
+}
+
 void replyStatusOnly(int32_t code)
 {
     writeEnvelope(code, nullptr, nullptr, "\n");
@@ -173,9 +192,14 @@ void replyStatusOnly(int32_t code)
 
 void replyWithData(int32_t code, char const* name, Json data)
 {
-    JsonText printed;
-    if (code == kRespSuccess && data)
-        printed.reset(cJSON_PrintUnformatted(data.get()));
-    data.reset();
-    writeEnvelope(code, name, printed.get(), "");
+    // The envelope holds what the data's compact print parses back to. For
+    // the objects the handlers build (of objects, strings, numbers and
+    // booleans, a few levels deep) that is the object itself: a printed
+    // string or number reads back as the same string or the same double. So
+    // the object goes in as it stands, printed once.
+    bool const withData = code == kRespSuccess && name != nullptr && data;
+    char* text = nullptr;
+    if (buildEnvelope(code, name, withData, [&] { return std::move(data); }, &text) != 0 || text == nullptr)
+        return;
+    writeText(JsonText(text), "");
 }

@@ -9,12 +9,62 @@
 
 OpenClientHandle clientHandle;
 
+namespace {
+
+bool g_serviceGone = false;
+
+// "%s_%d" with the name and the process id, cut as snprintf cuts it to the
+// buffer; formatted by hand, since printf's machinery costs every request
+// more than the rest of the registration.
+template <size_t N>
+void formatClientName(char (&out)[N], char const* name, int pid)
+{
+    size_t length = 0;
+    auto put = [&](char c) {
+        if (length + 1 < N)
+            out[length++] = c;
+    };
+    for (char const* c = name; *c != '\0' && length + 1 < N; ++c)
+        put(*c);
+    put('_');
+    char digits[12];
+    int count = 0;
+    unsigned value = pid < 0 ? 0u - static_cast<unsigned>(pid) : static_cast<unsigned>(pid);
+    do
+        digits[count++] = static_cast<char>('0' + value % 10);
+    while ((value /= 10) != 0);
+    if (pid < 0)
+        put('-');
+    while (count > 0)
+        put(digits[--count]);
+    out[length] = '\0';
+}
+
+} // namespace
+
+int rpcResultNote(int result)
+{
+    if (result == kRpcServiceGone)
+        g_serviceGone = true;
+    return result;
+}
+
+bool rpcServiceGone()
+{
+    return g_serviceGone;
+}
+
+void rpcServiceGoneClear()
+{
+    g_serviceGone = false;
+}
+
 int initHandler(char const* name, OpenClientHandle* handle)
 {
     l7proc_crashlog_register();
 
     char clientName[100];
-    snprintf(clientName, sizeof clientName, "%s_%d", name, static_cast<int>(getpid()));
+    formatClientName(clientName, name, static_cast<int>(getpid()));
     int result = openapiClientRegister(clientName, handle);
     if (result != 0) {
         DEVMGR_LOG(3, "\nFailed to initialize RPC to switch. Exiting (result = %d)\n", result);

@@ -1,0 +1,87 @@
+# What the end-to-end tests share, sourced by each: a private /tmp and PID
+# namespace, lighttpd started through scripts/httpd on a free loopback
+# port, and checks that count failures.
+#
+# serve_private SCRIPT ARGS...: run first thing; re-runs the script in a
+#   namespace of its own (so it never touches the host's /tmp, and lighttpd
+#   ends with it whatever way it ends), then gives it a fresh /tmp. The
+#   host's /tmp stays reachable at /mnt/host-tmp; host_paths VAR... moves
+#   paths under /tmp there.
+# start_server LOG [VAR=VALUE...]: scripts/httpd serving $program with the
+#   settings given, $base its URL; stop_server ends it.
+# check WHAT GOT WANT: prints ok or not ok, counting in $failures.
+
+serve_private() {
+  if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
+    local flags=(--mount --propagation private --pid --fork --kill-child --mount-proc)
+    if [ "$(id -u)" != 0 ]; then
+      # Root in a user namespace of our own cannot become another account.
+      flags=(--map-root-user "${flags[@]}")
+      export MGMT_USER=
+    fi
+    SERVE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$@"
+  fi
+  # The build may live under the host's /tmp: keep that reachable at
+  # /mnt/host-tmp before /tmp becomes the test's own.
+  mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
+  mkdir /mnt/host-tmp
+  mount --rbind /tmp /mnt/host-tmp
+}
+
+host_paths() { # VAR...
+  local name
+  for name in "$@"; do
+    case ${!name} in /tmp/*) printf -v "$name" '%s' "/mnt/host-tmp/${!name#/tmp/}" ;; esac
+  done
+  mount -t tmpfs -o mode=1777 tmpfs /tmp
+}
+
+server=
+stop_server() {
+  if [ -n "$server" ]; then
+    kill -TERM "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+    server=
+  fi
+}
+trap stop_server EXIT
+
+port_in_use() {
+  (: <"/dev/tcp/127.0.0.1/$1") 2>/dev/null
+}
+
+# Starts the server on a port that nothing listens on; when another process
+# takes the port first, lighttpd cannot bind and the next port is tried.
+start_server() { # LOG [VAR=VALUE...]
+  local log=$1 port
+  shift
+  for _ in $(seq 20); do
+    port=$((20000 + RANDOM % 40000))
+    port_in_use "$port" && continue
+    env "$@" MGMT_PORT="$port" MGMT_CGI="$program" "$root/scripts/httpd" >>"$log" 2>&1 &
+    server=$!
+    for _ in $(seq 200); do
+      kill -0 "$server" 2>/dev/null || break
+      if curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/"; then
+        base=http://127.0.0.1:$port
+        return 0
+      fi
+      sleep 0.05
+    done
+    stop_server
+  done
+  echo "could not start lighttpd:" >&2
+  cat "$log" >&2
+  exit 1
+}
+
+failures=0
+check() { # WHAT GOT WANT
+  if [ "$2" == "$3" ]; then
+    echo "ok - $1"
+  else
+    echo "not ok - $1"
+    printf '  got:  %q\n  want: %q\n' "$2" "$3"
+    failures=$((failures + 1))
+  fi
+}
