@@ -108,6 +108,11 @@ function(mgmt_program_objects out)
   set(${out} ${objects} PARENT_SCOPE)
 endfunction()
 mgmt_program_objects(MGMT_PROGRAM_OBJECTS)
+if(MGMT_USE_REAL_RPCCLT)
+  # The program as it ships: it finds the library where the switch's loader
+  # looks, with no folder of the build machine written into it.
+  set_target_properties(${MGMT_PROGRAM_OBJECTS_PROGRAMS} PROPERTIES SKIP_BUILD_RPATH ON)
+endif()
 
 # cmake --build <dir> --target seam_programs: every program, and nothing else.
 add_custom_target(seam_programs)
