@@ -39,7 +39,14 @@ if(MGMT_USE_REAL_RPCCLT)
       endif()
     endforeach()
   endif()
-  target_link_libraries(mgmt_tools PUBLIC ${RPCCLT_LIBRARY})
+  # Linked by name from its folder, so that the program needs it by its
+  # SONAME, or by its bare file name when it has none: never by a path of
+  # the build machine.
+  get_filename_component(rpcclt_dir ${RPCCLT_LIBRARY} DIRECTORY)
+  get_filename_component(rpcclt_file ${RPCCLT_LIBRARY} NAME)
+  target_link_directories(mgmt_tools PUBLIC ${rpcclt_dir})
+  target_link_libraries(mgmt_tools PUBLIC -l:${rpcclt_file})
+  set_property(TARGET mgmt_tools APPEND PROPERTY INTERFACE_LINK_DEPENDS ${RPCCLT_LIBRARY})
   if(RPCCLT_INCLUDE_DIR)
     # After the program's own folders: its declarations stay its own.
     target_include_directories(mgmt_tools SYSTEM AFTER PUBLIC ${RPCCLT_INCLUDE_DIR})

@@ -23,6 +23,8 @@ import { tmpdir } from 'node:os';
 import { dirname, join, relative, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
+import { firstDifference } from '../openapi/generate.mjs';
+
 // The names the library's calls go by.
 const kCallName = /^(rpcclt_\w+|openapiClient\w+|l7proc_crashlog_register)$/;
 
@@ -262,16 +264,6 @@ function fillGuide(text, sections) {
     text = text.slice(0, begin) + [kBegin(name), ...lines, kEnd(name)].join('\n') + text.slice(end + kEnd(name).length);
   }
   return text;
-}
-
-function firstDifference(want, got) {
-  const a = want.split('\n');
-  const b = got.split('\n');
-  for (let i = 0; i < Math.max(a.length, b.length); ++i) {
-    if (a[i] !== b[i])
-      return `line ${i + 1}:\n  generated: ${a[i] ?? '(end)'}\n  in the tree: ${b[i] ?? '(end)'}`;
-  }
-  return '';
 }
 
 // nm's lines as [symbol, type].
