@@ -4,14 +4,18 @@
 #include "state_text.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -46,6 +50,51 @@ bool writeAll(int fd, char const* bytes, size_t length)
         length -= static_cast<size_t>(n);
     }
     return true;
+}
+
+// The directory part of a path and its last component.
+std::pair<std::string, std::string> splitPath(std::string const& path)
+{
+    size_t const slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return { ".", path };
+    return { slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1) };
+}
+
+// Removes the new files ("<state>.tmp.<pid>") that writers killed before
+// their rename left beside the state file. A file whose process still runs
+// is being written and stays.
+void removeStaleTemporaries(std::string const& path)
+{
+    auto const [dirPath, name] = splitPath(path);
+    std::string const prefix = name + ".tmp.";
+    DIR* dir = opendir(dirPath.c_str());
+    if (dir == nullptr)
+        return;
+    while (dirent const* entry = readdir(dir)) {
+        char const* pidText = entry->d_name;
+        if (strncmp(pidText, prefix.c_str(), prefix.size()) != 0)
+            continue;
+        pidText += prefix.size();
+        char* end = nullptr;
+        errno = 0;
+        long const pid = strtol(pidText, &end, 10);
+        if (pidText[0] < '1' || pidText[0] > '9' || *end != '\0' || errno != 0 || pid > INT32_MAX)
+            continue;
+        if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+// Makes a directory's entries (a rename into it) durable.
+void syncDirectory(std::string const& path)
+{
+    int fd = open(splitPath(path).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
 }
 
 // The locked state file. The lock is taken on the file the path names at the
@@ -117,17 +166,22 @@ public:
     bool replace(char const* content, struct stat& written) const
     {
         written = {};
+        removeStaleTemporaries(m_path);
         std::string temp = m_path + ".tmp." + std::to_string(getpid());
         int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
             return false;
         struct stat own {};
-        bool ok = writeAll(fd, content, strlen(content)) && writeAll(fd, "\n", 1) && fstat(fd, &own) == 0;
+        // A switch keeps its settings through a power cut: the new file's
+        // content is on disk before it takes the name, and the name after.
+        bool ok = writeAll(fd, content, strlen(content)) && writeAll(fd, "\n", 1) && fsync(fd) == 0
+                  && fstat(fd, &own) == 0;
         ok = close(fd) == 0 && ok;
         if (!ok || rename(temp.c_str(), m_path.c_str()) != 0) {
             unlink(temp.c_str());
             return false;
         }
+        syncDirectory(m_path);
         // The rename changes the file's time stamps, so they are read after
         // it, and kept only while the path still names this very file.
         struct stat named {};

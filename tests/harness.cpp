@@ -26,18 +26,6 @@ namespace {
 // a build that lives under /tmp is run from here.
 constexpr char kHostTmp[] = "/mnt/host-tmp";
 
-// MGMT_TEST_CGI, when set, names another program to run in place of the
-// built one, such as a wrapper that runs a cross-built program under an
-// emulator.
-std::string programPath()
-{
-    char const* const chosen = getenv("MGMT_TEST_CGI");
-    std::string path = chosen != nullptr && *chosen != '\0' ? chosen : MGMT_CGI_PATH;
-    if (path.rfind("/tmp/", 0) == 0)
-        path = kHostTmp + path.substr(4);
-    return path;
-}
-
 void setNonBlocking(int fd)
 {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -77,6 +65,18 @@ std::vector<std::string> environment(Request const& r)
 }
 
 } // namespace
+
+// MGMT_TEST_CGI, when set, names another program to run in place of the
+// built one, such as a wrapper that runs a cross-built program under an
+// emulator.
+std::string programPath()
+{
+    char const* const chosen = getenv("MGMT_TEST_CGI");
+    std::string path = chosen != nullptr && *chosen != '\0' ? chosen : MGMT_CGI_PATH;
+    if (path.rfind("/tmp/", 0) == 0)
+        path = kHostTmp + path.substr(4);
+    return path;
+}
 
 Result run(Request const& request)
 {

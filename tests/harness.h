@@ -39,6 +39,8 @@ struct Result {
 };
 
 Result run(Request const& request);
+// The program the tests run, as reachable under the test's own /tmp.
+std::string programPath();
 
 // Shorthands for the common requests.
 Result get(std::string const& uri, std::optional<std::string> query = std::nullopt);

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -26,10 +25,9 @@ struct LogState {
     char const* ident = nullptr; // not owned
     FILE* logFile = nullptr;
     int32_t logSize = 0;
-    char* levelMap = nullptr;
     int levelFd = -1;
     bool initialised = false;
-    bool levelMapped = false;
+    bool levelMapped = false; // the level file is open and its byte counts
     std::mutex lock; // guards logFile and every write to it
     char nameBuffer[64] = {};
 };
@@ -53,34 +51,74 @@ char const* levelName(int level)
 
 void unmapLevel()
 {
-    if (g_log.levelMap != nullptr)
-        munmap(g_log.levelMap, 4);
-    g_log.levelMap = nullptr;
     if (g_log.levelFd >= 0)
         close(g_log.levelFd);
     g_log.levelFd = -1;
     g_log.levelMapped = false;
 }
 
-// Without a mapping the threshold stays at its default for this process.
+// The program's own files in "/tmp", which every local account can write
+// to: taken only when reached without a link, a regular file with this one
+// name, owned by the account the program runs as or by root. Anything else
+// there (a link to another file, a FIFO, a directory, a file of another
+// account) was put there by someone else and is not used.
+bool ownFile(int fd)
+{
+    struct stat st {};
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1
+           && (st.st_uid == geteuid() || st.st_uid == 0);
+}
+
+// Opens one of the program's own files for reading and writing, creating it
+// with the mode given when missing; -1 when it is not the program's own.
+int openOwnFile(char const* path, int flags, mode_t mode)
+{
+    int fd = open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags, mode);
+    if (fd < 0)
+        return -1;
+    if (!ownFile(fd)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The level byte, read from the file at each use: a file cut short by a
+// rewrite ("echo 6 > /tmp/devmgr_log_level" empties it first) reads as no
+// digit for that moment, where touching a mapped page past its end would
+// kill the process.
+int readLevelByte()
+{
+    char byte = 0;
+    ssize_t n;
+    do
+        n = pread(g_log.levelFd, &byte, 1, 0);
+    while (n < 0 && errno == EINTR);
+    return n == 1 ? static_cast<unsigned char>(byte) : -1;
+}
+
+// The level file is opened once and shared by every process through its
+// first byte. Without it the threshold stays at its default for this
+// process. Its 4 bytes are given real space before use: in a full "/tmp"
+// that fails and the default holds.
 void mapLevel()
 {
-    int fd = open(kLogLevelPath, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = openOwnFile(kLogLevelPath, 0, 0666);
     if (fd < 0)
         return;
-    if (ftruncate(fd, 4) != 0) {
-        close(fd);
-        return;
-    }
-    void* map = mmap(nullptr, 4, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (map == MAP_FAILED) {
+    if (ftruncate(fd, 4) != 0 || posix_fallocate(fd, 0, 4) != 0) {
         close(fd);
         return;
     }
     g_log.levelFd = fd;
-    g_log.levelMap = static_cast<char*>(map);
-    if (!std::isdigit(static_cast<unsigned char>(g_log.levelMap[0])))
-        g_log.levelMap[0] = '6';
+    int const first = readLevelByte();
+    if (first < 0 || !std::isdigit(first)) {
+        char const digit = '6';
+        if (pwrite(fd, &digit, 1, 0) != 1) {
+            unmapLevel();
+            return;
+        }
+    }
     g_log.levelMapped = true;
 }
 
@@ -93,12 +131,26 @@ int32_t fileSize(FILE* file)
     return static_cast<int32_t>(std::min<off_t>(st.st_size, INT32_MAX));
 }
 
+// The log file, for appending and reading, created readable by its owner
+// only: debug lines carry session tokens. None when it is not the program's
+// own file.
+FILE* openLog()
+{
+    int fd = openOwnFile(kLogFilePath, O_APPEND, 0600);
+    if (fd < 0)
+        return nullptr;
+    FILE* file = fdopen(fd, "a+");
+    if (file == nullptr)
+        close(fd);
+    return file;
+}
+
 void openLogFile()
 {
     std::lock_guard guard(g_log.lock);
     if (g_log.logFile != nullptr)
         fclose(g_log.logFile);
-    g_log.logFile = fopen(kLogFilePath, "a+");
+    g_log.logFile = openLog();
     g_log.logSize = g_log.logFile != nullptr ? fileSize(g_log.logFile) : 0;
 }
 
@@ -159,10 +211,15 @@ void rotate()
                          && held.st_dev == named.st_dev;
     if (current) {
         remove(kLogOldFilePath);
-        rename(kLogFilePath, kLogOldFilePath);
+        // A file that could not be moved (something in the way at the old
+        // name) stays the log, with its count: the next line tries again.
+        if (rename(kLogFilePath, kLogOldFilePath) != 0) {
+            flock(fd, LOCK_UN);
+            return;
+        }
     }
     fclose(g_log.logFile); // releases the lock
-    g_log.logFile = fopen(kLogFilePath, "a+");
+    g_log.logFile = openLog();
     g_log.logSize = current || g_log.logFile == nullptr ? 0 : fileSize(g_log.logFile);
 }
 
@@ -184,9 +241,10 @@ void devmgrLogOpen(int mode, int facility, char const* ident)
 
 int devmgrLogLevelGet()
 {
-    if (g_log.levelMapped && std::isdigit(static_cast<unsigned char>(g_log.levelMap[0])))
-        return g_log.levelMap[0] - '0';
-    return kDefaultThreshold;
+    if (!g_log.levelMapped)
+        return kDefaultThreshold;
+    int const first = readLevelByte();
+    return first >= 0 && std::isdigit(first) ? first - '0' : kDefaultThreshold;
 }
 
 namespace {

@@ -29,18 +29,37 @@ bool tokenIsFileName(char const* token)
            && strcmp(token, "..") != 0;
 }
 
+// Who may have made a session: the account the program runs as, or root.
+// Files and directories of any other account were put in "/tmp" by someone
+// the login side never was.
+bool trustedOwner(struct stat const& st)
+{
+    return st.st_uid == geteuid() || st.st_uid == 0;
+}
+
 // The session directory itself, not a link to somewhere else: "/tmp" is
-// open to every local user, who could put such a link in its place.
+// open to every local user, who could put such a link in its place, or make
+// the directory first and let anyone put sessions in it. Only a directory
+// of a trusted owner that no group or other account can write to holds
+// sessions; any other counts as no directory, so every token is refused.
 int openSessionDir()
 {
     constexpr char kDir[] = "/tmp/session";
     static_assert(sizeof kDir + 1 == sizeof kSessionDir);
-    return open(kDir, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int dir = open(kDir, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0)
+        return -1;
+    struct stat st {};
+    if (fstat(dir, &st) != 0 || !S_ISDIR(st.st_mode) || !trustedOwner(st) || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        close(dir);
+        return -1;
+    }
+    return dir;
 }
 
 // Opens the session file in the session directory without following a link
 // and without blocking on a FIFO, and takes it only when it is a regular
-// file; -1 otherwise.
+// file of a trusted owner that other accounts cannot write to; -1 otherwise.
 int openSession(int dir, char const* token, bool pathComplete)
 {
     if (dir < 0 || !tokenIsFileName(token) || !pathComplete)
@@ -49,7 +68,7 @@ int openSession(int dir, char const* token, bool pathComplete)
     if (fd < 0)
         return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !trustedOwner(st) || (st.st_mode & S_IWOTH) != 0) {
         close(fd);
         return -1;
     }
@@ -190,8 +209,13 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         else
             snprintf(content, sizeof content, "%s%ld\n%s%s", userName, uptime, privilege, token);
         // The new content is complete in the file before the lock is released.
-        if (ftruncate(session.fd, 0) == 0)
-            writeAll(session.fd, content, strlen(content));
+        // It is written over the old one first and the file then cut to its
+        // length, so that a process killed half way leaves a whole session
+        // (at worst with the old token's tail after the new one), never an
+        // empty file.
+        size_t const contentLength = strlen(content);
+        if (writeAll(session.fd, content, contentLength))
+            (void)!ftruncate(session.fd, static_cast<off_t>(contentLength));
         DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content);
     }
 

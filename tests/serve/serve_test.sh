@@ -329,6 +329,72 @@ case_concurrent() {
   check "session file whole after concurrent refreshes" "$content" whole
 }
 
+# Requests larger than any of the API are refused by the web server before
+# the program runs: a long URL (431) is not logged, a large body (413) is
+# not read.
+case_request_limits() {
+  local admin seen long
+  admin=$("$root/scripts/login" admin)
+  seen=$(log_lines | wc -l)
+  long=$(head -c 7800 /dev/zero | tr '\0' q)
+  send GET "/api/v2/mgmt/beacon/no-such-thing?$long" "$admin"
+  check "7.8 KB query: refused" "$status" 431
+  check "7.8 KB query: never reached the program" "$(log_lines | wc -l)" "$seen"
+  head -c $((1024 * 1024)) /dev/zero | tr '\0' ' ' >"$work/big"
+  send PUT /api/v2/mgmt/beacon/mode "$admin" --data-binary "@$work/big"
+  check "1 MB body: refused" "$status" 413
+  send PUT /api/v2/mgmt/beacon/mode "$admin" --data '{"mode": "enable"}'
+  check_json_reply "a real request still served" "$unsupported_set"
+}
+
+# The program's files in /tmp are made by the server's start, as the
+# server account's own; when another account made one of them first, the
+# server does not start.
+case_planted_files() {
+  stop_server
+  local account=${MGMT_USER-www-data}
+  [ "$(id -u)" = 0 ] || account=$(id -un)
+  local path
+  check "/tmp/session made by the start" "$([ -d /tmp/session ] && stat -c '%U %a' /tmp/session)" "$account 700"
+  for path in /tmp/brisk.log /tmp/brisk.log.old /tmp/devmgr_log_level; do
+    check "$path made by the start" "$([ -f "$path" ] && stat -c '%U %a' "$path")" "$account 600"
+  done
+  if [ "$(id -u)" != 0 ]; then
+    echo "ok - planted files: skipped (another account needs root)"
+    return
+  fi
+  local rows=(
+    # path                   what another account plants
+    "/tmp/brisk.log          ln -s /tmp/victim /tmp/brisk.log"
+    "/tmp/brisk.log          mkdir /tmp/brisk.log"
+    "/tmp/brisk.log          mkfifo /tmp/brisk.log"
+    "/tmp/brisk.log          touch /tmp/brisk.log"
+    "/tmp/brisk.log.old      mkdir /tmp/brisk.log.old"
+    "/tmp/devmgr_log_level   printf 7 >/tmp/devmgr_log_level"
+    "/tmp/devmgr_log_level   ln -s /tmp/victim /tmp/devmgr_log_level"
+    "/tmp/session            mkdir -m 0777 /tmp/session"
+    "/tmp/session            ln -s /tmp /tmp/session"
+  )
+  local row plant status_
+  echo "settings" >/tmp/victim
+  for row in "${rows[@]}"; do
+    read -r path plant <<<"$row"
+    rm -rf /tmp/session /tmp/brisk.log /tmp/brisk.log.old /tmp/devmgr_log_level
+    setpriv --reuid nobody --regid nogroup --clear-groups sh -c "$plant"
+    status_=0
+    MGMT_PORT=1 MGMT_CGI=$program timeout 5 "$root/scripts/httpd" >"$work/refused.log" 2>&1 || status_=$?
+    check "$plant: not started" "$status_" 1
+    check "$plant: says why" "$(grep -c "^httpd: $path .*; not starting" "$work/refused.log")" 1
+  done
+  check "the victim untouched" "$(cat /tmp/victim)" settings
+  # Made by the server account or root, they are taken and made private.
+  rm -rf /tmp/session /tmp/brisk.log /tmp/brisk.log.old /tmp/devmgr_log_level
+  (umask 0; mkdir /tmp/session; printf '7' >/tmp/devmgr_log_level; touch /tmp/brisk.log; chmod 755 /tmp/session)
+  start_server
+  check "root's files taken" "$(stat -c '%U %a' /tmp/session /tmp/devmgr_log_level /tmp/brisk.log | tr '\n' ' ')" \
+    "$account 700 $account 600 $account 600 "
+}
+
 declare -F "case_$case_name" >/dev/null || { echo "no case $case_name" >&2; exit 2; }
 start_server
 "case_$case_name"

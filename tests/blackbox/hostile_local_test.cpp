@@ -1,0 +1,356 @@
+// Hostile local accounts and faults on the box: files planted in /tmp by
+// another account (run as "nobody" before the program runs), a full /tmp,
+// a level file rewritten under a running process, a process killed half way
+// through its session refresh, writers of the stand-in killed before their
+// rename. Each attack is replayed and must be refused or harmless.
+#include "../tools/log.h"
+#include "harness.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <regex>
+#include <span>
+
+using namespace harness;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr char kVictim[] = "/tmp/victim";
+constexpr char kVictimText[] = "settings the server account may write\n";
+constexpr char kUnknownRoute[] = "/api/v2/mgmt/beacon/absent";
+constexpr char kBeacon[] = "/api/v2/mgmt/beacon/mode";
+std::string const kForbidden = "Status:403\r\n\r\n";
+std::string const kBeaconReply = getReply(17002, "Unsupported Feature");
+
+// Runs a shell script as another account, as an attacker on the box would.
+int runAs(uid_t uid, std::string const& script)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::string const id = std::to_string(uid);
+        execl("/usr/bin/setpriv", "setpriv", "--reuid", id.c_str(), "--regid", id.c_str(), "--clear-groups", "/bin/sh",
+              "-c", script.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void asNobody(std::string const& script)
+{
+    ASSERT_EQ(runAs(kNobody, script), 0) << script;
+}
+
+int statusOf(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Runs the program under strace with the options given, in a CGI
+// environment, with the body from a file; its exit status, or 128 + signal.
+int runTraced(std::vector<std::string> options, std::vector<std::string> const& env, char const* bodyPath)
+{
+    if (access("/usr/bin/strace", X_OK) != 0) {
+        ADD_FAILURE() << "strace is not installed (scripts/test installs it)";
+        return -1;
+    }
+    pid_t const pid = fork();
+    if (pid == 0) {
+        for (auto const& entry : env)
+            putenv(strdup(entry.c_str()));
+        setenv("SWSIM_TRACE", kTracePath, 1);
+        int body = open(bodyPath != nullptr ? bodyPath : "/dev/null", O_RDONLY);
+        int null = open("/dev/null", O_RDWR);
+        dup2(body, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        options.insert(options.begin(), { "strace", "-qq" });
+        options.push_back(programPath());
+        std::vector<char*> argv;
+        for (auto& option : options)
+            argv.push_back(option.data());
+        argv.push_back(nullptr);
+        execv("/usr/bin/strace", argv.data());
+        _exit(127);
+    }
+    return statusOf(pid);
+}
+
+class HostileLocal : public CgiTest {
+protected:
+    void SetUp() override
+    {
+        // Another account exists only where the tests run as real root.
+        if (geteuid() != 0 || runAs(kNobody, "true") != 0)
+            GTEST_SKIP() << "needs root and setpriv to act as nobody";
+        CgiTest::SetUp();
+        writeFile(kVictim, kVictimText);
+    }
+
+public:
+    // A fresh /tmp for the next case of a table.
+    void renew()
+    {
+        CgiTest::TearDown();
+        CgiTest::SetUp();
+        writeFile(kVictim, kVictimText);
+    }
+};
+
+struct Attack {
+    char const* name;
+    void (*plant)();
+    void (*replay)();
+};
+
+void runAttacks(HostileLocal& test, std::span<Attack const> attacks)
+{
+    for (Attack const& attack : attacks) {
+        SCOPED_TRACE(attack.name);
+        test.renew();
+        attack.plant();
+        attack.replay();
+    }
+}
+
+// Attacks that planted files in /tmp before the program runs.
+TEST_F(HostileLocal, PlantedFilesAreNotUsed)
+{
+    Attack const kAttacks[] = {
+        { "level file: a link to a file of the server account is not cut",
+          [] { asNobody("ln -s /tmp/victim /tmp/devmgr_log_level"); },
+          [] {
+              EXPECT_EQ(run({ .uri = kUnknownRoute, .token = std::nullopt }).status, 0);
+              EXPECT_EQ(readFile(kVictim), kVictimText);
+          } },
+        { "log file: a link to a file of the server account gets no line",
+          [] { asNobody("ln -s /tmp/victim /tmp/brisk.log"); },
+          [] {
+              EXPECT_EQ(run({ .uri = kUnknownRoute }).status, 0);
+              EXPECT_EQ(readFile(kVictim), kVictimText);
+          } },
+        { "log file: a FIFO nobody reads hangs no request",
+          [] { asNobody("mkfifo -m 0666 /tmp/brisk.log"); },
+          [] {
+              // The attacker fills the pipe and stops reading.
+              int fifo = open("/tmp/brisk.log", O_RDWR | O_NONBLOCK);
+              ASSERT_GE(fifo, 0);
+              std::string const block(4096, 'f');
+              while (write(fifo, block.data(), block.size()) > 0) {
+              }
+              writeSession("reader", "operator\n0\nro\nreader");
+              // Refused inside the session lock, which a hang would hold.
+              Result const refused = run({ .method = "PUT", .uri = kBeacon, .body = "{}", .token = "reader",
+                                           .timeoutSeconds = 10 });
+              EXPECT_EQ(refused.status, 0);
+              EXPECT_EQ(run({ .uri = kUnknownRoute, .timeoutSeconds = 10 }).status, 0);
+              close(fifo);
+          } },
+        { "level file of another account holding 7: the token stays out of the log",
+          [] { asNobody("printf 7 > /tmp/devmgr_log_level && chmod 0666 /tmp/devmgr_log_level"); },
+          [] {
+              // The administrator works; the attacker reads the log and
+              // replays the token it finds there.
+              writeSession("secret-token", "admin\n0\nsecret-token");
+              EXPECT_EQ(run({ .uri = kBeacon, .token = "secret-token" }).out, kBeaconReply);
+              char const* const kSteal = "cat /tmp/brisk.log /tmp/brisk.log.old > /tmp/stolen 2>/dev/null; true";
+              asNobody(kSteal);
+              std::smatch found;
+              std::string const stolen = readFile("/tmp/stolen");
+              std::string const token = std::regex_search(stolen, found, std::regex("\\(admin\\n[0-9]+\\n([^)]*)\\)"))
+                                            ? found[1].str()
+                                            : "";
+              EXPECT_EQ(run({ .uri = kBeacon, .token = token }).out, kForbidden) << "stolen: " << token;
+              struct stat log {};
+              ASSERT_EQ(stat("/tmp/brisk.log", &log), 0);
+              EXPECT_EQ(log.st_mode & 0777, 0600u);
+          } },
+        { "session directory made by another account: nothing in it is a session",
+          [] {
+              ASSERT_EQ(system("rm -rf /tmp/session"), 0);
+              asNobody("mkdir -m 0777 /tmp/session && printf 'admin\\n0\\nevil' > /tmp/session/evil");
+          },
+          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = "evil" }).out, kForbidden); } },
+        { "session directory open to every account: nothing in it is a session",
+          [] {
+              ASSERT_EQ(chmod("/tmp/session", 0777), 0);
+              asNobody("printf 'admin\\n0\\nevil' > /tmp/session/evil");
+          },
+          [] {
+              EXPECT_EQ(run({ .uri = kBeacon, .token = "evil" }).out, kForbidden);
+              EXPECT_EQ(run({ .uri = kBeacon, .token = kAdminToken }).out, kForbidden);
+          } },
+        { "session directory writable by its group: nothing in it is a session",
+          [] { ASSERT_EQ(chmod("/tmp/session", 0770), 0); },
+          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = kAdminToken }).out, kForbidden); } },
+        { "session file of another account: no session",
+          [] {
+              writeSession("given", "admin\n0\ngiven");
+              ASSERT_EQ(chown("/tmp/session/given", kNobody, kNobody), 0);
+          },
+          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = "given" }).out, kForbidden); } },
+        { "session file every account may write: no session",
+          [] {
+              writeSession("open", "admin\n0\nopen");
+              ASSERT_EQ(chmod("/tmp/session/open", 0666), 0);
+          },
+          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = "open" }).out, kForbidden); } },
+    };
+    runAttacks(*this, kAttacks);
+}
+
+// The log file and level file that the program makes are its own: the log
+// readable by its owner only; and a file that the server account made is
+// used as before.
+TEST_F(HostileLocal, OwnFilesAreMadeAndUsedAsBefore)
+{
+    writeFile("/tmp/devmgr_log_level", std::string("7\0\0\0", 4));
+    EXPECT_EQ(run({ .uri = kBeacon }).out, kBeaconReply);
+    struct stat log {};
+    ASSERT_EQ(stat("/tmp/brisk.log", &log), 0);
+    EXPECT_EQ(log.st_mode & 0777, 0600u);
+    EXPECT_NE(readFile("/tmp/brisk.log").find("(DEBUG): orla_cgi: "), std::string::npos);
+}
+
+// A full /tmp: the level file cannot get its bytes, and every request still
+// answers as it would, at the default threshold.
+TEST_F(HostileLocal, FullTmpKillsNoRequest)
+{
+    ASSERT_EQ(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=512k"), 0);
+    writeSession(kAdminToken, std::string("admin\n0\n") + kAdminToken);
+    EXPECT_EQ(run({ .uri = kBeacon }).out, kBeaconReply); // the stand-in's files are made
+    unlink("/tmp/devmgr_log_level");
+    int filler = open("/tmp/filler", O_WRONLY | O_CREAT, 0600);
+    std::string const block(4096, 'x');
+    while (write(filler, block.data(), block.size()) > 0) {
+    }
+    close(filler);
+    for (int i = 0; i < 3; ++i) {
+        Result const r = run({ .uri = kBeacon, .refresh = "" });
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, kBeaconReply);
+    }
+    umount2("/tmp", MNT_DETACH);
+}
+
+// The level file rewritten the documented way ("echo 6 >" empties it, then
+// writes) while a process runs: reading the level never kills it. In a
+// child process of its own, with the log facility as the program uses it.
+TEST_F(HostileLocal, LevelFileCutUnderARunningProcess)
+{
+    pid_t const pid = fork();
+    if (pid == 0) {
+        devmgrLogOpen(LOG_MODE_FILE, 8, "orla_cgi");
+        int status = devmgrLogLevelGet() == 6 ? 0 : 1;
+        if (truncate(kLogLevelPath, 0) != 0)
+            status = 2;
+        devmgrLog(3, "[%s:%d] after the cut\n", "test", 1);
+        status = status != 0 ? status : devmgrLogLevelGet() == 6 ? 0 : 3;
+        writeFile(kLogLevelPath, "7\n");
+        status = status != 0 ? status : devmgrLogLevelGet() == 7 ? 0 : 4;
+        devmgrLogClose();
+        _exit(status);
+    }
+    EXPECT_EQ(statusOf(pid), 0);
+    EXPECT_NE(readFile("/tmp/brisk.log").find("after the cut"), std::string::npos);
+}
+
+// Rotation with something in the way of "/tmp/brisk.log.old": the log stays
+// where it is and keeps its count, and the first line after the way is free
+// rotates it.
+TEST_F(HostileLocal, RotationBlockedIsTriedAgainAtTheNextLine)
+{
+    writeFile("/tmp/brisk.log", "");
+    ASSERT_EQ(truncate("/tmp/brisk.log", kLogRotateSize - 10), 0);
+    asNobody("mkdir /tmp/brisk.log.old && touch /tmp/brisk.log.old/keep");
+    pid_t const pid = fork();
+    if (pid == 0) {
+        devmgrLogOpen(LOG_MODE_FILE, 8, "orla_cgi");
+        devmgrLog(3, "[%s:%d] past the limit, blocked\n", "test", 1);
+        // The way is cleared, as by the administrator.
+        int status = system("rm -rf /tmp/brisk.log.old") == 0 ? 0 : 1;
+        devmgrLog(3, "[%s:%d] rotates now\n", "test", 2);
+        devmgrLogClose();
+        _exit(status);
+    }
+    EXPECT_EQ(statusOf(pid), 0);
+    struct stat old {};
+    ASSERT_EQ(lstat("/tmp/brisk.log.old", &old), 0);
+    EXPECT_TRUE(S_ISREG(old.st_mode));
+    EXPECT_GT(old.st_size, kLogRotateSize);
+    EXPECT_EQ(readFile("/tmp/brisk.log"), "");
+}
+
+// A process killed at any point of its session refresh (at the write of the
+// new content, at the cut to its length) leaves a session that still works.
+TEST_F(HostileLocal, KilledDuringTheRefreshTheSessionStays)
+{
+    if (getenv("MGMT_TEST_CGI") != nullptr)
+        GTEST_SKIP() << "kills at system calls of the built program only";
+    // The level byte in place, so that the refresh makes the first pwrite.
+    writeFile("/tmp/devmgr_log_level", std::string("6\0\0\0", 4));
+    for (char const* point : { "pwrite64:when=1", "ftruncate:when=2" }) {
+        SCOPED_TRACE(point);
+        writeSession("t", "admin\n0\nt");
+        std::string const inject = std::string("inject=") + point + ":error=EIO:signal=KILL";
+        int const status = runTraced({ "-e", inject },
+                                     { std::string("REQUEST_URI=") + kBeacon, "REQUEST_METHOD=GET", "HTTP_SESSION=t" },
+                                     nullptr);
+        EXPECT_EQ(status, 128 + SIGKILL);
+        std::string const session = readFile("/tmp/session/t");
+        EXPECT_EQ(session.rfind("admin\n", 0), 0u) << session;
+        EXPECT_EQ(run({ .uri = kBeacon, .token = "t" }).out, kBeaconReply);
+    }
+}
+
+// The stand-in's writers killed before their rename leave new files behind:
+// the next change removes those of dead processes and keeps those of live
+// ones; and the new file is on disk before it takes the name, the name after.
+TEST_F(HostileLocal, StandInTemporariesOfDeadWritersGoAndChangesAreSynced)
+{
+    constexpr char kTimeout[] = "/api/v2/mgmt/mgmttelnet/agent-telnet-timeout";
+    constexpr char kTimeoutBody[] = "{\"timeout\": 37}";
+    EXPECT_EQ(run({ .uri = kBeacon }).out, kBeaconReply); // the state file is made
+    std::string const stateBefore = readFile(kStatePath);
+    pid_t const dead = fork();
+    if (dead == 0)
+        _exit(0);
+    statusOf(dead);
+    std::string const deadTemp = std::string(kStatePath) + ".tmp." + std::to_string(dead);
+    std::string const liveTemp = std::string(kStatePath) + ".tmp." + std::to_string(getpid());
+    std::string const otherFile = std::string(kStatePath) + ".tmp.x1";
+    for (auto const& path : { deadTemp, liveTemp, otherFile })
+        writeFile(path, "{");
+
+    if (getenv("MGMT_TEST_CGI") != nullptr) {
+        EXPECT_EQ(put(kTimeout, kTimeoutBody).status, 0);
+    } else {
+        // The order of the calls that make the change durable.
+        writeFile("/tmp/body", kTimeoutBody);
+        EXPECT_EQ(runTraced({ "-o", "/tmp/calls", "-e", "trace=fsync,rename" },
+                            { std::string("REQUEST_URI=") + kTimeout, "REQUEST_METHOD=PUT",
+                              std::string("HTTP_SESSION=") + kAdminToken, "CONTENT_LENGTH=" + std::to_string(strlen(kTimeoutBody)) },
+                            "/tmp/body"),
+                  0);
+        std::string const calls = readFile("/tmp/calls");
+        EXPECT_TRUE(std::regex_search(calls, std::regex("fsync\\([0-9]+\\) += 0\\nrename\\(\"/tmp/swsim/state\\.json"
+                                                        "\\.tmp\\.[0-9]+\", \"/tmp/swsim/state\\.json\"\\) += 0\\n"
+                                                        "fsync\\([0-9]+\\) += 0\\n")))
+            << calls;
+    }
+    EXPECT_FALSE(exists(deadTemp));
+    EXPECT_TRUE(exists(liveTemp));
+    EXPECT_TRUE(exists(otherFile));
+    EXPECT_NE(readFile(kStatePath), stateBefore);
+}
+
+} // namespace

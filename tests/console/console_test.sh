@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The browser console in Debian's chromium, headless: the built program and
+# console behind lighttpd, started by scripts/httpd on a free loopback port,
+# sessions made by scripts/login, the page driven by console_test.mjs.
+#
+# Usage: private-tmp console_test.sh PROGRAM CONSOLE NODE_MODULES SCREENSHOTS
+# Exits 77 (skipped) when chromium is not installed. Under private-tmp the
+# test never touches the host's /tmp, and lighttpd and the browser end with
+# it whatever way it ends.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+[ $# -eq 4 ] || { echo "usage: $0 PROGRAM CONSOLE NODE_MODULES SCREENSHOTS" >&2; exit 2; }
+chromium=${CHROMIUM:-$(command -v chromium || true)}
+if [ -z "$chromium" ]; then
+  echo "chromium is not installed (scripts/test installs it): the browser test is skipped"
+  exit 77
+fi
+
+[ -n "${PRIVATE_TMP:-}" ] || { echo "run this under tools/openapi/private-tmp" >&2; exit 2; }
+program=$1 console=$2 modules=$3 shots=$4
+work=$(mktemp -d /tmp/console.XXXXXX)
+scheme=http
+mkdir -p "$shots"
+
+# The login side, when the build has it: the page logs in as "admin" and as
+# the read-only "bob", accounts of pam_matrix (PAM_MATRIX_MODULE) through the
+# PAM service "management" mounted over /etc/pam.d in this test's own mount
+# namespace; over HTTPS when scripts/tls-cert makes a certificate. Without
+# it, the page takes tokens made by scripts/login.
+login=
+if [ -x "$(dirname "$program")/login_v2.cgi" ]; then
+  if [ -r "${PAM_MATRIX_MODULE:-}" ]; then
+    printf 'admin:admin-pw:management\nbob:bob-pw:management\n' >/tmp/passdb
+    chmod 0644 /tmp/passdb
+    mount -t tmpfs -o mode=0755,size=1m tmpfs /etc/pam.d
+    printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
+      >/etc/pam.d/management
+    login=1
+    if [ -x "$root/scripts/tls-cert" ]; then
+      mapfile -t pair < <("$root/scripts/tls-cert" "$work/tls")
+      export MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]}
+      scheme=https
+    fi
+  else
+    echo "login_v2.cgi is built, but pam_matrix.so (PAM_MATRIX_MODULE) is not at hand: tokens are pasted"
+  fi
+fi
+
+server=
+stop_server() {
+  if [ -n "$server" ]; then
+    kill -TERM "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+  fi
+}
+trap stop_server EXIT
+
+# A port that nothing listens on; when another process takes it first,
+# lighttpd cannot bind and the next is tried.
+base=
+for _ in $(seq 20); do
+  port=$((20000 + RANDOM % 40000))
+  (: <"/dev/tcp/127.0.0.1/$port") 2>/dev/null && continue
+  MGMT_PORT=$port MGMT_CGI=$program MGMT_CONSOLE=$console "$root/scripts/httpd" >>"$work/httpd.log" 2>&1 &
+  server=$!
+  for _ in $(seq 200); do
+    kill -0 "$server" 2>/dev/null || break
+    if curl -sk -o /dev/null --max-time 1 "$scheme://127.0.0.1:$port/console/"; then
+      base=$scheme://127.0.0.1:$port
+      break 2
+    fi
+    sleep 0.05
+  done
+  stop_server
+  server=
+done
+if [ -z "$base" ]; then
+  echo "could not start lighttpd:" >&2
+  cat "$work/httpd.log" >&2
+  exit 1
+fi
+
+HOME=$work CONSOLE_DESCRIPTION=$root/docs/openapi.yaml CONSOLE_BASE=$base CONSOLE_SHOTS=$shots CONSOLE_LOGIN=$login CHROMIUM=$chromium \
+  CONSOLE_ADMIN_TOKEN=$("$root/scripts/login" admin) \
+  CONSOLE_READER_TOKEN=$("$root/scripts/login" operator read-only) \
+  CONSOLE_MODULES=$modules node "$root/tests/console/console_test.mjs"

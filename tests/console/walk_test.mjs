@@ -1,0 +1,171 @@
+// The console's table walks (console/walk.mjs) against switches played
+// here: each case a table of the shapes the description's x-walk objects
+// take, the switch's answers, and what the walk must send and find.
+import assert from 'node:assert/strict';
+import { walkTable } from '../../console/walk.mjs';
+
+const ok = (group, data) => ({ status: 200, envelope: { [group]: data, resp: { respCode: 0 } } });
+const fail = (code) => ({ status: 200, envelope: { resp: { respCode: code } } });
+
+// An operation of the page's api.json: query parameters, a body or not,
+// the reply's group.
+function op(id, walk, { query = [], body = false, group = 'g' } = {}) {
+  return { id, method: body ? 'POST' : 'GET', parameters: query.map((name) => ({ name, in: 'query' })),
+           body: body ? { members: [] } : null, reply: { group }, walk };
+}
+
+// A sorted key table: the entry after KEY (none: the first).
+const after = (keys, key) => (key === undefined ? keys[0] : keys[keys.indexOf(key) + 1]);
+
+const cases = [
+  {
+    name: 'query cursor from first to next, entry fields renamed, details joined',
+    operations: (() => {
+      const walk = { table: 't', first: 'first', next: 'next', cursor: { server: 'server' }, in: 'query', end: [10000],
+                     details: [{ operation: 'poll', members: { interval: 'minPoll' } }] };
+      return [op('first', { ...walk, step: 'first', entry: { server: 'server' } }),
+              op('next', { ...walk, step: 'next', entry: { server: 'nextServer' } }, { query: ['server'] }),
+              op('poll', null, { query: ['server'] })];
+    })(),
+    switch: (id, { query }) => {
+      const keys = ['a', 'b', 'c'];
+      if (id === 'first') return ok('g', { server: keys[0] });
+      if (id === 'poll') return ok('g', { interval: query.server.charCodeAt(0) });
+      const next = after(keys, query.server);
+      return next ? ok('g', { nextServer: next }) : fail(10000);
+    },
+    rows: [{ server: 'a', minPoll: 97 }, { server: 'b', minPoll: 98 }, { server: 'c', minPoll: 99 }],
+    ending: { ok: true },
+    sent: ['first {}', 'poll {"server":"a"}', 'next {"server":"a"}', 'poll {"server":"b"}', 'next {"server":"b"}',
+           'poll {"server":"c"}', 'next {"server":"c"}'],
+  },
+  {
+    name: 'the whole entry object, sent back whole in the body',
+    operations: [op('svc', { table: 't', step: 'first', first: 'svc', next: 'svc', entry: { '*': 'entry' },
+                             cursor: { entry: '*' }, in: 'body', end: [10000] }, { body: true })],
+    switch: (id, { body }) => {
+      const names = ['http', 'ssh'];
+      const next = after(names, JSON.parse(body).entry?.name);
+      return next ? ok('g', { entry: { name: next, port: next.length } }) : fail(10000);
+    },
+    rows: [{ name: 'http', port: 4 }, { name: 'ssh', port: 3 }],
+    ending: { ok: true },
+    sent: ['svc {} {}', 'svc {} {"entry":{"name":"http","port":4}}', 'svc {} {"entry":{"name":"ssh","port":3}}'],
+  },
+  {
+    name: 'a GET starts it, then the cursor goes in a POST body',
+    operations: (() => {
+      const walk = { table: 't', first: 'first', next: 'next', cursor: { keyNum: 'key' }, in: 'body', end: [10000] };
+      return [op('first', { ...walk, entry: { key: 'keyNumber' } }), op('next', { ...walk, entry: { key: 'nextKeyNum' } }, { body: true })];
+    })(),
+    switch: (id, { body }) => {
+      if (id === 'first') return ok('g', { keyNumber: 1 });
+      const key = JSON.parse(body).keyNum;
+      return key < 3 ? ok('g', { nextKeyNum: key + 1 }) : fail(10000);
+    },
+    rows: [{ key: 1 }, { key: 2 }, { key: 3 }],
+    ending: { ok: true },
+    sent: ['first {}', 'next {} {"keyNum":1}', 'next {} {"keyNum":2}', 'next {} {"keyNum":3}'],
+  },
+  {
+    name: 'a success with the end data ends it; a second end code too',
+    operations: [op('cache', { table: 't', step: 'first', first: 'cache', next: 'cache', entry: { '*': 'e' },
+                               cursor: { host: 'host' }, in: 'query', end: [10000, 10023], endData: { empty: true } },
+                    { query: ['host'] })],
+    switch: (id, { query }) => (query.host === undefined ? ok('g', { e: { host: 'x' } }) : ok('g', { e: {}, empty: true })),
+    rows: [{ host: 'x' }],
+    ending: { ok: true },
+  },
+  {
+    name: 'a code that is no end stops the walk as a failure',
+    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000] }, { query: ['k'] })],
+    switch: (id, { query }) => (query.k === undefined ? ok('g', { k: 1 }) : fail(10003)),
+    rows: [{ k: 1 }],
+    ending: { ok: false },
+  },
+  {
+    name: 'a switch that names the same entry again does not walk forever',
+    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000] }, { query: ['k'] })],
+    switch: () => ok('g', { k: 7 }),
+    rows: [{ k: 7 }],
+    ending: { ok: false, repeated: true },
+  },
+  {
+    name: 'a refusal (403) ends it with the reply',
+    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000] }, { query: ['k'] })],
+    switch: () => ({ status: 403, envelope: null }),
+    rows: [],
+    ending: { ok: false },
+  },
+  {
+    name: 'probed identifiers, until the count is found',
+    operations: [op('idNext', { table: 't', first: 'idNext', entry: { id: 'assocId' }, end: [10000],
+                                probe: { operation: 'id', parameter: 'assocID', from: 'id', exists: 'exists',
+                                         count: { operation: 'count', member: 'n' }, limit: 10 } }),
+                 op('id', null, { query: ['assocID'] }), op('count', null)],
+    switch: (id, { query }) => {
+      if (id === 'idNext') return ok('g', { assocId: 5 });
+      if (id === 'count') return ok('g', { n: 3 });
+      return [7, 9].includes(query.assocID) ? ok('g', { exists: true }) : ok('g', { exists: false });
+    },
+    rows: [{ id: 5 }, { id: 7 }, { id: 9 }],
+    ending: { ok: true },
+  },
+  {
+    name: 'rewalked until two walks agree',
+    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000],
+                           cut: { rewalk: true } }, { query: ['k'] })],
+    switch: (() => {
+      let walks = 0;
+      return (id, { query }) => {
+        if (query.k === undefined) walks++;
+        const next = after(walks === 1 ? ['a'] : ['a', 'b'], query.k);
+        return next ? ok('g', { k: next }) : fail(10000);
+      };
+    })(),
+    rows: [{ k: 'a' }, { k: 'b' }],
+    ending: { ok: true },
+    walks: 3,
+  },
+  {
+    name: 'walked again when its last entry went while it was walked',
+    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000],
+                           cut: { check: 'exists' } }, { query: ['k'] }), op('exists', null, { query: ['k'] })],
+    switch: (() => {
+      let checks = 0;
+      return (id, { query }) => {
+        if (id === 'exists') return ++checks === 1 ? fail(10000) : ok('g', {});
+        const next = after(['a', 'b'], query.k);
+        return next ? ok('g', { k: next }) : fail(10000);
+      };
+    })(),
+    rows: [{ k: 'a' }, { k: 'b' }],
+    ending: { ok: true },
+    walks: 2,
+  },
+];
+
+let failures = 0;
+for (const c of cases) {
+  const sent = [];
+  const send = async (operation, { query, body }) => {
+    sent.push(`${operation.id} ${JSON.stringify(query)}${body === undefined ? '' : ` ${body}`}`);
+    return c.switch(operation.id, { query, body });
+  };
+  const api = { operations: c.operations, tables: [{ table: 't', first: c.operations[0].id }] };
+  try {
+    const result = await walkTable(api, 't', send);
+    assert.deepEqual(result.rows, c.rows);
+    for (const [key, value] of Object.entries(c.ending))
+      assert.equal(result.ending[key], value, `ending.${key}`);
+    if (c.sent)
+      assert.deepEqual(sent, c.sent);
+    if (c.walks)
+      assert.equal(result.walks, c.walks, 'walks');
+    console.log(`ok - ${c.name}`);
+  } catch (error) {
+    failures++;
+    console.log(`not ok - ${c.name}\n  ${error.message.replace(/\n/g, '\n  ')}`);
+  }
+}
+process.exit(failures ? 1 : 0);
