@@ -18,7 +18,7 @@
 // clang reads the headers for any target without that target's own headers:
 // a private <cstddef> and <cstdint> over its freestanding ones.
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, relative, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -30,9 +30,9 @@ const kCallName = /^(rpcclt_\w+|openapiClient\w+|l7proc_crashlog_register)$/;
 
 // The targets whose layouts the guide gives; the first two must agree.
 const kTargets = [
-  { triple: 'aarch64-linux-gnu', label: '64-bit' },
-  { triple: 'x86_64-linux-gnu', label: '64-bit' },
-  { triple: 'armv7a-linux-gnueabihf', label: '32-bit ARM' },
+  { triple: 'aarch64-linux-gnu' },
+  { triple: 'x86_64-linux-gnu' },
+  { triple: 'armv7a-linux-gnueabihf' },
 ];
 
 class SeamError extends Error {}
@@ -196,12 +196,14 @@ function layouts(context, triple, records) {
 
 function context(options) {
   const sourceDir = resolve(options['--source-dir'] ?? join(dirname(fileURLToPath(import.meta.url)), '..', '..'));
+  const found = headers(sourceDir);
+  const clangxx = findClang(options['--clang']);
   const work = mkdtempSync(join(tmpdir(), 'seam-'));
   const include = join(work, 'include');
-  run('mkdir', [include]);
+  mkdirSync(include);
   writeFileSync(join(include, 'cstddef'), '#pragma once\n#include <stddef.h>\nnamespace std { using ::size_t; using ::ptrdiff_t; }\n');
   writeFileSync(join(include, 'cstdint'), '#pragma once\n#include <stdint.h>\n');
-  return { sourceDir, work, headers: headers(sourceDir), clang: findClang(options['--clang']) };
+  return { sourceDir, work, headers: found, clang: clangxx };
 }
 
 function declaredNames(ctx) {
@@ -310,7 +312,8 @@ function checkSymbols(ctx, options) {
   // Strong definitions of the stand-in that the program needs, beyond the calls.
   const standInOnly = new Set((standIn.length ? nmSymbols(['--defined-only', ...standIn]) : [])
     .filter(([, type]) => /[TDBRGS]/.test(type)).map(([s]) => s));
-  for (const name of difference(undefinedHere.filter((s) => standInOnly.has(s) && !declaredSet.has(s) && !definedHere.has(s)), []))
+  const needed = undefinedHere.filter((s) => standInOnly.has(s) && !declaredSet.has(s) && !definedHere.has(s));
+  for (const name of [...new Set(needed)].sort())
     problems.push(`${name}: defined only by the stand-in (sim/), yet the program needs it`);
 
   // Every header a program file was compiled with, from the compiler's own list.
