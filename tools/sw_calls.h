@@ -51,7 +51,15 @@ int rpcclt_openapiApiVersionGet(OpenClientHandle* handle, OpenRevisionData* vers
 
 } // extern "C"
 
-static_assert(sizeof(OpenInetAddr) == 20);
-static_assert(offsetof(OpenInetAddr, addr) == 4);
-static_assert(sizeof(OpenRevisionData) == 4);
+// Natural C alignment on every target: the library, built by its own
+// compiler, lays the records out the same way. The descriptor's pointer sits
+// after the 32-bit size at its own alignment: offset 8 on 64-bit targets,
+// offset 4 on 32-bit ARM.
+static_assert(sizeof(OpenClientHandle) == 256 && alignof(OpenClientHandle) == 8);
+static_assert(offsetof(OpenBuffDesc, pstart) == alignof(char*));
+static_assert(sizeof(OpenBuffDesc) == 2 * sizeof(char*) && alignof(OpenBuffDesc) == alignof(char*));
 static_assert(sizeof(void*) != 8 || offsetof(OpenBuffDesc, pstart) == 8);
+static_assert(sizeof(void*) != 4 || (offsetof(OpenBuffDesc, pstart) == 4 && sizeof(OpenBuffDesc) == 8));
+static_assert(sizeof(OpenInetAddr) == 20 && alignof(OpenInetAddr) == 4);
+static_assert(offsetof(OpenInetAddr, addr) == 4);
+static_assert(sizeof(OpenRevisionData) == 4 && alignof(OpenRevisionData) == 1);

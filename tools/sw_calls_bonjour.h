@@ -46,7 +46,7 @@ int rpcclt_openapiBonjourServiceGetByIndex(OpenClientHandle* handle, uint32_t in
 
 } // extern "C"
 
-static_assert(sizeof(BonjourServiceEntry) == 2344);
+static_assert(sizeof(BonjourServiceEntry) == 2344 && alignof(BonjourServiceEntry) == 4);
 static_assert(offsetof(BonjourServiceEntry, service) == 0);
 static_assert(offsetof(BonjourServiceEntry, published) == 4);
 static_assert(offsetof(BonjourServiceEntry, serviceName) == 8);

@@ -70,7 +70,7 @@ int rpcclt_openapiInetAddrMaxSizeGet(OpenClientHandle* handle, uint32_t* size);
 
 } // extern "C"
 
-static_assert(sizeof(DnsDomainNameEntry) == 556);
+static_assert(sizeof(DnsDomainNameEntry) == 556 && alignof(DnsDomainNameEntry) == 4);
 static_assert(offsetof(DnsDomainNameEntry, rrName) == 255);
 static_assert(offsetof(DnsDomainNameEntry, rrType) == 512);
 static_assert(offsetof(DnsDomainNameEntry, rrIndex) == 516);

@@ -23,7 +23,7 @@ int rpcclt_openapiEventNotifyEventDeregister(OpenClientHandle* handle, uint32_t 
 
 } // extern "C"
 
-static_assert(sizeof(EventNotifyCfgEntry) == 12);
+static_assert(sizeof(EventNotifyCfgEntry) == 12 && alignof(EventNotifyCfgEntry) == 4);
 static_assert(offsetof(EventNotifyCfgEntry, eventType) == 0);
 static_assert(offsetof(EventNotifyCfgEntry, timeout) == 4);
 static_assert(offsetof(EventNotifyCfgEntry, eventCount) == 8);

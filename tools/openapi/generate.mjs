@@ -34,7 +34,8 @@ export function build(routesTool) {
   return document;
 }
 
-function firstDifference(want, got) {
+// The first line where two texts part, for a drift check's message.
+export function firstDifference(want, got) {
   const a = want.split('\n');
   const b = got.split('\n');
   for (let i = 0; i < Math.max(a.length, b.length); ++i) {
