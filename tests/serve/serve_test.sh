@@ -325,7 +325,7 @@ case_planted_files() {
   # Made by the server account or root, they are taken and made private.
   rm -rf /tmp/session /tmp/brisk.log /tmp/brisk.log.old /tmp/devmgr_log_level
   (umask 0; mkdir /tmp/session; printf '7' >/tmp/devmgr_log_level; touch /tmp/brisk.log; chmod 755 /tmp/session)
-  start_server
+  start_server "$work/httpd.log"
   check "root's files taken" "$(stat -c '%U %a' /tmp/session /tmp/devmgr_log_level /tmp/brisk.log | tr '\n' ' ')" \
     "$account 700 $account 600 $account 600 "
 }
