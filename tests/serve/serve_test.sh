@@ -53,7 +53,12 @@ port_in_use() {
 # Starts the server on a port that nothing listens on; when another process
 # takes the port first, lighttpd cannot bind and the next port is tried.
 start_server() {
-  local port
+  local port scheme=http
+  tls=()
+  if [ -n "${MGMT_TLS_CERT:-}" ]; then
+    scheme=https
+    tls=(--cacert "$MGMT_TLS_CERT")
+  fi
   for _ in $(seq 20); do
     port=$((20000 + RANDOM % 40000))
     port_in_use "$port" && continue
@@ -61,8 +66,8 @@ start_server() {
     server=$!
     for _ in $(seq 200); do
       kill -0 "$server" 2>/dev/null || break
-      if curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/"; then
-        base=http://127.0.0.1:$port
+      if curl -s -o /dev/null --max-time 1 "${tls[@]}" "$scheme://127.0.0.1:$port/"; then
+        base=$scheme://127.0.0.1:$port
         return 0
       fi
       sleep 0.05
@@ -94,7 +99,7 @@ send() {
   local method=$1 path=$2 token=$3
   shift 3
   status=$(curl -sS --max-time 20 -X "$method" -H "Session: $token" -D "$work/headers.raw" -o "$work/body" \
-    -w '%{http_code}' "$@" "$base$path")
+    -w '%{http_code}' "${tls[@]}" "$@" "$base$path")
   tr -d '\r' <"$work/headers.raw" >"$work/headers"
 }
 
@@ -329,7 +334,17 @@ case_concurrent() {
   check "session file whole after concurrent refreshes" "$content" whole
 }
 
+# Cases of other parts of the project: tests/*/serve_cases.sh, where a case
+# may have a setup_<case> that runs before the server starts.
+for cases in "$root"/tests/*/serve_cases.sh; do
+  # shellcheck source=/dev/null
+  . "$cases"
+done
+
 declare -F "case_$case_name" >/dev/null || { echo "no case $case_name" >&2; exit 2; }
+if declare -F "setup_$case_name" >/dev/null; then
+  "setup_$case_name"
+fi
 start_server
 "case_$case_name"
 stop_server
