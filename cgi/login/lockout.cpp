@@ -24,15 +24,6 @@ bool ownedSafely(struct stat const& st)
     return (st.st_uid == geteuid() || st.st_uid == 0) && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-int lockFd(int fd, int operation)
-{
-    int rc;
-    do
-        rc = flock(fd, operation);
-    while (rc != 0 && errno == EINTR);
-    return rc;
-}
-
 // The file of an account is named by the name's bytes in hex, so that no
 // name can reach outside the directory or collide with another.
 void fileNameOf(char const* userName, char (&name)[2 * kUserNameLimit + 1])
@@ -48,6 +39,15 @@ void fileNameOf(char const* userName, char (&name)[2 * kUserNameLimit + 1])
 }
 
 } // namespace
+
+int lockWaiting(int fd, int operation)
+{
+    int rc;
+    do
+        rc = flock(fd, operation);
+    while (rc != 0 && errno == EINTR);
+    return rc;
+}
 
 long loginUptime()
 {
@@ -82,7 +82,7 @@ int lockoutOpen(int dir, char const* userName)
     if (fd < 0)
         return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ownedSafely(st) || lockFd(fd, LOCK_EX) != 0) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ownedSafely(st) || lockWaiting(fd, LOCK_EX) != 0) {
         close(fd);
         return -1;
     }

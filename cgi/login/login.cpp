@@ -75,7 +75,7 @@ int32_t openSession(int sessionDir, Credentials const& credentials, uint32_t max
     long const now = loginUptime();
     // Counted and created under one lock on the directory, so that logins at
     // once cannot pass the limit together.
-    if (now < 0 || flock(sessionDir, LOCK_EX) != 0) {
+    if (now < 0 || lockWaiting(sessionDir, LOCK_EX) != 0) {
         DEVMGR_LOG(3, "Session directory lock failed\n");
         return kRespGeneralFailed;
     }

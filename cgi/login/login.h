@@ -66,7 +66,10 @@ void wipeJsonOnFree();
 // Seconds since boot, the clock of session time stamps; -1 when unknown.
 long loginUptime();
 
-// ---- directories ----
+// ---- directories and locks ----
+
+// flock, waiting for the lock through interruptions.
+int lockWaiting(int fd, int operation);
 
 // Opens the directory, creating it (mode 0700) when missing: only a real
 // directory, not a link, owned by this process's account or root and

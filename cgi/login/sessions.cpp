@@ -20,15 +20,6 @@
 
 namespace {
 
-int lockFd(int fd, int operation)
-{
-    int rc;
-    do
-        rc = flock(fd, operation);
-    while (rc != 0 && errno == EINTR);
-    return rc;
-}
-
 // A regular file in the directory, opened without following a link or
 // blocking on a FIFO; -1 otherwise.
 int openRegular(int dir, char const* name, int flags)
@@ -61,15 +52,22 @@ std::vector<char> lookupBuffer(int which)
     return std::vector<char>(size > 0 ? static_cast<size_t>(size) : 16384);
 }
 
+// A reentrant account lookup (getgrnam_r, getpwnam_r) with a buffer that
+// grows until the record fits.
+template <typename Record, typename Lookup>
+Record* lookUp(Lookup lookup, char const* name, Record& record, std::vector<char>& buffer)
+{
+    Record* found = nullptr;
+    while (lookup(name, &record, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    return found;
+}
+
 bool inGroup(char const* userName, char const* groupName)
 {
     std::vector<char> groupBuffer = lookupBuffer(_SC_GETGR_R_SIZE_MAX);
     struct group group {};
-    struct group* found = nullptr;
-    while (getgrnam_r(groupName, &group, groupBuffer.data(), groupBuffer.size(), &found) == ERANGE
-           && groupBuffer.size() < (1u << 20))
-        groupBuffer.resize(groupBuffer.size() * 2);
-    if (found == nullptr)
+    if (lookUp(getgrnam_r, groupName, group, groupBuffer) == nullptr)
         return false;
     for (char** member = group.gr_mem; member != nullptr && *member != nullptr; ++member)
         if (strcmp(*member, userName) == 0)
@@ -77,11 +75,7 @@ bool inGroup(char const* userName, char const* groupName)
     // Or the group is the account's own primary group.
     std::vector<char> userBuffer = lookupBuffer(_SC_GETPW_R_SIZE_MAX);
     struct passwd account {};
-    struct passwd* user = nullptr;
-    while (getpwnam_r(userName, &account, userBuffer.data(), userBuffer.size(), &user) == ERANGE
-           && userBuffer.size() < (1u << 20))
-        userBuffer.resize(userBuffer.size() * 2);
-    return user != nullptr && user->pw_gid == group.gr_gid;
+    return lookUp(getpwnam_r, userName, account, userBuffer) != nullptr && account.pw_gid == group.gr_gid;
 }
 
 } // namespace
@@ -125,7 +119,7 @@ unsigned countOpenSessions(int dir, long now)
             continue;
         // Read as the session check leaves it, never half rewritten.
         long stamp = 0;
-        if (lockFd(fd, LOCK_SH) == 0)
+        if (lockWaiting(fd, LOCK_SH) == 0)
             stamp = sessionStamp(fd);
         close(fd);
         if (stamp == 0 || stamp >= now - kSessionIdleLimit)
@@ -168,7 +162,7 @@ int createSession(int dir, char const* token, char const* userName, Privilege pr
         return errno == EEXIST ? EEXIST : -1;
     // Locked as the session check locks it, so that no check reads it half
     // written.
-    bool written = lockFd(fd, LOCK_EX) == 0 && fchmod(fd, 0600) == 0;
+    bool written = lockWaiting(fd, LOCK_EX) == 0 && fchmod(fd, 0600) == 0;
     for (ssize_t done = 0; written && done < length;) {
         ssize_t n = write(fd, content + done, static_cast<size_t>(length - done));
         if (n < 0 && errno == EINTR)
@@ -191,7 +185,7 @@ bool removeSession(int dir, char const* token)
     if (fd < 0)
         return false;
     // Not while a request checks or refreshes it.
-    bool const removed = lockFd(fd, LOCK_EX) == 0 && unlinkat(dir, token, 0) == 0;
+    bool const removed = lockWaiting(fd, LOCK_EX) == 0 && unlinkat(dir, token, 0) == 0;
     close(fd);
     return removed;
 }
