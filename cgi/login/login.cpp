@@ -32,7 +32,8 @@ struct Fd {
 };
 
 // The group that may read the accounts' passwords, when this program was
-// started with it (set-group-ID): held only while PAM runs.
+// started with it (set-group-ID): taken only while PAM runs, and given up
+// for good once PAM is done, or when the request ends without it.
 struct PasswordGroup {
     gid_t const saved = getegid();
     PasswordGroup()
@@ -40,14 +41,18 @@ struct PasswordGroup {
         if (setegid(getgid()) != 0)
             DEVMGR_LOG(3, "Could not drop the group of the program\n");
     }
+    PasswordGroup(PasswordGroup const&) = delete;
+    PasswordGroup& operator=(PasswordGroup const&) = delete;
+    ~PasswordGroup() { giveUp(); }
     void take() const
     {
         if (setegid(saved) != 0)
             DEVMGR_LOG(3, "Could not take the group of the program\n");
     }
-    void drop() const
+    void giveUp() const
     {
-        if (setegid(getgid()) != 0)
+        gid_t const own = getgid();
+        if (setresgid(own, own, own) != 0)
             DEVMGR_LOG(3, "Could not drop the group of the program\n");
     }
 };
@@ -133,7 +138,7 @@ int32_t logIn(PasswordGroup const& passwordGroup, uint32_t maxSessions)
     passwordGroup.take();
     PamVerdict const verdict = pamCheck(MGMT_LOGIN_PAM_SERVICE, credentials.userName, credentials.password,
                                         getenv("REMOTE_ADDR"));
-    passwordGroup.drop();
+    passwordGroup.giveUp();
     explicit_bzero(credentials.password, sizeof credentials.password);
 
     now = loginUptime();
