@@ -27,6 +27,8 @@ struct Request {
     std::optional<std::string> refresh {};                            // HTTP_REFRESH
     std::optional<std::string> faults {};                             // SWSIM_FAULTS
     std::vector<std::pair<std::string, std::string>> env {};          // anything else
+    std::string program {};      // empty: the management program
+    long bootClockAhead = 0;     // seconds the program's boot clock runs ahead (a time namespace)
     bool unsetUri = false;
     bool unsetMethod = false;
     int timeoutSeconds = 60;
@@ -40,7 +42,7 @@ struct Result {
 
 Result run(Request const& request);
 // The program the tests run, as reachable under the test's own /tmp.
-std::string programPath();
+std::string programPath(std::string const& program = {});
 
 // Shorthands for the common requests.
 Result get(std::string const& uri, std::optional<std::string> query = std::nullopt);

@@ -8,7 +8,8 @@
 #   host's /tmp stays reachable at /mnt/host-tmp; host_paths VAR... moves
 #   paths under /tmp there.
 # start_server LOG [VAR=VALUE...]: scripts/httpd serving $program with the
-#   settings given, $base its URL; stop_server ends it.
+#   settings given, $base its URL (HTTPS when MGMT_TLS_CERT is set, with the
+#   curl arguments for it in $tls); stop_server ends it.
 # check WHAT GOT WANT: prints ok or not ok, counting in $failures.
 
 serve_private() {
@@ -52,9 +53,16 @@ port_in_use() {
 
 # Starts the server on a port that nothing listens on; when another process
 # takes the port first, lighttpd cannot bind and the next port is tried.
+# With MGMT_TLS_CERT and MGMT_TLS_KEY set it serves HTTPS, and $tls holds
+# the curl arguments that trust the certificate.
 start_server() { # LOG [VAR=VALUE...]
-  local log=$1 port
+  local log=$1 port scheme=http
   shift
+  tls=()
+  if [ -n "${MGMT_TLS_CERT:-}" ]; then
+    scheme=https
+    tls=(--cacert "$MGMT_TLS_CERT")
+  fi
   for _ in $(seq 20); do
     port=$((20000 + RANDOM % 40000))
     port_in_use "$port" && continue
@@ -62,8 +70,8 @@ start_server() { # LOG [VAR=VALUE...]
     server=$!
     for _ in $(seq 200); do
       kill -0 "$server" 2>/dev/null || break
-      if curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/"; then
-        base=http://127.0.0.1:$port
+      if curl -s -o /dev/null --max-time 1 "${tls[@]}" "$scheme://127.0.0.1:$port/"; then
+        base=$scheme://127.0.0.1:$port
         return 0
       fi
       sleep 0.05

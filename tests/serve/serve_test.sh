@@ -29,7 +29,7 @@ send() {
   local method=$1 path=$2 token=$3
   shift 3
   status=$(curl -sS --max-time 20 -X "$method" -H "Session: $token" -D "$work/headers.raw" -o "$work/body" \
-    -w '%{http_code}' "$@" "$base$path")
+    -w '%{http_code}' "${tls[@]}" "$@" "$base$path")
   tr -d '\r' <"$work/headers.raw" >"$work/headers"
 }
 
@@ -330,7 +330,17 @@ case_planted_files() {
     "$account 700 $account 600 $account 600 "
 }
 
+# Cases of other parts of the project: tests/*/serve_cases.sh, where a case
+# may have a setup_<case> that runs before the server starts.
+for cases in "$root"/tests/*/serve_cases.sh; do
+  # shellcheck source=/dev/null
+  . "$cases"
+done
+
 declare -F "case_$case_name" >/dev/null || { echo "no case $case_name" >&2; exit 2; }
+if declare -F "setup_$case_name" >/dev/null; then
+  "setup_$case_name"
+fi
 start_server "$work/httpd.log"
 "case_$case_name"
 stop_server

@@ -1,0 +1,191 @@
+// Session files as the session check reads them, made and removed by the
+// login side; the privilege a user logs in with.
+#include "login.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A regular file in the directory, opened without following a link or
+// blocking on a FIFO; -1 otherwise.
+int openRegular(int dir, char const* name, int flags)
+{
+    int fd = openat(dir, name, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A session's time stamp, its second line; 0 (no limit) when it has none.
+long sessionStamp(int fd)
+{
+    char text[512] = {};
+    ssize_t const n = pread(fd, text, sizeof text - 1, 0);
+    text[n > 0 ? n : 0] = '\0';
+    char const* line = strchr(text, '\n');
+    return line != nullptr ? strtol(line + 1, nullptr, 10) : 0;
+}
+
+// Buffers of the sizes the system asks for, for the reentrant account lookups.
+std::vector<char> lookupBuffer(int which)
+{
+    long const size = sysconf(which);
+    return std::vector<char>(size > 0 ? static_cast<size_t>(size) : 16384);
+}
+
+// A reentrant account lookup (getgrnam_r, getpwnam_r) with a buffer that
+// grows until the record fits.
+template <typename Record, typename Lookup>
+Record* lookUp(Lookup lookup, char const* name, Record& record, std::vector<char>& buffer)
+{
+    Record* found = nullptr;
+    while (lookup(name, &record, buffer.data(), buffer.size(), &found) == ERANGE && buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    return found;
+}
+
+bool inGroup(char const* userName, char const* groupName)
+{
+    std::vector<char> groupBuffer = lookupBuffer(_SC_GETGR_R_SIZE_MAX);
+    struct group group {};
+    if (lookUp(getgrnam_r, groupName, group, groupBuffer) == nullptr)
+        return false;
+    for (char** member = group.gr_mem; member != nullptr && *member != nullptr; ++member)
+        if (strcmp(*member, userName) == 0)
+            return true;
+    // Or the group is the account's own primary group.
+    std::vector<char> userBuffer = lookupBuffer(_SC_GETPW_R_SIZE_MAX);
+    struct passwd account {};
+    return lookUp(getpwnam_r, userName, account, userBuffer) != nullptr && account.pw_gid == group.gr_gid;
+}
+
+} // namespace
+
+Privilege privilegeOf(char const* userName, char const* readWriteGroup)
+{
+    if (strcmp(userName, "admin") == 0)
+        return Privilege::kAdmin;
+    return inGroup(userName, readWriteGroup) ? Privilege::kReadWrite : Privilege::kReadOnly;
+}
+
+char const* privilegeName(Privilege privilege)
+{
+    switch (privilege) {
+    case Privilege::kAdmin: return "admin";
+    case Privilege::kReadWrite: return "read-write";
+    case Privilege::kReadOnly: break;
+    }
+    return "read-only";
+}
+
+unsigned countOpenSessions(int dir, long now)
+{
+    int const listFd = dup(dir);
+    if (listFd < 0)
+        return 0;
+    std::unique_ptr<DIR, int (*)(DIR*)> list(fdopendir(listFd), closedir);
+    if (!list) {
+        close(listFd);
+        return 0;
+    }
+    rewinddir(list.get());
+    unsigned open = 0;
+    while (dirent const* entry = readdir(list.get())) {
+        // Names that begin with "." are no tokens: the directory itself, its
+        // parent, and files still being written.
+        if (entry->d_name[0] == '.' || (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN))
+            continue;
+        int fd = openRegular(dir, entry->d_name, O_RDONLY);
+        if (fd < 0)
+            continue;
+        // Read as the session check leaves it, never half rewritten.
+        long stamp = 0;
+        if (lockWaiting(fd, LOCK_SH) == 0)
+            stamp = sessionStamp(fd);
+        close(fd);
+        if (stamp == 0 || stamp >= now - kSessionIdleLimit)
+            ++open;
+    }
+    return open;
+}
+
+bool newToken(char (&token)[33])
+{
+    unsigned char bytes[16];
+    size_t got = 0;
+    while (got < sizeof bytes) {
+        ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        got += static_cast<size_t>(n);
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (size_t i = 0; i < sizeof bytes; ++i) {
+        token[2 * i] = kDigits[bytes[i] >> 4];
+        token[2 * i + 1] = kDigits[bytes[i] & 0xf];
+    }
+    token[32] = '\0';
+    return true;
+}
+
+int createSession(int dir, char const* token, char const* userName, Privilege privilege, long now)
+{
+    static constexpr char const* kLines[] = { "", "rw\n", "ro\n" }; // by Privilege
+    char content[256];
+    int const length = snprintf(content, sizeof content, "%s\n%ld\n%s%s", userName, now,
+                                kLines[static_cast<int>(privilege)], token);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof content)
+        return -1;
+    int fd = openat(dir, token, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? EEXIST : -1;
+    // Locked as the session check locks it, so that no check reads it half
+    // written.
+    bool written = lockWaiting(fd, LOCK_EX) == 0 && fchmod(fd, 0600) == 0;
+    for (ssize_t done = 0; written && done < length;) {
+        ssize_t n = write(fd, content + done, static_cast<size_t>(length - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        done += n > 0 ? n : 0;
+    }
+    if (!written)
+        unlinkat(dir, token, 0);
+    close(fd);
+    return written ? 0 : -1;
+}
+
+bool removeSession(int dir, char const* token)
+{
+    if (token == nullptr || token[0] == '\0' || token[0] == '.' || strchr(token, '/') != nullptr
+        || strlen(token) > NAME_MAX)
+        return false;
+    int fd = openRegular(dir, token, O_RDONLY);
+    if (fd < 0)
+        return false;
+    // Not while a request checks or refreshes it.
+    bool const removed = lockWaiting(fd, LOCK_EX) == 0 && unlinkat(dir, token, 0) == 0;
+    close(fd);
+    return removed;
+}

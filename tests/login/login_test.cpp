@@ -1,0 +1,460 @@
+// The login program as the web server runs it, through the real PAM library:
+// a PAM service file of the tests' own (in the test program's mount
+// namespace) names pam_matrix, whose accounts and passwords come from
+// /tmp/passdb; the group of read-write users is in an /etc/group of the
+// tests' own. The sessions it writes are then tried on the management
+// program.
+#include "harness.h"
+
+#include "../../cgi/login/login.h"
+
+#include <cjson/cJSON.h>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using namespace harness;
+
+constexpr char kLoginHeader[] = "Content-Type: application/json\r\nCache-Control: no-store\r\n\r\n";
+constexpr char kRefused[] = "Status:403\r\n\r\n";
+constexpr char kWebMode[] = "/api/v2/mgmt/webmgmt/sw-dev-ctrl-web-mgmt-mode";
+constexpr char kMaxSessions[] = "/api/v2/mgmt/webmgmt/cli-web-http-num-sessions";
+constexpr char kBeaconMode[] = "/api/v2/mgmt/beacon/mode";
+
+std::string const kLongName(64, 'n');
+std::string const kLongPassword(128, 'p');
+
+// Accounts: admin; alice in the read-write group's member list; dave with it
+// as his primary group; bob and the longest name in no group; carol, whose
+// password has expired.
+std::string const kPassDb = "admin:admin-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
+                            "alice:alice-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
+                            "dave:dave-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
+                            "bob:bob-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
+                            "carol:carol-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
+                            + kLongName + ":" + kLongPassword + ":" MGMT_LOGIN_PAM_SERVICE "\n";
+
+void mountOrFail(char const* source, char const* target, char const* type, unsigned long flags)
+{
+    if (mount(source, target, type, flags, type != nullptr ? "mode=0755,size=1m" : nullptr) != 0) {
+        fprintf(stderr, "cannot mount %s: %s\n", target, strerror(errno));
+        abort();
+    }
+}
+
+// The machine's account files with the test accounts added, mounted over
+// the real ones, and a PAM service of the tests' own: in this test
+// program's mount namespace only.
+class PamEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        mkdir("/mnt/login", 0755);
+        mountOrFail("tmpfs", "/mnt/login", "tmpfs", 0);
+        writeFile("/mnt/login/group", readFile("/etc/group") + MGMT_LOGIN_RW_GROUP ":x:64999:carol,alice\n");
+        std::string accounts = "dave:x:64998:64999::/nonexistent:/bin/false\n";
+        for (std::string const& user : { std::string("alice"), std::string("bob"), std::string("carol"), kLongName })
+            accounts += user + ":x:64997:65534::/nonexistent:/bin/false\n";
+        writeFile("/mnt/login/passwd", readFile("/etc/passwd") + accounts);
+        mountOrFail("/mnt/login/group", "/etc/group", nullptr, MS_BIND);
+        mountOrFail("/mnt/login/passwd", "/etc/passwd", nullptr, MS_BIND);
+        mountOrFail("tmpfs", "/etc/pam.d", "tmpfs", 0);
+        // A failure takes a moment, as with the system's own modules, so
+        // that attempts at once overlap; carol's password has expired.
+        std::string const matrix = PAM_MATRIX_MODULE " passdb=/tmp/passdb\n";
+        std::string const service = "auth optional pam_faildelay.so delay=200000\n"
+                                    "auth required " + matrix
+                                    + "account [success=1 default=ignore] pam_succeed_if.so quiet user notin carol\n"
+                                      "account requisite pam_debug.so acct=new_authtok_reqd\n"
+                                      "account required " + matrix;
+        writeFile("/etc/pam.d/" MGMT_LOGIN_PAM_SERVICE, service);
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const g_pam = ::testing::AddGlobalTestEnvironment(new PamEnvironment);
+
+std::string body(std::string const& userName, std::string const& password)
+{
+    cJSON* root = cJSON_CreateObject();
+    cJSON_AddStringToObject(root, "userName", userName.c_str());
+    cJSON_AddStringToObject(root, "password", password.c_str());
+    char* printed = cJSON_PrintUnformatted(root);
+    std::string text = printed;
+    cJSON_free(printed);
+    cJSON_Delete(root);
+    return text;
+}
+
+Result loginRaw(std::optional<std::string> text, long clockAhead = 0, std::optional<std::string> length = {})
+{
+    return run({ .method = "POST", .uri = "/api/v2/login", .body = std::move(text), .contentLength = std::move(length),
+                 .token = std::nullopt, .program = MGMT_LOGIN_CGI_PATH, .bootClockAhead = clockAhead });
+}
+
+Result login(std::string const& userName, std::string const& password, long clockAhead = 0)
+{
+    return loginRaw(body(userName, password), clockAhead);
+}
+
+Result logout(std::optional<std::string> token)
+{
+    return run({ .method = "DELETE", .uri = "/api/v2/login", .token = std::move(token), .program = MGMT_LOGIN_CGI_PATH });
+}
+
+std::string messageOf(int code)
+{
+    switch (code) {
+    case 0: return "Success";
+    case 10000: return "General Failed";
+    case 10003: return "Invalid argument";
+    case 10007: return "Permission denied";
+    case 10024: return "HTTP method is not suported for this request";
+    case 12001: return "User name or password is incorrect";
+    case 12002: return "Change default password";
+    case 12003: return "User lockout when login fail more than 5 time, please try again in 5 minutes";
+    default: return "?";
+    }
+}
+
+// A refused login, byte for byte: the header and a status-only envelope.
+std::string failure(int code)
+{
+    return kLoginHeader + envelope(code, messageOf(code)) + "\n";
+}
+
+// What a successful login answered: its token and privilege, after checking
+// every byte of the reply around them.
+struct Granted {
+    std::string token;
+    std::string privilege;
+};
+
+Granted granted(std::string const& text)
+{
+    Granted out;
+    if (text.rfind(kLoginHeader, 0) != 0)
+        return out;
+    cJSON* root = cJSON_Parse(text.c_str() + strlen(kLoginHeader));
+    cJSON const* group = cJSON_GetObjectItemCaseSensitive(root, "login");
+    cJSON const* token = cJSON_GetObjectItemCaseSensitive(group, "token");
+    cJSON const* privilege = cJSON_GetObjectItemCaseSensitive(group, "privilege");
+    if (cJSON_IsString(token) && cJSON_IsString(privilege)) {
+        std::string const data = std::string("{\"token\":\"") + token->valuestring + "\",\"privilege\":\""
+                                 + privilege->valuestring + "\"}";
+        if (text == kLoginHeader + envelope(0, "Success", "login", data.c_str())) {
+            out.token = token->valuestring;
+            out.privilege = privilege->valuestring;
+        }
+    }
+    cJSON_Delete(root);
+    return out;
+}
+
+Granted granted(Result const& result)
+{
+    return granted(result.out);
+}
+
+std::string sessionPath(std::string const& token)
+{
+    return "/tmp/session/" + token;
+}
+
+std::string getWith(std::string const& token)
+{
+    return run({ .uri = kBeaconMode, .token = token }).out;
+}
+
+std::string putWith(std::string const& token)
+{
+    return run({ .method = "PUT", .uri = kBeaconMode, .body = "{}", .token = token }).out;
+}
+
+std::string const kUnsupportedGet = getReply(17002, "Unsupported Feature");
+std::string const kUnsupportedSet = setReply(17002, "Unsupported Feature");
+
+class LoginTest : public CgiTest {
+protected:
+    void SetUp() override
+    {
+        CgiTest::SetUp();
+        writeFile("/tmp/passdb", kPassDb);
+        // Every log line, the debug ones too.
+        writeFile("/tmp/devmgr_log_level", std::string("9\0\0\0", 4));
+    }
+};
+
+// Each account logs in with its privilege, into a session file of the
+// session check's format that the management program takes at once.
+TEST_F(LoginTest, AccountsLogInWithTheirPrivilege)
+{
+    struct Row {
+        std::string user, password, privilege, line;
+        bool mayChange;
+    } const rows[] = {
+        { "admin", "admin-pw", "admin", "", true },
+        { "alice", "alice-pw", "read-write", "rw\n", true },
+        { "dave", "dave-pw", "read-write", "rw\n", true },
+        { "bob", "bob-pw", "read-only", "ro\n", false },
+        { kLongName, kLongPassword, "read-only", "ro\n", false },
+    };
+    for (Row const& row : rows) {
+        SCOPED_TRACE(row.user);
+        long const before = uptime();
+        Granted const session = granted(login(row.user, row.password));
+        long const after = uptime();
+        ASSERT_EQ(session.privilege, row.privilege);
+        ASSERT_EQ(session.token.size(), 32u);
+        EXPECT_EQ(session.token.find_first_not_of("0123456789abcdef"), std::string::npos);
+
+        std::string const content = readFile(sessionPath(session.token));
+        std::string const head = row.user + "\n";
+        ASSERT_EQ(content.rfind(head, 0), 0u) << content;
+        long const stamp = strtol(content.c_str() + head.size(), nullptr, 10);
+        EXPECT_GE(stamp, before);
+        EXPECT_LE(stamp, after);
+        EXPECT_EQ(content, head + std::to_string(stamp) + "\n" + row.line + session.token);
+        struct stat st {};
+        ASSERT_EQ(stat(sessionPath(session.token).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+        EXPECT_EQ(getWith(session.token), kUnsupportedGet);
+        EXPECT_EQ(putWith(session.token), row.mayChange ? kUnsupportedSet : kRefused);
+    }
+}
+
+// Wrong passwords and unknown accounts get the same answer, and neither a
+// password nor a body reaches the log.
+TEST_F(LoginTest, WrongPasswordAndUnknownUserLookAlike)
+{
+    struct Row {
+        std::string user, password;
+    } const rows[] = {
+        { "bob", "wrong-pw" }, { "zed", "bob-pw" }, { "Bob", "bob-pw" }, { "bob", "" }, { "admin", "bob-pw" },
+    };
+    for (Row const& row : rows) {
+        SCOPED_TRACE(row.user + "/" + row.password);
+        EXPECT_EQ(login(row.user, row.password).out, failure(12001));
+    }
+    EXPECT_EQ(granted(login("bob", "bob-pw")).privilege, "read-only");
+    // The right password, but it must be changed first: no session.
+    EXPECT_EQ(login("carol", "carol-pw").out, failure(12002));
+    EXPECT_EQ(login("carol", "wrong").out, failure(12001));
+    std::string const log = readFile("/tmp/brisk.log");
+    for (char const* secret : { "wrong-pw", "bob-pw", "carol-pw" })
+        EXPECT_EQ(log.find(secret), std::string::npos) << secret << " in\n" << log;
+    EXPECT_NE(log.find("Login of user zed failed"), std::string::npos) << log;
+}
+
+// What is not a well-formed login is refused before PAM is asked: no
+// lockout file is made for it.
+TEST_F(LoginTest, HostileBodiesAreInvalidArguments)
+{
+    std::string const bobLogin = body("bob", "bob-pw");
+    struct Row {
+        char const* what;
+        std::optional<std::string> text;
+        std::optional<std::string> length;
+    } const rows[] = {
+        { "no body", std::nullopt, std::nullopt },
+        { "empty", "", std::nullopt },
+        { "not JSON", "userName=bob&password=bob-pw", std::nullopt },
+        { "two values", bobLogin + bobLogin, std::nullopt },
+        { "an array", "[\"bob\", \"bob-pw\"]", std::nullopt },
+        { "null", "null", std::nullopt },
+        { "no password", R"({"userName": "bob"})", std::nullopt },
+        { "no user name", R"({"password": "bob-pw"})", std::nullopt },
+        { "name a number", R"({"userName": 7, "password": "bob-pw"})", std::nullopt },
+        { "password true", R"({"userName": "bob", "password": true})", std::nullopt },
+        { "password an object", R"({"userName": "bob", "password": {}})", std::nullopt },
+        { "empty name", body("", "bob-pw"), std::nullopt },
+        { "name with a line end", body("bob\n0\nrw", "bob-pw"), std::nullopt },
+        { "name with a tab", body("bob\t", "bob-pw"), std::nullopt },
+        { "name of 65 bytes", body(kLongName + "n", kLongPassword), std::nullopt },
+        { "password of 129 bytes", body(kLongName, kLongPassword + "p"), std::nullopt },
+        { "longer than the limit", bobLogin + std::string(kLoginBodyLimit, ' '), std::nullopt },
+        { "length beyond the body", bobLogin, std::to_string(bobLogin.size() + 10) },
+        { "negative length", bobLogin, "-5" },
+        { "length not a number", bobLogin, "12abc" },
+    };
+    for (Row const& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(loginRaw(row.text, 0, row.length).out, failure(10003));
+    }
+    EXPECT_FALSE(exists("/tmp/login-lockout/626f62")); // "bob"
+    EXPECT_EQ(granted(loginRaw(bobLogin + "  \n", 0)).privilege, "read-only");
+}
+
+// Five failures at once lock the account: even the right password is then
+// refused, until five minutes have passed on the clock the program reads.
+TEST_F(LoginTest, FiveConcurrentFailuresLockForFiveMinutes)
+{
+    std::vector<std::thread> attempts;
+    std::vector<std::string> answers(kLockoutFailures);
+    for (int i = 0; i < kLockoutFailures; ++i)
+        attempts.emplace_back([&answers, i] { answers[i] = login("alice", "guess-" + std::to_string(i)).out; });
+    for (auto& attempt : attempts)
+        attempt.join();
+    for (auto const& answer : answers)
+        EXPECT_EQ(answer, failure(12001));
+
+    EXPECT_EQ(login("alice", "alice-pw").out, failure(12003));
+    EXPECT_EQ(login("alice", "alice-pw", 240).out, failure(12003));
+    // Other accounts are not affected.
+    EXPECT_EQ(granted(login("bob", "bob-pw")).privilege, "read-only");
+    EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user alice refused: locked out"), std::string::npos);
+
+    EXPECT_EQ(granted(login("alice", "alice-pw", kLockoutTime + 1)).privilege, "read-write");
+}
+
+// Failures count within five minutes only, and a login clears them; an
+// unknown account locks like a known one.
+TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
+{
+    struct Row {
+        char const* what;
+        std::string user;
+        std::vector<long> failuresAt; // clock ahead, in seconds, of each failure
+        bool clearedBetween;          // a right password after the fourth
+        int want;                     // then, at the last failure's time
+    } const rows[] = {
+        { "five in a window", "bob", { 0, 60, 120, 180, 240 }, false, 12003 },
+        { "spread over six minutes", "bob", { 0, 90, 180, 270, 360 }, false, 0 },
+        { "a login between", "bob", { 0, 10, 20, 30, 40 }, true, 0 },
+        { "unknown account", "zed", { 0, 10, 20, 30, 40 }, false, 12003 },
+    };
+    for (Row const& row : rows) {
+        SCOPED_TRACE(row.what);
+        CgiTest::TearDown();
+        SetUp();
+        for (size_t i = 0; i < row.failuresAt.size(); ++i) {
+            if (row.clearedBetween && i == 4) {
+                EXPECT_FALSE(granted(login(row.user, row.user + "-pw", row.failuresAt[i])).token.empty());
+            }
+            EXPECT_EQ(login(row.user, "wrong", row.failuresAt[i]).out, failure(12001));
+        }
+        std::string const answer = login(row.user, row.user + "-pw", row.failuresAt.back()).out;
+        if (row.want == 0)
+            EXPECT_FALSE(granted(answer).token.empty()) << answer;
+        else
+            EXPECT_EQ(answer, failure(row.want));
+    }
+}
+
+// The switch's web settings: with web management off nobody logs in; the
+// session limit counts open sessions, expired ones not, and refuses the new
+// login rather than closing an old one.
+TEST_F(LoginTest, WebSettingsApply)
+{
+    ASSERT_EQ(put(kWebMode, R"({"mode": "disable"})").out, setReply(0, "Success"));
+    EXPECT_EQ(login("admin", "admin-pw").out, failure(10007));
+    EXPECT_EQ(login("bob", "wrong").out, failure(10007));
+    EXPECT_FALSE(exists("/tmp/login-lockout/626f62"));
+    ASSERT_EQ(put(kWebMode, R"({"mode": "enable"})").out, setReply(0, "Success"));
+
+    // The harness's admin session is open too.
+    ASSERT_EQ(put(kMaxSessions, R"({"maxSession": 3})").out, setReply(0, "Success"));
+    Granted const first = granted(login("bob", "bob-pw"));
+    Granted const second = granted(login("alice", "alice-pw"));
+    ASSERT_FALSE(first.token.empty());
+    ASSERT_FALSE(second.token.empty());
+    EXPECT_EQ(login("admin", "admin-pw").out, failure(10007));
+    EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user admin refused: 3 sessions open, the limit is 3"),
+              std::string::npos);
+    EXPECT_EQ(getWith(first.token), kUnsupportedGet);
+    EXPECT_EQ(getWith(second.token), kUnsupportedGet);
+
+    // An expired session is closed, though its file is still there.
+    writeSession(first.token, "bob\n" + std::to_string(uptime() - kSessionIdleLimit - 1) + "\nro\n" + first.token);
+    EXPECT_FALSE(granted(login("admin", "admin-pw")).token.empty());
+    EXPECT_EQ(login("dave", "dave-pw").out, failure(10007));
+    // A logout frees a place.
+    EXPECT_EQ(logout(second.token).out, kLoginHeader + envelope(0, "Success") + "\n");
+    EXPECT_FALSE(granted(login("dave", "dave-pw")).token.empty());
+
+    // The switch does not answer: no login.
+    Result const broken = run({ .method = "POST", .uri = "/api/v2/login", .body = body("admin", "admin-pw"),
+                                .token = std::nullopt,
+                                .faults = R"({"rpcclt_openapiSwDevCtrlWebMgmtModeGet": -1})",
+                                .program = MGMT_LOGIN_CGI_PATH });
+    EXPECT_EQ(broken.out, failure(10000));
+}
+
+// A logout removes its own session and nothing else; a token that names no
+// session is refused as the management program refuses it.
+TEST_F(LoginTest, LogoutRemovesOnlyItsSession)
+{
+    Granted const mine = granted(login("bob", "bob-pw"));
+    Granted const other = granted(login("alice", "alice-pw"));
+    ASSERT_FALSE(mine.token.empty());
+    EXPECT_EQ(logout(mine.token).out, kLoginHeader + envelope(0, "Success") + "\n");
+    EXPECT_FALSE(exists(sessionPath(mine.token)));
+    EXPECT_EQ(getWith(mine.token), kRefused);
+    EXPECT_EQ(getWith(other.token), kUnsupportedGet);
+
+    writeFile("/tmp/victim", "x");
+    mkdir("/tmp/session/dir", 0700);
+    symlink("/tmp/victim", "/tmp/session/link");
+    writeFile("/tmp/session/.login.tmp", "x");
+    for (std::optional<std::string> token :
+         { std::optional<std::string>(mine.token), std::optional<std::string>(), std::optional<std::string>(""),
+           std::optional<std::string>("../victim"), std::optional<std::string>("."),
+           std::optional<std::string>(".."), std::optional<std::string>("dir"), std::optional<std::string>("link"),
+           std::optional<std::string>(".login.tmp") }) {
+        SCOPED_TRACE(token.value_or("(none)"));
+        EXPECT_EQ(logout(token).out, kRefused);
+    }
+    for (char const* path : { "/tmp/victim", "/tmp/session/dir", "/tmp/session/link", "/tmp/session/.login.tmp" })
+        EXPECT_TRUE(exists(path)) << path;
+    EXPECT_EQ(getWith(other.token), kUnsupportedGet);
+    EXPECT_EQ(getWith(kAdminToken), kUnsupportedGet);
+}
+
+// Only POST and DELETE are served.
+TEST_F(LoginTest, OtherMethodsAreNotServed)
+{
+    for (char const* method : { "GET", "PUT", "PATCH" }) {
+        SCOPED_TRACE(method);
+        Result const result = run({ .method = method, .uri = "/api/v2/login", .body = body("bob", "bob-pw"),
+                                    .token = std::nullopt, .program = MGMT_LOGIN_CGI_PATH });
+        EXPECT_EQ(result.out, failure(10024));
+    }
+    EXPECT_FALSE(exists("/tmp/login-lockout"));
+}
+
+// The directories the login side trusts must be its own: not a link, not
+// writable by others.
+TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
+{
+    struct Row {
+        char const* what;
+        void (*plant)();
+    } const rows[] = {
+        { "session directory a link", [] { mkdir("/tmp/elsewhere", 0700); symlink("/tmp/elsewhere", "/tmp/session"); } },
+        { "session directory open to all", [] { mkdir("/tmp/session", 0700); chmod("/tmp/session", 0777); } },
+        { "lockout directory group-writable", [] { mkdir("/tmp/login-lockout", 0770); chmod("/tmp/login-lockout", 0770); } },
+        { "lockout file a link", [] {
+              mkdir("/tmp/login-lockout", 0700);
+              writeFile("/tmp/elsewhere-file", "");
+              symlink("/tmp/elsewhere-file", "/tmp/login-lockout/626f62");
+          } },
+    };
+    for (Row const& row : rows) {
+        SCOPED_TRACE(row.what);
+        CgiTest::TearDown();
+        ASSERT_EQ(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=16m"), 0);
+        writeFile("/tmp/passdb", kPassDb);
+        row.plant();
+        EXPECT_EQ(login("bob", "bob-pw").out, failure(10000));
+        EXPECT_FALSE(exists("/tmp/elsewhere/626f62"));
+    }
+}
+
+} // namespace

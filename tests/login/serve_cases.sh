@@ -1,0 +1,83 @@
+# The login side through lighttpd, sourced by tests/serve/serve_test.sh: over
+# HTTPS with a certificate made by scripts/tls-cert, accounts from pam_matrix
+# (PAM_MATRIX_MODULE) through the PAM service the tests mount over
+# /etc/pam.d (in the test's own mount namespace).
+
+# Accounts, and the PAM service "management" with them.
+setup_login_accounts() {
+  [ -n "${PAM_MATRIX_MODULE:-}" ] || { echo "PAM_MATRIX_MODULE names pam_matrix.so" >&2; exit 1; }
+  printf 'admin:admin-pw:management\nbob:bob-pw:management\n' >/tmp/passdb
+  chmod 0644 /tmp/passdb
+  mount -t tmpfs -o mode=0755,size=1m tmpfs /etc/pam.d
+  printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
+    >/etc/pam.d/management
+}
+
+setup_https_login() {
+  setup_login_accounts
+  local pair
+  mapfile -t pair < <("$root/scripts/tls-cert" "$work/tls")
+  export MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]}
+  check "key readable by its owner only" "$(stat -c %a "$MGMT_TLS_KEY")" 600
+}
+
+# Logs in (POST /api/v2/login); the token goes to $token, empty on failure.
+login_as() { # USER PASSWORD
+  send POST /api/v2/login "" -H 'Content-Type: application/json' \
+    --data "{\"userName\": \"$1\", \"password\": \"$2\"}"
+  token=$(sed -n 's/^\t\t"token":\t"\([0-9a-f]\{32\}\)",$/\1/p' "$work/body")
+}
+
+# Log in over HTTPS, a GET and a PUT with the token, log out, and the token
+# is refused afterwards; the read-only account may read only; TLS below 1.2
+# and plain HTTP on the HTTPS port are refused.
+case_https_login() {
+  local admin reader path=/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
+  login_as admin wrong
+  check_json_reply "wrong password" "$(envelope 12001 "User name or password is incorrect")"$'\n'
+  login_as admin admin-pw
+  admin=$token
+  check_json_reply "admin logs in" \
+    "$(envelope 0 Success login token "\"$admin\"" | sed '3s/$/,/; 3a\		"privilege":\t"admin"')"
+  check "no cache keeps the token" "$(header Cache-Control)" no-store
+
+  send PUT "$path" "$admin" --data '{"timeout": 20}'
+  check_json_reply "PUT with the token" "$(envelope 0 Success)"$'\n'
+  send GET "$path" "$admin"
+  check_json_reply "GET with the token" "$(envelope 0 Success mgmttelnet pTimeout 20)"
+
+  login_as bob bob-pw
+  reader=$token
+  send GET "$path" "$reader"
+  check_json_reply "read-only GET" "$(envelope 0 Success mgmttelnet pTimeout 20)"
+  send PUT "$path" "$reader" --data '{"timeout": 30}'
+  check_refused "read-only PUT"
+
+  send DELETE /api/v2/login "$admin"
+  check_json_reply "log out" "$(envelope 0 Success)"$'\n'
+  send GET "$path" "$admin"
+  check_refused "GET after logging out"
+  send DELETE /api/v2/login "$admin"
+  check_refused "logging out twice"
+  send GET "$path" "$reader"
+  check_json_reply "the other session stays" "$(envelope 0 Success mgmttelnet pTimeout 20)"
+
+  local version
+  for version in 1.2 1.3; do
+    check "TLS $version accepted" "$(curl -s -o /dev/null -w '%{http_code}' "${tls[@]}" --tlsv"$version" \
+      --tls-max "$version" -H "Session: $reader" "$base$path")" 200
+  done
+  check "TLS 1.1 refused" "$(curl -s -o /dev/null -w '%{http_code}' "${tls[@]}" --tlsv1.1 --tls-max 1.1 \
+    -H "Session: $reader" "$base$path" || true)" 000
+  check "plain HTTP on the HTTPS port: no HTTP answer" "$(curl -s -o /dev/null -w '%{http_code}' --max-time 5 \
+    -H "Session: $reader" "http://${base#https://}$path" || true)" 000
+  check "the passwords never reach the log" "$(grep -c -e admin-pw -e bob-pw /tmp/brisk.log || true)" 0
+}
+
+# Plain HTTP is not served on an address other than loopback.
+case_plain_off_loopback() {
+  local out rc=0
+  out=$(MGMT_BIND=0.0.0.0 MGMT_PORT=1 MGMT_CGI=$program timeout 10 "$root/scripts/httpd" 2>&1) || rc=$?
+  check "scripts/httpd refuses plain HTTP on 0.0.0.0" "$rc" 1
+  check "and says why" "$(grep -c 'plain HTTP is served on a loopback address only' <<<"$out")" 1
+}
