@@ -1,10 +1,13 @@
 """Login and logout with user and password, through the login program.
 
 These run when the login program is built (CTest sets LOGIN_CGI) and a test
-account is known (LOGIN_USER, LOGIN_PASSWORD; LOGIN_CACERT for HTTPS); they
-are skipped, saying why, otherwise."""
+account is known (LOGIN_USER, LOGIN_PASSWORD; LOGIN_CACERT for HTTPS), or
+can be made: under CTest, in a mount namespace of the tests' own, the login
+program's PAM service is replaced by pam_matrix (PAM_MATRIX_MODULE) with one
+account from a file. They are skipped, saying why, otherwise."""
 
 import os
+import subprocess
 import urllib.request
 
 import pytest
@@ -13,6 +16,27 @@ from swmgmt import ApiError, Client, HttpError
 
 program = os.environ.get("LOGIN_CGI")
 user, password = os.environ.get("LOGIN_USER"), os.environ.get("LOGIN_PASSWORD")
+
+
+def make_test_account():
+    """One account ("admin", the administrator) for the PAM service, in this
+    namespace only: the machine's own /etc/pam.d is never touched."""
+    matrix, service = os.environ.get("PAM_MATRIX_MODULE"), os.environ.get("LOGIN_PAM_SERVICE", "management")
+    if not (program and matrix and os.environ.get("PRIVATE_TMP") and os.geteuid() == 0):
+        return None, None
+    with open("/tmp/passdb", "w") as passdb:
+        passdb.write(f"admin:client-test-pw:{service}\n")
+    os.chmod("/tmp/passdb", 0o644)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=0755,size=1m", "tmpfs", "/etc/pam.d"]).returncode != 0:
+        return None, None
+    with open(f"/etc/pam.d/{service}", "w") as conf:
+        for kind in ("auth", "account"):
+            conf.write(f"{kind} required {matrix} passdb=/tmp/passdb\n")
+    return "admin", "client-test-pw"
+
+
+if not (user and password):
+    user, password = make_test_account()
 pytestmark = [
     pytest.mark.skipif(not program, reason="the login program (login_v2.cgi) is not in this build"),
     pytest.mark.skipif(not (user and password), reason="no test account: set LOGIN_USER and LOGIN_PASSWORD"),
