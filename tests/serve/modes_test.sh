@@ -60,7 +60,8 @@ requests_routes() {
   local method url
   # Every route as admin, then as the read-only user: a GET is answered,
   # anything else refused. The sessions take turns, so a persistent process
-  # serves them interleaved.
+  # serves them interleaved. Last, the failure forms and the login
+  # program's path, which stays with that program in both modes.
   while read -r method url; do
     local body=-
     [ "$method" = POST ] || [ "$method" = PUT ] && body=$work/empty-object.body
@@ -101,6 +102,8 @@ DELETE /api/v2/mgmt/beacon/mode admin-token -
 DELETE /api/v2/mgmt/dns/static-host-address-mapping admin-token $work/empty-object.body
 GET /api/v3/mgmt/beacon/mode admin-token -
 GET /api/v2/mgmt/ntp/server-next?ntpServer=192.0.2.10 reader-token -
+POST /api/v2/login - $work/broken.body
+DELETE /api/v2/login no-such-token -
 EOF
 }
 
@@ -189,7 +192,7 @@ routes)
   check "JSON replies" "$(grep -l '^Content-Type: application/json' "$work/fastcgi/replies"/*.head | wc -l | awk '$1 > 300 { print "many" }')" many
   check "refusals" "$(grep -l '^HTTP/1.1 403' "$work/fastcgi/replies"/*.head | wc -l | awk '$1 > 80 { print "many" }')" many
   check "one FastCGI process served them all" \
-    "$(grep -c '"call":"openapiClientRegister"' "$work/fastcgi/trace.jsonl")" 1
+    "$(grep -c '"call":"openapiClientRegister","args":\["management_v2.cgi_' "$work/fastcgi/trace.jsonl")" 1
   ;;
 gone)
   check "the calls that found the service gone answered as a general failure" \
