@@ -19,7 +19,6 @@ fi
 [ -n "${PRIVATE_TMP:-}" ] || { echo "run this under tools/openapi/private-tmp" >&2; exit 2; }
 program=$1 console=$2 modules=$3 shots=$4
 work=$(mktemp -d /tmp/console.XXXXXX)
-scheme=http
 mkdir -p "$shots"
 
 # The login side, when the build has it: the page logs in as "admin" and as
@@ -39,46 +38,16 @@ if [ -x "$(dirname "$program")/login_v2.cgi" ]; then
     if [ -x "$root/scripts/tls-cert" ]; then
       mapfile -t pair < <("$root/scripts/tls-cert" "$work/tls")
       export MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]}
-      scheme=https
     fi
   else
     echo "login_v2.cgi is built, but pam_matrix.so (PAM_MATRIX_MODULE) is not at hand: tokens are pasted"
   fi
 fi
 
-server=
-stop_server() {
-  if [ -n "$server" ]; then
-    kill -TERM "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-  fi
-}
-trap stop_server EXIT
-
-# A port that nothing listens on; when another process takes it first,
-# lighttpd cannot bind and the next is tried.
-base=
-for _ in $(seq 20); do
-  port=$((20000 + RANDOM % 40000))
-  (: <"/dev/tcp/127.0.0.1/$port") 2>/dev/null && continue
-  MGMT_PORT=$port MGMT_CGI=$program MGMT_CONSOLE=$console "$root/scripts/httpd" >>"$work/httpd.log" 2>&1 &
-  server=$!
-  for _ in $(seq 200); do
-    kill -0 "$server" 2>/dev/null || break
-    if curl -sk -o /dev/null --max-time 1 "$scheme://127.0.0.1:$port/console/"; then
-      base=$scheme://127.0.0.1:$port
-      break 2
-    fi
-    sleep 0.05
-  done
-  stop_server
-  server=
-done
-if [ -z "$base" ]; then
-  echo "could not start lighttpd:" >&2
-  cat "$work/httpd.log" >&2
-  exit 1
-fi
+# lighttpd through scripts/httpd on a free loopback port (HTTPS when a
+# certificate was made above), the console served beside the API.
+. "$root/tests/serve/common.sh"
+start_server "$work/httpd.log" MGMT_CONSOLE="$console"
 
 HOME=$work CONSOLE_DESCRIPTION=$root/docs/openapi.yaml CONSOLE_BASE=$base CONSOLE_SHOTS=$shots CONSOLE_LOGIN=$login CHROMIUM=$chromium \
   CONSOLE_ADMIN_TOKEN=$("$root/scripts/login" admin) \

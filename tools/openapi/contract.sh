@@ -25,31 +25,9 @@ done
 [ -n "${PRIVATE_TMP:-}" ] || { echo "run this under tools/openapi/private-tmp" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/contract.XXXXXX)
-server=
-stop_server() {
-  if [ -n "$server" ]; then
-    kill -TERM "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-  fi
-}
-trap stop_server EXIT
-
-# A port nothing listens on; if lighttpd still cannot bind it, the next.
-for _ in $(seq 20); do
-  port=$((20000 + RANDOM % 40000))
-  (: <"/dev/tcp/127.0.0.1/$port") 2>/dev/null && continue
-  MGMT_PORT=$port MGMT_CGI=$program "$root/scripts/httpd" >>"$work/httpd.log" 2>&1 &
-  server=$!
-  for _ in $(seq 200); do
-    kill -0 "$server" 2>/dev/null || break
-    curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/" && break 2
-    sleep 0.05
-  done
-  stop_server
-  server=
-done
-[ -n "$server" ] || { echo "lighttpd did not start:" >&2; cat "$work/httpd.log" >&2; exit 1; }
-base=http://127.0.0.1:$port
+# lighttpd through scripts/httpd on a free loopback port.
+. "$root/tests/serve/common.sh"
+start_server "$work/httpd.log"
 admin=$("$root/scripts/login" admin)
 reader=$("$root/scripts/login" operator read-only)
 
