@@ -10,6 +10,7 @@
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -132,6 +133,35 @@ struct SessionHead {
     }
 };
 
+// The new content of a session file, put together piece by piece: as much
+// as 255 characters hold, always terminated.
+struct SessionText {
+    char text[256] = {};
+    size_t length = 0;
+
+    void add(char const* piece, size_t size)
+    {
+        size_t const taken = std::min(size, sizeof text - 1 - length);
+        memcpy(text + length, piece, taken);
+        length += taken;
+        text[length] = '\0';
+    }
+    void add(char const* piece) { add(piece, strlen(piece)); }
+    void add(long number)
+    {
+        char digits[24];
+        size_t at = sizeof digits;
+        unsigned long magnitude = number < 0 ? 0UL - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
+        do {
+            digits[--at] = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+        if (number < 0)
+            digits[--at] = '-';
+        add(digits + at, sizeof digits - at);
+    }
+};
+
 bool writeAll(int fd, char const* text, size_t length)
 {
     for (off_t offset = 0; length > 0;) {
@@ -151,12 +181,14 @@ bool writeAll(int fd, char const* text, size_t length)
 
 int checkSessionX(char const* token, char const* refresh, HttpdCContent const* entry)
 {
-    char path[512];
-    int length = snprintf(path, sizeof path, "%s%s", kSessionDir, token != nullptr ? token : "");
-    bool const pathComplete = length > 0 && static_cast<size_t>(length) < sizeof path;
+    constexpr size_t kPathSize = 512;
+    char const* const name = token != nullptr ? token : "";
+    bool const pathComplete = sizeof kSessionDir - 1 + strlen(name) < kPathSize;
     SessionFile session { openSessionDir(), -1 };
     session.fd = openSession(session.dir, token, pathComplete);
     if (session.fd < 0) {
+        char path[kPathSize];
+        snprintf(path, sizeof path, "%s%s", kSessionDir, name);
         DEVMGR_LOG(7, "%s file not exsits, ignore\n", path);
         return -1;
     }
@@ -203,20 +235,24 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
     }
 
     if (refresh == nullptr) {
-        char content[256];
-        if (admin)
-            snprintf(content, sizeof content, "%s%ld\n%s", userName, uptime, token);
-        else
-            snprintf(content, sizeof content, "%s%ld\n%s%s", userName, uptime, privilege, token);
+        // The user name, the stamp and a line end, the privilege line of
+        // a user other than admin, the token; cut, as snprintf would, to
+        // what the buffer holds.
+        SessionText content;
+        content.add(userName);
+        content.add(uptime);
+        content.add("\n");
+        if (!admin)
+            content.add(privilege);
+        content.add(token);
         // The new content is complete in the file before the lock is released.
         // It is written over the old one first and the file then cut to its
         // length, so that a process killed half way leaves a whole session
         // (at worst with the old token's tail after the new one), never an
         // empty file.
-        size_t const contentLength = strlen(content);
-        if (writeAll(session.fd, content, contentLength))
-            (void)!ftruncate(session.fd, static_cast<off_t>(contentLength));
-        DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content);
+        if (writeAll(session.fd, content.text, content.length))
+            (void)!ftruncate(session.fd, static_cast<off_t>(content.length));
+        DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content.text);
     }
 
     if (lockFile(session.fd, LOCK_UN) != 0) {

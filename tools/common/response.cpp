@@ -87,19 +87,6 @@ static_assert(codesUnique());
 
 constexpr int32_t kFirstMappedResult = -29;
 
-void writeText(JsonText text, char const* lineEnd)
-{
-    fputs(text.get(), stdout);
-    fputs(lineEnd, stdout);
-}
-
-void writeEnvelope(int32_t code, char const* name, char const* data, char const* lineEnd)
-{
-    char* text = nullptr;
-    if (responseJsonRreallocStr(code, name, data, &text) != 0 || text == nullptr)
-        return;
-    writeText(JsonText(text), lineEnd);
-}
 
 } // namespace
 
@@ -134,11 +121,23 @@ int32_t openResultToRespCode(int32_t result)
 
 namespace {
 
+// Where a printed envelope goes: into the caller's buffer when it fits there,
+// otherwise into text allocated by cJSON. Either way the same bytes, as
+// cJSON_Print gives them.
+struct Printed {
+    char* buffer = nullptr;
+    int size = 0;
+    bool inBuffer = false;
+    JsonText allocated;
+
+    char const* text() const { return inBuffer ? buffer : allocated.get(); }
+};
+
 // The envelope as responseJsonRreallocStr builds it, with the data, when it
 // counts, from takeData: the resp object with its code, message and status,
-// and on code 0 the data under the name, printed formatted into *out.
+// and on code 0 the data under the name, printed formatted into printed.
 template <typename TakeData>
-int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, char** out)
+int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, Printed& printed)
 {
     char const* message = respMsgLookup(code);
     Json root(cJSON_CreateObject());
@@ -168,26 +167,51 @@ int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& take
     }
     jsonAdd(root.get(), "resp", std::move(resp));
 
-    char* printed = cJSON_Print(root.get());
-    if (printed == nullptr) {
+    if (printed.buffer != nullptr && cJSON_PrintPreallocated(root.get(), printed.buffer, printed.size, 1)) {
+        printed.inBuffer = true;
+        return kRespSuccess;
+    }
+    printed.allocated.reset(cJSON_Print(root.get()));
+    if (!printed.allocated) {
         DEVMGR_LOG(3, "[MEM] Failed to print JSON\n");
         return kRespGeneralFailed;
     }
-    cJSON_free(*out);
-    *out = printed;
     return kRespSuccess;
+}
+
+// Most envelopes fit here, and are printed without an allocation.
+constexpr int kEnvelopeBufferSize = 4096;
+
+// Builds the envelope and writes it with the line end; nothing when it
+// could not be built.
+template <typename TakeData>
+void writeEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, char const* lineEnd)
+{
+    char buffer[kEnvelopeBufferSize];
+    Printed printed { .buffer = buffer, .size = sizeof buffer };
+    if (buildEnvelope(code, name, withData, takeData, printed) != 0)
+        return;
+    fputs(printed.text(), stdout);
+    fputs(lineEnd, stdout);
 }
 
 } // namespace
 
 int responseJsonRreallocStr(int32_t code, char const* name, char const* data, char** out)
 {
-    return buildEnvelope(code, name, name != nullptr && data != nullptr, [&] { return jsonParse(data); }, out);
+    Printed printed;
+    int const result
+        = buildEnvelope(code, name, name != nullptr && data != nullptr, [&] { return jsonParse(data); }, printed);
+    if (result != kRespSuccess)
+        return result;
+    cJSON_free(*out);
+    *out = printed.allocated.release();
+    return kRespSuccess;
 }
 
 void replyStatusOnly(int32_t code)
 {
-    writeEnvelope(code, nullptr, nullptr, "\n");
+    writeEnvelope(code, nullptr, false, [] { return Json(); }, "\n");
 }
 
 void replyWithData(int32_t code, char const* name, Json data)
@@ -198,8 +222,5 @@ void replyWithData(int32_t code, char const* name, Json data)
     // string or number reads back as the same string or the same double. So
     // the object goes in as it stands, printed once.
     bool const withData = code == kRespSuccess && name != nullptr && data;
-    char* text = nullptr;
-    if (buildEnvelope(code, name, withData, [&] { return std::move(data); }, &text) != 0 || text == nullptr)
-        return;
-    writeText(JsonText(text), "");
+    writeEnvelope(code, name, withData, [&] { return std::move(data); }, "");
 }
