@@ -3,6 +3,7 @@
 // time against the limit, and, unless the request says not to, re-stamped.
 #include "httpd.h"
 #include "log.h"
+#include "session_text.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,7 +11,6 @@
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -133,35 +133,6 @@ struct SessionHead {
     }
 };
 
-// The new content of a session file, put together piece by piece: as much
-// as 255 characters hold, always terminated.
-struct SessionText {
-    char text[256] = {};
-    size_t length = 0;
-
-    void add(char const* piece, size_t size)
-    {
-        size_t const taken = std::min(size, sizeof text - 1 - length);
-        memcpy(text + length, piece, taken);
-        length += taken;
-        text[length] = '\0';
-    }
-    void add(char const* piece) { add(piece, strlen(piece)); }
-    void add(long number)
-    {
-        char digits[24];
-        size_t at = sizeof digits;
-        unsigned long magnitude = number < 0 ? 0UL - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
-        do {
-            digits[--at] = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        if (number < 0)
-            digits[--at] = '-';
-        add(digits + at, sizeof digits - at);
-    }
-};
-
 bool writeAll(int fd, char const* text, size_t length)
 {
     for (off_t offset = 0; length > 0;) {
@@ -181,15 +152,12 @@ bool writeAll(int fd, char const* text, size_t length)
 
 int checkSessionX(char const* token, char const* refresh, HttpdCContent const* entry)
 {
-    constexpr size_t kPathSize = 512;
-    char const* const name = token != nullptr ? token : "";
-    bool const pathComplete = sizeof kSessionDir - 1 + strlen(name) < kPathSize;
+    BoundedText<512> path(kSessionDir);
+    bool const pathComplete = path.add(token != nullptr ? token : "");
     SessionFile session { openSessionDir(), -1 };
     session.fd = openSession(session.dir, token, pathComplete);
     if (session.fd < 0) {
-        char path[kPathSize];
-        snprintf(path, sizeof path, "%s%s", kSessionDir, name);
-        DEVMGR_LOG(7, "%s file not exsits, ignore\n", path);
+        DEVMGR_LOG(7, "%s file not exsits, ignore\n", path.text);
         return -1;
     }
     if (lockFile(session.fd, LOCK_EX) != 0) {
@@ -235,11 +203,7 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
     }
 
     if (refresh == nullptr) {
-        // The user name, the stamp and a line end, the privilege line of
-        // a user other than admin, the token; cut, as snprintf would, to
-        // what the buffer holds.
-        SessionText content;
-        content.add(userName);
+        BoundedText<256> content(userName);
         content.add(uptime);
         content.add("\n");
         if (!admin)

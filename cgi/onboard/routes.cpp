@@ -116,12 +116,13 @@ template <typename = std::make_index_sequence<kLayout.count>>
 struct BuiltTree;
 template <size_t... I>
 struct BuiltTree<std::index_sequence<I...>> {
-    // Names are never written through: the tree only reads them.
-    static constinit inline HttpdDir nodes[sizeof...(I)] = { HttpdDir {
-        const_cast<char*>(kLayout.names + kLayout.nameAt[I]),
-        kLayout.child[I] < 0 ? nullptr : nodes + kLayout.child[I],
-        kLayout.sibling[I] < 0 ? nullptr : nodes + kLayout.sibling[I], nullptr }... };
+    static HttpdDir nodes[sizeof...(I)];
 };
+// Names are never written through: the tree only reads them.
+template <size_t... I>
+constinit HttpdDir BuiltTree<std::index_sequence<I...>>::nodes[sizeof...(I)] = { HttpdDir {
+    const_cast<char*>(kLayout.names + kLayout.nameAt[I]), kLayout.child[I] < 0 ? nullptr : nodes + kLayout.child[I],
+    kLayout.sibling[I] < 0 ? nullptr : nodes + kLayout.sibling[I], nullptr }... };
 using Tree = BuiltTree<>;
 
 constinit HttpdRoot g_builtRoot { Tree::nodes };

@@ -41,11 +41,13 @@ template <auto const& Rows, size_t... K>
 struct LinkedRows<Rows, std::index_sequence<K...>> {
     static constexpr size_t kCount = sizeof...(K);
     static_assert(kCount > 0);
-    // Never written through: the tree only reads its texts.
-    static constinit inline HttpdCContent entries[kCount] = { HttpdCContent {
-        const_cast<char*>(Rows[kCount - 1 - K].resource), Rows[kCount - 1 - K].method, kAuthSession,
-        Rows[kCount - 1 - K].handler, K + 1 < kCount ? entries + K + 1 : nullptr }... };
+    static HttpdCContent entries[sizeof...(K)];
 };
+// Never written through: the tree only reads its texts.
+template <auto const& Rows, size_t... K>
+constinit HttpdCContent LinkedRows<Rows, std::index_sequence<K...>>::entries[sizeof...(K)] = { HttpdCContent {
+    const_cast<char*>(Rows[sizeof...(K) - 1 - K].resource), Rows[sizeof...(K) - 1 - K].method, kAuthSession,
+    Rows[sizeof...(K) - 1 - K].handler, K + 1 < sizeof...(K) ? entries + K + 1 : nullptr }... };
 
 // Each group's first entry, defined beside its rows.
 extern HttpdCContent* const bonjourEntries;

@@ -111,19 +111,10 @@ char const* respMsgLookup(int32_t code)
     return "Error code unknown";
 }
 
-int32_t openResultToRespCode(int32_t result)
-{
-    rpcResultNote(result);
-    if (result < kFirstMappedResult || result > 0)
-        return kRespGeneralFailed;
-    return openResultTable[result - kFirstMappedResult];
-}
-
 namespace {
 
-// Where a printed envelope goes: into the caller's buffer when it fits there,
-// otherwise into text allocated by cJSON. Either way the same bytes, as
-// cJSON_Print gives them.
+// Where a printed envelope goes: the caller's buffer when it fits, else text
+// cJSON allocates; the same bytes either way, from cJSON_Print's own printer.
 struct Printed {
     char* buffer = nullptr;
     int size = 0;
@@ -131,7 +122,17 @@ struct Printed {
     JsonText allocated;
 
     char const* text() const { return inBuffer ? buffer : allocated.get(); }
+    // False when there is no room for the text.
+    bool print(cJSON* root)
+    {
+        inBuffer = buffer != nullptr && cJSON_PrintPreallocated(root, buffer, size, 1);
+        if (!inBuffer)
+            allocated.reset(cJSON_Print(root));
+        return text() != nullptr;
+    }
 };
+
+bool jsonAddKey(cJSON* parent, char const* key, Json item);
 
 // The envelope as responseJsonRreallocStr builds it, with the data, when it
 // counts, from takeData: the resp object with its code, message and status,
@@ -150,10 +151,10 @@ int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& take
         DEVMGR_LOG(3, "[MEM] Failed to create resp object\n");
         return kRespGeneralFailed;
     }
-    jsonAdd(resp.get(), "respCode", Json(cJSON_CreateNumber(code)));
-    jsonAdd(resp.get(), "respMsg", Json(cJSON_CreateString(message)));
+    jsonAddKey(resp.get(), "respCode", Json(cJSON_CreateNumber(code)));
+    jsonAddKey(resp.get(), "respMsg", Json(cJSON_CreateString(message)));
     if (code == kRespSuccess) {
-        jsonAdd(resp.get(), "status", Json(cJSON_CreateString("success")));
+        jsonAddKey(resp.get(), "status", Json(cJSON_CreateString("success")));
         if (withData) {
             Json data = takeData();
             if (!data) {
@@ -163,20 +164,26 @@ int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& take
             jsonAdd(root.get(), name, std::move(data));
         }
     } else {
-        jsonAdd(resp.get(), "status", Json(cJSON_CreateString("fail")));
+        jsonAddKey(resp.get(), "status", Json(cJSON_CreateString("fail")));
     }
-    jsonAdd(root.get(), "resp", std::move(resp));
+    jsonAddKey(root.get(), "resp", std::move(resp));
 
-    if (printed.buffer != nullptr && cJSON_PrintPreallocated(root.get(), printed.buffer, printed.size, 1)) {
-        printed.inBuffer = true;
-        return kRespSuccess;
-    }
-    printed.allocated.reset(cJSON_Print(root.get()));
-    if (!printed.allocated) {
+    // Formatted, as cJSON_Print prints it.
+    if (!printed.print(root.get())) {
         DEVMGR_LOG(3, "[MEM] Failed to print JSON\n");
         return kRespGeneralFailed;
     }
     return kRespSuccess;
+}
+
+// jsonAdd for the envelope's own keys, which are literals: cJSON keeps the
+// key itself rather than a copy.
+bool jsonAddKey(cJSON* parent, char const* key, Json item)
+{
+    if (parent == nullptr || !item || !cJSON_AddItemToObjectCS(parent, key, item.get()))
+        return false;
+    item.release();
+    return true;
 }
 
 // Most envelopes fit here, and are printed without an allocation.
@@ -188,7 +195,9 @@ template <typename TakeData>
 void writeEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, char const* lineEnd)
 {
     char buffer[kEnvelopeBufferSize];
-    Printed printed { .buffer = buffer, .size = sizeof buffer };
+    Printed printed;
+    printed.buffer = buffer;
+    printed.size = sizeof buffer;
     if (buildEnvelope(code, name, withData, takeData, printed) != 0)
         return;
     fputs(printed.text(), stdout);
@@ -223,4 +232,12 @@ void replyWithData(int32_t code, char const* name, Json data)
     // the object goes in as it stands, printed once.
     bool const withData = code == kRespSuccess && name != nullptr && data;
     writeEnvelope(code, name, withData, [&] { return std::move(data); }, "");
+}
+
+int32_t openResultToRespCode(int32_t result)
+{
+    rpcResultNote(result);
+    if (result < kFirstMappedResult || result > 0)
+        return kRespGeneralFailed;
+    return openResultTable[result - kFirstMappedResult];
 }
