@@ -87,7 +87,6 @@ static_assert(codesUnique());
 
 constexpr int32_t kFirstMappedResult = -29;
 
-
 } // namespace
 
 int32_t const openResultTable[30] = {
@@ -114,7 +113,8 @@ char const* respMsgLookup(int32_t code)
 namespace {
 
 // Where a printed envelope goes: the caller's buffer when it fits, else text
-// cJSON allocates; the same bytes either way, from cJSON_Print's own printer.
+// cJSON allocates; the same bytes either way, from cJSON_Print's own printer
+// (cJSON_PrintPreallocated only reports when the buffer runs out).
 struct Printed {
     char* buffer = nullptr;
     int size = 0;
