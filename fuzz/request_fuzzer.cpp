@@ -23,33 +23,6 @@ constexpr char kJsonHeader[] = "Content-Type: application/json\r\n\r\n";
 fuzz::MemoryFd* g_stdin = nullptr;
 fuzz::MemoryFd* g_stdout = nullptr;
 
-// The program never frees its route tree; the fuzzer builds one per input
-// and frees it here. A node and its name are one allocation; the entries of
-// every route are one block, which starts at the entry with the lowest
-// address.
-void freeDir(HttpdDir* dir, HttpdCContent*& block)
-{
-    while (dir != nullptr) {
-        freeDir(dir->firstChild, block);
-        for (HttpdCContent* e = dir->firstContent; e != nullptr; e = e->next)
-            if (block == nullptr || e < block)
-                block = e;
-        HttpdDir* next = dir->nextSibling;
-        free(dir);
-        dir = next;
-    }
-}
-
-void freeTree(HttpdHandle routes)
-{
-    if (routes == nullptr)
-        return;
-    HttpdCContent* block = nullptr;
-    freeDir(routes->root, block);
-    free(block);
-    free(routes);
-}
-
 // The envelope: an object whose last member is "resp" with its code, its
 // message and a status that agrees with the code.
 void checkEnvelope(std::string const& text, std::string const& whole)
@@ -135,9 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
     unlink(kStatePath);
     unlink(kTracePath);
 
+    // The route tree is laid out in the program and shared by every input.
     HttpdHandle routes = nullptr;
     int const status = serveRequest(routes);
-    freeTree(routes);
     std::string const out = g_stdout->take();
     fuzz::require(status == 0, "the request goes through dispatch", out);
     checkReply(in[1], out);

@@ -3,6 +3,7 @@
 // time against the limit, and, unless the request says not to, re-stamped.
 #include "httpd.h"
 #include "log.h"
+#include "session_text.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -151,13 +152,12 @@ bool writeAll(int fd, char const* text, size_t length)
 
 int checkSessionX(char const* token, char const* refresh, HttpdCContent const* entry)
 {
-    char path[512];
-    int length = snprintf(path, sizeof path, "%s%s", kSessionDir, token != nullptr ? token : "");
-    bool const pathComplete = length > 0 && static_cast<size_t>(length) < sizeof path;
+    BoundedText<512> path(kSessionDir);
+    bool const pathComplete = path.add(token != nullptr ? token : "");
     SessionFile session { openSessionDir(), -1 };
     session.fd = openSession(session.dir, token, pathComplete);
     if (session.fd < 0) {
-        DEVMGR_LOG(7, "%s file not exsits, ignore\n", path);
+        DEVMGR_LOG(7, "%s file not exsits, ignore\n", path.text);
         return -1;
     }
     if (lockFile(session.fd, LOCK_EX) != 0) {
@@ -203,20 +203,20 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
     }
 
     if (refresh == nullptr) {
-        char content[256];
-        if (admin)
-            snprintf(content, sizeof content, "%s%ld\n%s", userName, uptime, token);
-        else
-            snprintf(content, sizeof content, "%s%ld\n%s%s", userName, uptime, privilege, token);
+        BoundedText<256> content(userName);
+        content.add(uptime);
+        content.add("\n");
+        if (!admin)
+            content.add(privilege);
+        content.add(token);
         // The new content is complete in the file before the lock is released.
         // It is written over the old one first and the file then cut to its
         // length, so that a process killed half way leaves a whole session
         // (at worst with the old token's tail after the new one), never an
         // empty file.
-        size_t const contentLength = strlen(content);
-        if (writeAll(session.fd, content, contentLength))
-            (void)!ftruncate(session.fd, static_cast<off_t>(contentLength));
-        DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content);
+        if (writeAll(session.fd, content.text, content.length))
+            (void)!ftruncate(session.fd, static_cast<off_t>(content.length));
+        DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content.text);
     }
 
     if (lockFile(session.fd, LOCK_UN) != 0) {

@@ -14,3 +14,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const beaconRoutes = kRows;
+constinit HttpdCContent* const beaconEntries = LinkedRows<kRows>::entries;

@@ -131,3 +131,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const dnsRoutes = kRows;
+constinit HttpdCContent* const dnsEntries = LinkedRows<kRows>::entries;

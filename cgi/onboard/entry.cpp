@@ -21,17 +21,15 @@ void closeLogAsAtExit()
     devmgrLogReset();
 }
 
-// With the log open: registered, and the tree built. 0, 255 or 1.
+// With the log open: registered, and the tree, laid out when the program was
+// built, joined up. 0 or 255.
 int registerAndBuild(HttpdHandle& routes)
 {
     if (initHandler(kProgramName, &clientHandle) < 0) {
         devmgrLogClose();
         return 255;
     }
-    routes = httpdRootCreate();
-    if (routes == nullptr)
-        return 1;
-    registerRoutes(routes);
+    routes = builtRoutes();
     return 0;
 }
 

@@ -8,15 +8,15 @@
 
 // Serves the request of the CGI environment and returns the exit status: 0
 // once the request went through dispatch, 255 when the switch RPC service
-// could not be reached, 1 when the route tree could not be built. The tree is
-// left in routes and never freed by the program.
+// could not be reached. The tree, laid out when the program was built, is
+// left in routes.
 int serveRequest(HttpdHandle& routes);
 
 // A process that serves request after request, each as a process of its own
 // would serve it:
 //   startServing   opens the log, registers and builds the tree once, and
 //                  leaves the log as a new process finds it; 0, or the exit
-//                  status serveRequest would give (255 or 1);
+//                  status serveRequest would give (255);
 //   serveNext      serves the request now in the CGI environment, with the
 //                  log opened and closed around it as a process does;
 //   registerAgain  when a call of the last request reported the switch RPC

@@ -74,3 +74,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const eventNotifyRoutes = kRows;
+constinit HttpdCContent* const eventNotifyEntries = LinkedRows<kRows>::entries;

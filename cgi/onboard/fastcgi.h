@@ -12,5 +12,5 @@ bool fastCgiListening();
 // Registers once, builds the route tree once, then serves until the web
 // server asks the process to end (TERM or INT between requests) or the
 // switch RPC service cannot be registered with again. The exit status: 0,
-// or 255 or 1 as a CGI run gives them.
+// or 255 as a CGI run gives it.
 int serveFastCgi(HttpdHandle& routes);

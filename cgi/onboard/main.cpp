@@ -1,9 +1,8 @@
 // management_v2.cgi: serves the version-2 management REST interface. Started
 // as a CGI program it serves one request: exit status 0 once the request
 // went through dispatch, 255 when the switch RPC service could not be
-// reached, 1 when the route tree could not be built. Started by a FastCGI
-// web server (standard input a listening socket) it serves request after
-// request in the same way.
+// reached. Started by a FastCGI web server (standard input a listening
+// socket) it serves request after request in the same way.
 #include "entry.h"
 #ifdef MGMT_FASTCGI
 #include "fastcgi.h"

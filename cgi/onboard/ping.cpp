@@ -44,3 +44,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const pingRoutes = kRows;
+constinit HttpdCContent* const pingEntries = LinkedRows<kRows>::entries;

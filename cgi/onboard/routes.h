@@ -4,8 +4,10 @@
 
 #include "../../tools/httpd.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 // Resource, method and handler of one route.
 using RouteRow = HttpdRoute;
@@ -29,9 +31,46 @@ extern std::span<RouteRow const> const sntpRoutes;
 extern std::span<RouteRow const> const tracerouteRoutes;
 extern std::span<RouteRow const> const webMgmtRoutes;
 
+// A group's entries of the route tree, laid out when the program is built:
+// the rows in reverse, each entry linked to the row before it, all with the
+// session check. That is the list registering the rows one after the other
+// leaves, newest first, so of two equal rows the later one is found first.
+template <auto const& Rows, typename = std::make_index_sequence<std::size(Rows)>>
+struct LinkedRows;
+template <auto const& Rows, size_t... K>
+struct LinkedRows<Rows, std::index_sequence<K...>> {
+    static constexpr size_t kCount = sizeof...(K);
+    static_assert(kCount > 0);
+    static HttpdCContent entries[sizeof...(K)];
+};
+// Never written through: the tree only reads its texts.
+template <auto const& Rows, size_t... K>
+constinit HttpdCContent LinkedRows<Rows, std::index_sequence<K...>>::entries[sizeof...(K)] = { HttpdCContent {
+    const_cast<char*>(Rows[sizeof...(K) - 1 - K].resource), Rows[sizeof...(K) - 1 - K].method, kAuthSession,
+    Rows[sizeof...(K) - 1 - K].handler, K + 1 < sizeof...(K) ? entries + K + 1 : nullptr }... };
+
+// Each group's first entry, defined beside its rows.
+extern HttpdCContent* const bonjourEntries;
+extern HttpdCContent* const cloudManagedEntries;
+extern HttpdCContent* const dnsEntries;
+extern HttpdCContent* const systemCommonEntries;
+extern HttpdCContent* const eventNotifyEntries;
+extern HttpdCContent* const mgmtTelnetEntries;
+extern HttpdCContent* const beaconEntries;
+extern HttpdCContent* const ntpEntries;
+extern HttpdCContent* const pingEntries;
+extern HttpdCContent* const sntpEntries;
+extern HttpdCContent* const tracerouteEntries;
+extern HttpdCContent* const webMgmtEntries;
+
 // Every group in registration order.
 std::span<RouteGroup const> routeTable();
 
 // Registers every route with the session check; results are not checked, so
 // a route that fails to register is simply absent.
 void registerRoutes(HttpdHandle handle);
+
+// The tree registerRoutes builds on a fresh root, laid out when the program
+// is built: the same nodes in the same order, the same entries in the same
+// order. It lives as long as the program and is never freed.
+HttpdHandle builtRoutes();

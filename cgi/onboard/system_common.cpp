@@ -18,3 +18,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const systemCommonRoutes = kRows;
+constinit HttpdCContent* const systemCommonEntries = LinkedRows<kRows>::entries;

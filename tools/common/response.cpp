@@ -87,20 +87,6 @@ static_assert(codesUnique());
 
 constexpr int32_t kFirstMappedResult = -29;
 
-void writeText(JsonText text, char const* lineEnd)
-{
-    fputs(text.get(), stdout);
-    fputs(lineEnd, stdout);
-}
-
-void writeEnvelope(int32_t code, char const* name, char const* data, char const* lineEnd)
-{
-    char* text = nullptr;
-    if (responseJsonRreallocStr(code, name, data, &text) != 0 || text == nullptr)
-        return;
-    writeText(JsonText(text), lineEnd);
-}
-
 } // namespace
 
 int32_t const openResultTable[30] = {
@@ -124,21 +110,35 @@ char const* respMsgLookup(int32_t code)
     return "Error code unknown";
 }
 
-int32_t openResultToRespCode(int32_t result)
-{
-    rpcResultNote(result);
-    if (result < kFirstMappedResult || result > 0)
-        return kRespGeneralFailed;
-    return openResultTable[result - kFirstMappedResult];
-}
-
 namespace {
+
+// Where a printed envelope goes: the caller's buffer when it fits, else text
+// cJSON allocates; the same bytes either way, from cJSON_Print's own printer
+// (cJSON_PrintPreallocated only reports when the buffer runs out).
+struct Printed {
+    char* buffer = nullptr;
+    int size = 0;
+    bool inBuffer = false;
+    JsonText allocated;
+
+    char const* text() const { return inBuffer ? buffer : allocated.get(); }
+    // False when there is no room for the text.
+    bool print(cJSON* root)
+    {
+        inBuffer = buffer != nullptr && cJSON_PrintPreallocated(root, buffer, size, 1);
+        if (!inBuffer)
+            allocated.reset(cJSON_Print(root));
+        return text() != nullptr;
+    }
+};
+
+bool jsonAddKey(cJSON* parent, char const* key, Json item);
 
 // The envelope as responseJsonRreallocStr builds it, with the data, when it
 // counts, from takeData: the resp object with its code, message and status,
-// and on code 0 the data under the name, printed formatted into *out.
+// and on code 0 the data under the name, printed formatted into printed.
 template <typename TakeData>
-int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, char** out)
+int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, Printed& printed)
 {
     char const* message = respMsgLookup(code);
     Json root(cJSON_CreateObject());
@@ -151,10 +151,10 @@ int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& take
         DEVMGR_LOG(3, "[MEM] Failed to create resp object\n");
         return kRespGeneralFailed;
     }
-    jsonAdd(resp.get(), "respCode", Json(cJSON_CreateNumber(code)));
-    jsonAdd(resp.get(), "respMsg", Json(cJSON_CreateString(message)));
+    jsonAddKey(resp.get(), "respCode", Json(cJSON_CreateNumber(code)));
+    jsonAddKey(resp.get(), "respMsg", Json(cJSON_CreateString(message)));
     if (code == kRespSuccess) {
-        jsonAdd(resp.get(), "status", Json(cJSON_CreateString("success")));
+        jsonAddKey(resp.get(), "status", Json(cJSON_CreateString("success")));
         if (withData) {
             Json data = takeData();
             if (!data) {
@@ -164,30 +164,63 @@ int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& take
             jsonAdd(root.get(), name, std::move(data));
         }
     } else {
-        jsonAdd(resp.get(), "status", Json(cJSON_CreateString("fail")));
+        jsonAddKey(resp.get(), "status", Json(cJSON_CreateString("fail")));
     }
-    jsonAdd(root.get(), "resp", std::move(resp));
+    jsonAddKey(root.get(), "resp", std::move(resp));
 
-    char* printed = cJSON_Print(root.get());
-    if (printed == nullptr) {
+    // Formatted, as cJSON_Print prints it.
+    if (!printed.print(root.get())) {
         DEVMGR_LOG(3, "[MEM] Failed to print JSON\n");
         return kRespGeneralFailed;
     }
-    cJSON_free(*out);
-    *out = printed;
     return kRespSuccess;
+}
+
+// jsonAdd for the envelope's own keys, which are literals: cJSON keeps the
+// key itself rather than a copy.
+bool jsonAddKey(cJSON* parent, char const* key, Json item)
+{
+    if (parent == nullptr || !item || !cJSON_AddItemToObjectCS(parent, key, item.get()))
+        return false;
+    item.release();
+    return true;
+}
+
+// Most envelopes fit here, and are printed without an allocation.
+constexpr int kEnvelopeBufferSize = 4096;
+
+// Builds the envelope and writes it with the line end; nothing when it
+// could not be built.
+template <typename TakeData>
+void writeEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, char const* lineEnd)
+{
+    char buffer[kEnvelopeBufferSize];
+    Printed printed;
+    printed.buffer = buffer;
+    printed.size = sizeof buffer;
+    if (buildEnvelope(code, name, withData, takeData, printed) != 0)
+        return;
+    fputs(printed.text(), stdout);
+    fputs(lineEnd, stdout);
 }
 
 } // namespace
 
 int responseJsonRreallocStr(int32_t code, char const* name, char const* data, char** out)
 {
-    return buildEnvelope(code, name, name != nullptr && data != nullptr, [&] { return jsonParse(data); }, out);
+    Printed printed;
+    int const result
+        = buildEnvelope(code, name, name != nullptr && data != nullptr, [&] { return jsonParse(data); }, printed);
+    if (result != kRespSuccess)
+        return result;
+    cJSON_free(*out);
+    *out = printed.allocated.release();
+    return kRespSuccess;
 }
 
 void replyStatusOnly(int32_t code)
 {
-    writeEnvelope(code, nullptr, nullptr, "\n");
+    writeEnvelope(code, nullptr, false, [] { return Json(); }, "\n");
 }
 
 void replyWithData(int32_t code, char const* name, Json data)
@@ -198,8 +231,13 @@ void replyWithData(int32_t code, char const* name, Json data)
     // string or number reads back as the same string or the same double. So
     // the object goes in as it stands, printed once.
     bool const withData = code == kRespSuccess && name != nullptr && data;
-    char* text = nullptr;
-    if (buildEnvelope(code, name, withData, [&] { return std::move(data); }, &text) != 0 || text == nullptr)
-        return;
-    writeText(JsonText(text), "");
+    writeEnvelope(code, name, withData, [&] { return std::move(data); }, "");
+}
+
+int32_t openResultToRespCode(int32_t result)
+{
+    rpcResultNote(result);
+    if (result < kFirstMappedResult || result > 0)
+        return kRespGeneralFailed;
+    return openResultTable[result - kFirstMappedResult];
 }
