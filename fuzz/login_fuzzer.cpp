@@ -85,6 +85,17 @@ void checkReply(std::string const& out)
     checkSession(root->child, out);
 }
 
+// Whether the user name sent holds the text: names may be logged, so a
+// password's text inside the name is no leak of the password.
+bool nameHolds(std::optional<std::string> const& body, char const* text)
+{
+    if (!body)
+        return false;
+    Json root(cJSON_ParseWithOpts(body->c_str(), nullptr, 1));
+    cJSON const* name = cJSON_GetObjectItem(root.get(), "userName");
+    return cJSON_IsString(name) && strstr(name->valuestring, text) != nullptr;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -130,7 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
     fuzz::require(status == 0, "the request is served", out);
     checkReply(out);
     std::string const log = readText("/tmp/brisk.log");
-    fuzz::require(log.find("admin-pw") == std::string::npos && log.find("bob-pw") == std::string::npos,
-                  "no password in the log", log);
+    for (char const* password : { "admin-pw", "bob-pw" })
+        fuzz::require(log.find(password) == std::string::npos || nameHolds(body, password), "no password in the log",
+                      log);
     return 0;
 }

@@ -1,6 +1,7 @@
 -- wrk: a mix of requests, sent in turn on every connection: reads and
 -- changes, a ping, a table walk, an unknown route, refusals, a body that
--- does not parse, a request with a 64 KiB body followed by one without, of
+-- does not parse, a request with a 12 KiB body (the web server takes up to
+-- 16 KiB) followed by one without, of
 -- an admin, a read-write and a read-only session. Each answer's status must
 -- be the one its request gets (a 500 for the unknown route, which answers
 -- nothing); done() prints "mixed: N answers, M unexpected".
@@ -8,7 +9,7 @@
 local admin = os.getenv("MIX_ADMIN") or ""
 local writer = os.getenv("MIX_WRITER") or ""
 local reader = os.getenv("MIX_READER") or ""
-local big = '{"timeout": 20, "padding": "' .. string.rep("x", 64 * 1024) .. '"}'
+local big = '{"timeout": 20, "padding": "' .. string.rep("x", 12 * 1024) .. '"}'
 
 local mix = {
   { "GET", "/api/v2/mgmt/bonjour/admin-mode", admin, nil, 200 },
