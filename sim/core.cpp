@@ -97,6 +97,39 @@ void syncDirectory(std::string const& path)
     close(fd);
 }
 
+// The state file this process has open: kept between calls, so that a call
+// on the same file locks it and looks at the path, without opening and
+// closing it again. Closed by the teardown call (releaseState).
+struct OpenStateFile {
+    std::string path;
+    int fd = -1;
+    dev_t dev = 0;
+    ino_t ino = 0;
+
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        path.clear();
+    }
+};
+
+OpenStateFile& openStateFile()
+{
+    static OpenStateFile file;
+    return file;
+}
+
+int lockWaiting(int fd, int operation)
+{
+    int rc;
+    do
+        rc = flock(fd, operation);
+    while (rc != 0 && errno == EINTR);
+    return rc;
+}
+
 // The locked state file. The lock is taken on the file the path names at the
 // moment the lock is held: a writer replaces the file by renaming a complete
 // new one over it, so a reader that locked the old one opens the path again.
@@ -105,23 +138,38 @@ public:
     explicit LockedState(std::string path)
         : m_path(std::move(path))
     {
+        // The file this process has open, while the path still names it: the
+        // path, looked at under the lock, tells its size and time stamps too.
+        OpenStateFile& open = openStateFile();
+        if (open.fd >= 0 && open.path == m_path) {
+            struct stat named {};
+            if (lockWaiting(open.fd, LOCK_EX) == 0 && stat(m_path.c_str(), &named) == 0 && named.st_ino == open.ino
+                && named.st_dev == open.dev) {
+                m_fd = open.fd;
+                m_held = named;
+                return;
+            }
+        }
+        open.close(); // releases its lock
         for (int attempt = 0; attempt < 100; ++attempt) {
-            m_fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
             if (m_fd < 0 && errno == ENOENT) {
                 makeParents(m_path);
-                m_fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+                m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
             }
             if (m_fd < 0)
                 return;
-            int rc;
-            do
-                rc = flock(m_fd, LOCK_EX);
-            while (rc != 0 && errno == EINTR);
+            int const rc = lockWaiting(m_fd, LOCK_EX);
             struct stat named {};
             if (rc == 0 && fstat(m_fd, &m_held) == 0 && stat(m_path.c_str(), &named) == 0
-                && m_held.st_ino == named.st_ino && m_held.st_dev == named.st_dev)
+                && m_held.st_ino == named.st_ino && m_held.st_dev == named.st_dev) {
+                open.path = m_path;
+                open.fd = m_fd;
+                open.dev = m_held.st_dev;
+                open.ino = m_held.st_ino;
                 return;
-            close(m_fd);
+            }
+            ::close(m_fd);
             m_fd = -1;
         }
     }
@@ -129,8 +177,8 @@ public:
     LockedState& operator=(LockedState const&) = delete;
     ~LockedState()
     {
-        if (m_fd >= 0)
-            close(m_fd); // releases the lock
+        if (m_fd >= 0 && lockWaiting(m_fd, LOCK_UN) != 0)
+            openStateFile().close(); // closing releases the lock
     }
 
     bool locked() const { return m_fd >= 0; }
@@ -152,9 +200,10 @@ public:
                 continue;
             if (n < 0)
                 return false;
-            if (n == 0)
-                break;
+            bool const end = static_cast<size_t>(n) < content.size() - length; // a short read met the end
             length += static_cast<size_t>(n);
+            if (end)
+                break;
         }
         content.resize(length);
         return true;
@@ -539,6 +588,7 @@ cJSON* State::section(char const* name)
 
 void releaseState()
 {
+    openStateFile().close();
     StateCache& cache = stateCache();
     cache.root.reset();
     cache.text.reset();

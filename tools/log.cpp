@@ -1,6 +1,7 @@
 #include "log.h"
 
 #include "json.h"
+#include "own_files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -62,24 +63,25 @@ void unmapLevel()
 // name, owned by the account the program runs as or by root. Anything else
 // there (a link to another file, a FIFO, a directory, a file of another
 // account) was put there by someone else and is not used.
-bool ownFile(int fd)
+bool ownFile(struct stat const& st)
 {
-    struct stat st {};
-    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1
-           && (st.st_uid == geteuid() || st.st_uid == 0);
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 && trustedOwner(st);
 }
 
 // Opens one of the program's own files for reading and writing, creating it
 // with the mode given when missing; -1 when it is not the program's own.
-int openOwnFile(char const* path, int flags, mode_t mode)
+// size: the file's size as opened, as far as a 32-bit count goes.
+int openOwnFile(char const* path, int flags, mode_t mode, int32_t& size)
 {
     int fd = open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags, mode);
     if (fd < 0)
         return -1;
-    if (!ownFile(fd)) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !ownFile(st)) {
         close(fd);
         return -1;
     }
+    size = static_cast<int32_t>(std::min<off_t>(st.st_size, INT32_MAX));
     return fd;
 }
 
@@ -99,14 +101,16 @@ int readLevelByte()
 
 // The level file is opened once and shared by every process through its
 // first byte. Without it the threshold stays at its default for this
-// process. Its 4 bytes are given real space before use: in a full "/tmp"
-// that fails and the default holds.
+// process. A file of any other size than 4 bytes (a new one, or one
+// rewritten by hand) is made 4 bytes with real space before use: in a full
+// "/tmp" that fails and the default holds.
 void mapLevel()
 {
-    int fd = openOwnFile(kLogLevelPath, 0, 0666);
+    int32_t size = 0;
+    int fd = openOwnFile(kLogLevelPath, 0, 0666, size);
     if (fd < 0)
         return;
-    if (ftruncate(fd, 4) != 0 || posix_fallocate(fd, 0, 4) != 0) {
+    if (size != 4 && (ftruncate(fd, 4) != 0 || posix_fallocate(fd, 0, 4) != 0)) {
         close(fd);
         return;
     }
@@ -122,26 +126,20 @@ void mapLevel()
     g_log.levelMapped = true;
 }
 
-// The size of an open log file, as far as a 32-bit count goes.
-int32_t fileSize(FILE* file)
-{
-    struct stat st {};
-    if (fstat(fileno(file), &st) != 0)
-        return 0;
-    return static_cast<int32_t>(std::min<off_t>(st.st_size, INT32_MAX));
-}
-
 // The log file, for appending and reading, created readable by its owner
 // only: debug lines carry session tokens. None when it is not the program's
-// own file.
-FILE* openLog()
+// own file. size: its size as opened.
+FILE* openLog(int32_t& size)
 {
-    int fd = openOwnFile(kLogFilePath, O_APPEND, 0600);
+    size = 0;
+    int fd = openOwnFile(kLogFilePath, O_APPEND, 0600, size);
     if (fd < 0)
         return nullptr;
     FILE* file = fdopen(fd, "a+");
-    if (file == nullptr)
+    if (file == nullptr) {
         close(fd);
+        size = 0;
+    }
     return file;
 }
 
@@ -150,8 +148,7 @@ void openLogFile()
     std::lock_guard guard(g_log.lock);
     if (g_log.logFile != nullptr)
         fclose(g_log.logFile);
-    g_log.logFile = openLog();
-    g_log.logSize = g_log.logFile != nullptr ? fileSize(g_log.logFile) : 0;
+    g_log.logFile = openLog(g_log.logSize);
 }
 
 void closeLogFile()
@@ -219,8 +216,9 @@ void rotate()
         }
     }
     fclose(g_log.logFile); // releases the lock
-    g_log.logFile = openLog();
-    g_log.logSize = current || g_log.logFile == nullptr ? 0 : fileSize(g_log.logFile);
+    int32_t size = 0;
+    g_log.logFile = openLog(size);
+    g_log.logSize = current ? 0 : size;
 }
 
 } // namespace

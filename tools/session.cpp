@@ -3,6 +3,7 @@
 // time against the limit, and, unless the request says not to, re-stamped.
 #include "httpd.h"
 #include "log.h"
+#include "own_files.h"
 #include "session_text.h"
 
 #include <fcntl.h>
@@ -28,14 +29,6 @@ bool tokenIsFileName(char const* token)
 {
     return token != nullptr && token[0] != '\0' && strchr(token, '/') == nullptr && strcmp(token, ".") != 0
            && strcmp(token, "..") != 0;
-}
-
-// Who may have made a session: the account the program runs as, or root.
-// Files and directories of any other account were put in "/tmp" by someone
-// the login side never was.
-bool trustedOwner(struct stat const& st)
-{
-    return st.st_uid == geteuid() || st.st_uid == 0;
 }
 
 // The session directory itself, not a link to somewhere else: "/tmp" is
@@ -102,23 +95,30 @@ struct SessionFile {
 // The lines are read as fgets reads them, one after the other from the
 // file's start: each into its zero-filled buffer, at most its size less one,
 // up to and with its line end. The file is read once, as far as the three
-// lines can reach, without a stream and its buffer.
+// lines can reach, without a stream and its buffer. A read of the regular
+// file that returns less than it asked for has met its end: the whole file
+// was read.
 struct SessionHead {
     char bytes[kUserNameSize + kTimeStampSize + kPrivilegeSize] = {};
     size_t length = 0;
     size_t taken = 0;
+    bool whole = false;
 
     explicit SessionHead(int fd)
     {
-        while (length < sizeof bytes) {
+        while (length < sizeof bytes && !whole) {
             ssize_t n = read(fd, bytes + length, sizeof bytes - length);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
+            if (n < 0)
                 break;
+            whole = static_cast<size_t>(n) < sizeof bytes - length;
             length += static_cast<size_t>(n);
         }
     }
+
+    // The whole file was read, and it is no longer than size bytes.
+    bool wholeWithin(size_t size) const { return whole && length <= size; }
 
     template <size_t N>
     void line(char (&buffer)[N])
@@ -213,8 +213,8 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         // It is written over the old one first and the file then cut to its
         // length, so that a process killed half way leaves a whole session
         // (at worst with the old token's tail after the new one), never an
-        // empty file.
-        if (writeAll(session.fd, content.text, content.length))
+        // empty file. A file no longer than the new content needs no cut.
+        if (writeAll(session.fd, content.text, content.length) && !head.wholeWithin(content.length))
             (void)!ftruncate(session.fd, static_cast<off_t>(content.length));
         DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content.text);
     }

@@ -3,6 +3,8 @@
 // exclusive lock on that file.
 #include "login.h"
 
+#include "../../tools/own_files.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,7 +23,7 @@ namespace {
 // and nobody else may write to it.
 bool ownedSafely(struct stat const& st)
 {
-    return (st.st_uid == geteuid() || st.st_uid == 0) && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    return trustedOwner(st) && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 // The file of an account is named by the name's bytes in hex, so that no

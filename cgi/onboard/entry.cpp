@@ -5,6 +5,8 @@
 #include "../../tools/common/rpc_client.h"
 #include "../../tools/log.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr char kProgramName[] = "management_v2.cgi";
@@ -37,6 +39,11 @@ int registerAndBuild(HttpdHandle& routes)
 
 int serveRequest(HttpdHandle& routes)
 {
+    // The reply is collected in a buffer of the program's own and written
+    // when the process ends, as the standard output's own buffer would be,
+    // without asking the system what the output is to size one.
+    static char replyBuffer[4096];
+    setvbuf(stdout, replyBuffer, _IOFBF, sizeof replyBuffer);
     openLog();
     if (int const status = registerAndBuild(routes); status != 0)
         return status;
