@@ -3,6 +3,7 @@
 
 #include <cjson/cJSON.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -30,6 +31,24 @@ inline Json jsonParse(char const* text)
     if (text == nullptr)
         return nullptr;
     return Json(cJSON_ParseWithOpts(text, nullptr, 1));
+}
+
+// A 32-bit integer, kept as the text cJSON prints for a number that holds
+// it: "%1.15g" writes every such value as its plain decimal digits. Printing
+// it then takes neither the floating-point formatter nor the read back that
+// checks it.
+inline Json jsonInteger(int32_t value)
+{
+    char text[12];
+    char* end = text + sizeof text;
+    *--end = '\0';
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do
+        *--end = static_cast<char>('0' + magnitude % 10);
+    while ((magnitude /= 10) != 0);
+    if (value < 0)
+        *--end = '-';
+    return Json(cJSON_CreateRaw(end));
 }
 
 // cJSON adopts the item only on success; on failure it is still ours and freed here.

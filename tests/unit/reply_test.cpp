@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 struct EnvelopeCase {
@@ -13,6 +15,21 @@ struct EnvelopeCase {
     char const* data;
     char const* want;
 };
+
+// The envelope's code is kept as its text; printed, it must be what cJSON
+// prints for a number holding it.
+TEST(JsonInteger, PrintsAsCJsonPrintsTheNumber)
+{
+    for (int32_t const value : { 0, 1, -1, 9, 10, -10, 999, 10003, 17002, 1234567890, INT32_MAX, INT32_MIN }) {
+        Json number(cJSON_CreateObject());
+        Json text(cJSON_CreateObject());
+        jsonAdd(number.get(), "n", Json(cJSON_CreateNumber(value)));
+        jsonAdd(text.get(), "n", jsonInteger(value));
+        JsonText const want(cJSON_Print(number.get()));
+        JsonText const got(cJSON_Print(text.get()));
+        EXPECT_STREQ(got.get(), want.get()) << value;
+    }
+}
 
 TEST(ResponseJsonRreallocStr, BuildsTheEnvelopeInFormattedForm)
 {

@@ -151,7 +151,7 @@ int buildEnvelope(int32_t code, char const* name, bool withData, TakeData&& take
         DEVMGR_LOG(3, "[MEM] Failed to create resp object\n");
         return kRespGeneralFailed;
     }
-    jsonAddKey(resp.get(), "respCode", Json(cJSON_CreateNumber(code)));
+    jsonAddKey(resp.get(), "respCode", jsonInteger(code));
     jsonAddKey(resp.get(), "respMsg", Json(cJSON_CreateString(message)));
     if (code == kRespSuccess) {
         jsonAddKey(resp.get(), "status", Json(cJSON_CreateString("success")));
