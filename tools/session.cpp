@@ -69,15 +69,6 @@ int openSession(int dir, char const* token, bool pathComplete)
     return fd;
 }
 
-int lockFile(int fd, int operation)
-{
-    int rc;
-    do
-        rc = flock(fd, operation);
-    while (rc != 0 && errno == EINTR);
-    return rc;
-}
-
 // Holds the session directory and the open session file, and closes them,
 // releasing the lock, on every path.
 struct SessionFile {
@@ -160,7 +151,7 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         DEVMGR_LOG(7, "%s file not exsits, ignore\n", path.text);
         return -1;
     }
-    if (lockFile(session.fd, LOCK_EX) != 0) {
+    if (lockWaiting(session.fd, LOCK_EX) != 0) {
         DEVMGR_LOG(3, "File lock failed\n");
         return -1;
     }
@@ -219,7 +210,7 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         DEVMGR_LOG(7, "Token update to file. (%s)\r\n", content.text);
     }
 
-    if (lockFile(session.fd, LOCK_UN) != 0) {
+    if (lockWaiting(session.fd, LOCK_UN) != 0) {
         DEVMGR_LOG(3, "File unlock failed\n");
         return -1;
     }

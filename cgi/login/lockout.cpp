@@ -3,8 +3,6 @@
 // exclusive lock on that file.
 #include "login.h"
 
-#include "../../tools/own_files.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -41,15 +39,6 @@ void fileNameOf(char const* userName, char (&name)[2 * kUserNameLimit + 1])
 }
 
 } // namespace
-
-int lockWaiting(int fd, int operation)
-{
-    int rc;
-    do
-        rc = flock(fd, operation);
-    while (rc != 0 && errno == EINTR);
-    return rc;
-}
 
 long loginUptime()
 {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "../../tools/httpd.h"
+#include "../../tools/own_files.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,8 +69,7 @@ long loginUptime();
 
 // ---- directories and locks ----
 
-// flock, waiting for the lock through interruptions.
-int lockWaiting(int fd, int operation);
+// lockWaiting and trustedOwner: tools/own_files.h.
 
 // Opens the directory, creating it (mode 0700) when missing: only a real
 // directory, not a link, owned by this process's account or root and
