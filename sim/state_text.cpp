@@ -9,6 +9,9 @@ namespace {
 constexpr int kDepthLimit = 512;
 // cJSON reads at most 63 characters of a number.
 constexpr long kNumberLimit = 63;
+// Room for the sections of a state file at once, rather than growing one at
+// a time through the allocator.
+constexpr size_t kExpectedMembers = 16;
 
 // A strict JSON scanner that builds nothing. What it accepts, cJSON's parse
 // accepts too; whatever it is unsure of (white space other than the four of
@@ -199,6 +202,7 @@ std::unique_ptr<StateText> StateText::index(std::string content)
 {
     auto text = std::make_unique<StateText>();
     text->m_content = std::move(content);
+    text->m_members.reserve(kExpectedMembers);
     text->m_plain = text->scan();
     if (!text->m_plain)
         text->m_members.clear();
