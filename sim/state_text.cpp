@@ -1,5 +1,6 @@
 #include "state_text.h"
 
+#include <array>
 #include <cstring>
 
 namespace sim {
@@ -12,6 +13,22 @@ constexpr long kNumberLimit = 63;
 // Room for the sections of a state file at once, rather than growing one at
 // a time through the allocator.
 constexpr size_t kExpectedMembers = 16;
+
+// What a byte is to the scanner's two busiest loops: the white space of
+// JSON, and a byte a string holds as it stands (neither a quote, a
+// backslash nor a control character; the text's end is a control
+// character). A blank is both.
+constexpr unsigned char kSpace = 1;
+constexpr unsigned char kPlain = 2;
+
+constexpr auto kClass = [] {
+    std::array<unsigned char, 256> table {};
+    for (int c = 0x20; c < 0x100; ++c)
+        table[static_cast<size_t>(c)] = c == '"' || c == '\\' ? 0 : kPlain;
+    for (char c : { ' ', '\t', '\n', '\r' })
+        table[static_cast<unsigned char>(c)] |= kSpace;
+    return table;
+}();
 
 // A strict JSON scanner that builds nothing. What it accepts, cJSON's parse
 // accepts too; whatever it is unsure of (white space other than the four of
@@ -27,7 +44,7 @@ public:
     char const* at() const { return m_p; }
     void space()
     {
-        while (*m_p == ' ' || *m_p == '\t' || *m_p == '\n' || *m_p == '\r')
+        while ((kClass[static_cast<unsigned char>(*m_p)] & kSpace) != 0)
             ++m_p;
     }
     bool take(char c)
@@ -57,6 +74,8 @@ public:
     {
         ++m_p;
         for (;;) {
+            while ((kClass[static_cast<unsigned char>(*m_p)] & kPlain) != 0)
+                ++m_p;
             auto const c = static_cast<unsigned char>(*m_p);
             if (c == '"') {
                 ++m_p;
