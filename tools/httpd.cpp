@@ -52,6 +52,17 @@ void copyText(char (&buffer)[kHttpdTextSize], char const* text)
     buffer[length] = '\0';
 }
 
+// The child of a node named by the size characters at part; null when it has
+// none.
+HttpdDir* childNamed(HttpdDir const* node, char const* part, size_t size)
+{
+    HttpdDir* child = node->firstChild;
+    while (child != nullptr
+           && (child->name[0] != part[0] || strncmp(child->name, part, size) != 0 || child->name[size] != '\0'))
+        child = child->nextSibling;
+    return child;
+}
+
 // The node of a path, found as httpdDirFind finds it but without making the
 // nodes that are missing: a missing node would have no content, so nothing
 // that the dispatcher answers changes, and a process that serves many
@@ -65,12 +76,8 @@ HttpdDir* dirLookup(HttpdDir* root, char* path, char const*& name)
     char* save = nullptr;
     for (char* part = strtok_r(path, "/", &save); part != nullptr; part = strtok_r(nullptr, "/", &save)) {
         name = part;
-        if (node == nullptr)
-            continue;
-        HttpdDir* child = node->firstChild;
-        while (child != nullptr && strcmp(child->name, part) != 0)
-            child = child->nextSibling;
-        node = child;
+        if (node != nullptr)
+            node = childNamed(node, part, strlen(part));
     }
     return node;
 }
@@ -109,10 +116,7 @@ HttpdDir* httpdDirFind(HttpdHandle handle, char const* path)
             ++end;
         char const* part = text + start;
         size_t const size = end - start;
-        HttpdDir* child = node->firstChild;
-        while (child != nullptr
-               && (child->name[0] != part[0] || strncmp(child->name, part, size) != 0 || child->name[size] != '\0'))
-            child = child->nextSibling;
+        HttpdDir* child = childNamed(node, part, size);
         if (child == nullptr) {
             child = newRecord(&HttpdDir::name, part, size);
             if (child == nullptr)
@@ -169,20 +173,6 @@ int httpdAddCContents(HttpdHandle handle, char const* basePath, std::span<HttpdR
         memcpy(text, routes[i].resource, length);
         entries[i].resource = text;
         text += length;
-        linkEntry(dir, &entries[i], routes[i].method, authFlag, routes[i].handler);
-    }
-    return 0;
-}
-
-int httpdLinkCContents(HttpdHandle handle, char const* basePath, std::span<HttpdRoute const> routes,
-                       int32_t authFlag, HttpdCContent* entries)
-{
-    HttpdDir* dir = httpdDirFind(handle, basePath);
-    if (dir == nullptr)
-        return -1;
-    for (size_t i = 0; i < routes.size(); ++i) {
-        // Never written through: the tree only reads its texts.
-        entries[i].resource = const_cast<char*>(routes[i].resource);
         linkEntry(dir, &entries[i], routes[i].method, authFlag, routes[i].handler);
     }
     return 0;

@@ -60,14 +60,6 @@ int httpdAddCContent(HttpdHandle handle, char const* basePath, char const* resou
 int httpdAddCContents(HttpdHandle handle, char const* basePath, std::span<HttpdRoute const> routes,
                       int32_t authFlag);
 
-// httpdAddCContents for routes whose resource texts last as long as the tree,
-// as the program's own route table does: the entries, as many as routes,
-// are the caller's, and point at the routes' own texts, so nothing is
-// allocated or copied; they are linked exactly as httpdAddCContent links
-// them. 0, or -1 when the base path has no node.
-int httpdLinkCContents(HttpdHandle handle, char const* basePath, std::span<HttpdRoute const> routes,
-                       int32_t authFlag, HttpdCContent* entries);
-
 void httpdProcessRequest(HttpdHandle handle);
 char const* httpdMethodName(int32_t code);
 

@@ -1,7 +1,6 @@
 #include "routes.h"
 
 #include <array>
-#include <cstdlib>
 
 namespace {
 
@@ -145,17 +144,6 @@ HttpdHandle builtRoutes()
 
 void registerRoutes(HttpdHandle handle)
 {
-    // The table's texts live as long as the program: every entry points at
-    // its row's own, and all entries share one block, never freed, as the
-    // tree they join. A group that cannot have them registers the usual way.
-    size_t count = 0;
     for (RouteGroup const& group : kRouteTable)
-        count += group.rows.size();
-    auto* entries = static_cast<HttpdCContent*>(malloc(count * sizeof(HttpdCContent)));
-    for (RouteGroup const& group : kRouteTable) {
-        if (entries != nullptr && httpdLinkCContents(handle, group.basePath, group.rows, kAuthSession, entries) == 0)
-            entries += group.rows.size();
-        else
-            httpdAddCContents(handle, group.basePath, group.rows, kAuthSession);
-    }
+        httpdAddCContents(handle, group.basePath, group.rows, kAuthSession);
 }

@@ -1,7 +1,6 @@
 // Registering a group of routes at once builds the tree that registering them
 // one by one builds: the same nodes, the same entries in the same order, each
-// with its own copy of its resource text; linking the caller's entries, as
-// the program does with its own table, builds it too, over the routes' texts.
+// with its own copy of its resource text.
 #include "../../tools/httpd.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +42,6 @@ GroupCase const kGroups[] = {
 // Route trees are never freed, as in the program: they stay reachable here
 // until the process ends, past the destruction of statics.
 auto* const g_trees = new std::vector<HttpdHandle>;
-auto* const g_entries = new std::vector<std::vector<HttpdCContent>>;
 
 TEST(RouteTree, AGroupAtOnceBuildsWhatOneByOneBuilds)
 {
@@ -51,24 +49,17 @@ TEST(RouteTree, AGroupAtOnceBuildsWhatOneByOneBuilds)
         SCOPED_TRACE(c.name);
         HttpdHandle together = g_trees->emplace_back(httpdRootCreate());
         HttpdHandle apart = g_trees->emplace_back(httpdRootCreate());
-        HttpdHandle linked = g_trees->emplace_back(httpdRootCreate());
         ASSERT_NE(together, nullptr);
         ASSERT_NE(apart, nullptr);
-        ASSERT_NE(linked, nullptr);
         // Something there already, which the group's entries go in front of.
         httpdAddCContent(together, c.basePath, "before", kMethodGet, kAuthNone, second);
         httpdAddCContent(apart, c.basePath, "before", kMethodGet, kAuthNone, second);
-        httpdAddCContent(linked, c.basePath, "before", kMethodGet, kAuthNone, second);
 
         EXPECT_EQ(httpdAddCContents(together, c.basePath, c.routes, kAuthSession), 0);
         for (HttpdRoute const& route : c.routes)
             httpdAddCContent(apart, c.basePath, route.resource, route.method, kAuthSession, route.handler);
 
-        std::vector<HttpdCContent>& entries = g_entries->emplace_back(c.routes.size());
-        EXPECT_EQ(httpdLinkCContents(linked, c.basePath, c.routes, kAuthSession, entries.data()), 0);
-
         EXPECT_EQ(entriesAt(together, c.basePath), entriesAt(apart, c.basePath));
-        EXPECT_EQ(entriesAt(linked, c.basePath), entriesAt(apart, c.basePath));
         EXPECT_EQ(entriesAt(together, c.basePath).size(), c.routes.size() + 1);
         for (HttpdCContent const* e = httpdDirFind(together, c.basePath)->firstContent; e != nullptr; e = e->next)
             for (HttpdRoute const& route : c.routes)
