@@ -23,16 +23,24 @@ void closeLogAsAtExit()
     devmgrLogReset();
 }
 
-// With the log open: registered, and the tree, laid out when the program was
-// built, joined up. 0 or 255.
-int registerAndBuild(HttpdHandle& routes)
+// With the log open: registered with the switch RPC service. 0, or 255 with
+// the log closed.
+int registerClient()
 {
     if (initHandler(kProgramName, &clientHandle) < 0) {
         devmgrLogClose();
         return 255;
     }
-    routes = builtRoutes();
     return 0;
+}
+
+// Registered, and the tree, laid out when the program was built, joined up.
+int registerAndBuild(HttpdHandle& routes)
+{
+    int const status = registerClient();
+    if (status == 0)
+        routes = builtRoutes();
+    return status;
 }
 
 } // namespace
@@ -74,12 +82,10 @@ int registerAgain()
     openLog();
     openapiClientTearDown(&clientHandle);
     rpcServiceGoneClear();
-    if (initHandler(kProgramName, &clientHandle) < 0) {
-        devmgrLogClose();
-        return 255;
-    }
-    closeLogAsAtExit();
-    return 0;
+    int const status = registerClient();
+    if (status == 0)
+        closeLogAsAtExit();
+    return status;
 }
 
 void stopServing()
