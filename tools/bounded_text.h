@@ -1,4 +1,4 @@
-// Texts of the session check put together piece by piece.
+// Texts put together piece by piece, cut as snprintf cuts them.
 #pragma once
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // Owners for what cJSON and the C allocator hand back, so that no path leaks.
 #pragma once
 
+#include "bounded_text.h"
+
 #include <cjson/cJSON.h>
 
 #include <cstdint>
@@ -39,16 +41,9 @@ inline Json jsonParse(char const* text)
 // checks it.
 inline Json jsonInteger(int32_t value)
 {
-    char text[12];
-    char* end = text + sizeof text;
-    *--end = '\0';
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    do
-        *--end = static_cast<char>('0' + magnitude % 10);
-    while ((magnitude /= 10) != 0);
-    if (value < 0)
-        *--end = '-';
-    return Json(cJSON_CreateRaw(end));
+    BoundedText<12> text; // "-2147483648" at most
+    text.add(long { value });
+    return Json(cJSON_CreateRaw(text.text));
 }
 
 // cJSON adopts the item only on success; on failure it is still ours and freed here.

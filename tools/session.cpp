@@ -1,10 +1,10 @@
 // The login session check: the session file named by the token in
 // "/tmp/session/" is locked, its privilege checked against the route, its idle
 // time against the limit, and, unless the request says not to, re-stamped.
+#include "bounded_text.h"
 #include "httpd.h"
 #include "log.h"
 #include "own_files.h"
-#include "session_text.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,6 +1,6 @@
 // The session check's texts put together by hand: the same bytes, and the
 // same cut, as snprintf gives in a buffer of the same size.
-#include "../../tools/session_text.h"
+#include "../../tools/bounded_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,44 +1,16 @@
 #include "rpc_client.h"
 
+#include "../bounded_text.h"
 #include "../log.h"
 #include "../values.h"
 
 #include <unistd.h>
-
-#include <cstdio>
 
 OpenClientHandle clientHandle;
 
 namespace {
 
 bool g_serviceGone = false;
-
-// "%s_%d" with the name and the process id, cut as snprintf cuts it to the
-// buffer; formatted by hand, since printf's machinery costs every request
-// more than the rest of the registration.
-template <size_t N>
-void formatClientName(char (&out)[N], char const* name, int pid)
-{
-    size_t length = 0;
-    auto put = [&](char c) {
-        if (length + 1 < N)
-            out[length++] = c;
-    };
-    for (char const* c = name; *c != '\0' && length + 1 < N; ++c)
-        put(*c);
-    put('_');
-    char digits[12];
-    int count = 0;
-    unsigned value = pid < 0 ? 0u - static_cast<unsigned>(pid) : static_cast<unsigned>(pid);
-    do
-        digits[count++] = static_cast<char>('0' + value % 10);
-    while ((value /= 10) != 0);
-    if (pid < 0)
-        put('-');
-    while (count > 0)
-        put(digits[--count]);
-    out[length] = '\0';
-}
 
 } // namespace
 
@@ -63,14 +35,18 @@ int initHandler(char const* name, OpenClientHandle* handle)
 {
     l7proc_crashlog_register();
 
-    char clientName[100];
-    formatClientName(clientName, name, static_cast<int>(getpid()));
-    int result = openapiClientRegister(clientName, handle);
+    // "%s_%d" with the name and the process id, cut as snprintf cuts it to
+    // 100 bytes; put together by hand, since printf's machinery costs every
+    // request more than the rest of the registration.
+    BoundedText<100> clientName(name);
+    clientName.add("_");
+    clientName.add(static_cast<long>(getpid()));
+    int result = openapiClientRegister(clientName.text, handle);
     if (result != 0) {
         DEVMGR_LOG(3, "\nFailed to initialize RPC to switch. Exiting (result = %d)\n", result);
         return -1;
     }
-    DEVMGR_LOG(7, "Register RPC to switch success. (client name = %s)\n", clientName);
+    DEVMGR_LOG(7, "Register RPC to switch success. (client name = %s)\n", clientName.text);
 
     // The service may still be starting: up to seven checks, three seconds apart.
     for (int check = 1;; ++check) {
