@@ -199,10 +199,7 @@ void release()
 void rotate()
 {
     int const fd = fileno(g_log.logFile);
-    int locked;
-    do
-        locked = flock(fd, LOCK_EX);
-    while (locked != 0 && errno == EINTR);
+    lockWaiting(fd, LOCK_EX);
     struct stat held {}, named {};
     bool const current = fstat(fd, &held) == 0 && stat(kLogFilePath, &named) == 0 && held.st_ino == named.st_ino
                          && held.st_dev == named.st_dev;
