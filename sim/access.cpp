@@ -13,7 +13,7 @@ int setServerPort(char const* name, char const* section, char const* otherSectio
     return call(name, { value(port), value(flag) }, [&](State& state) {
         if (port < 1 || port > 65535 || flag > 1)
             return kBadParam;
-        if (u32(state.section(otherSection), "port") == port)
+        if (u32(state.member(otherSection, "port")) == port)
             return kExists;
         cJSON* server = state.section(section);
         setNumber(state, server, "port", port);

@@ -150,7 +150,7 @@ int rpcclt_openapiCloudManagedServerUrlGet(OpenClientHandle*, OpenBuffDesc* url)
     return sim::call("rpcclt_openapiCloudManagedServerUrlGet", { sim::textOut(url) }, [&](sim::State& state) {
         if (url == nullptr)
             return sim::kBadParam;
-        sim::writeText(url, sim::text(state.section(kSection), "serverUrl"));
+        sim::writeText(url, sim::text(state.member(kSection, "serverUrl")));
         return sim::kOk;
     });
 }

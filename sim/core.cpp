@@ -266,9 +266,11 @@ struct StateCache {
     }
 };
 
+// Made once and never destroyed: what it holds at the end of the process goes
+// with the process, without a walk over every node to free it.
 StateCache& stateCache()
 {
-    static StateCache cache;
+    static StateCache& cache = *new StateCache;
     return cache;
 }
 
@@ -586,13 +588,25 @@ cJSON* State::section(char const* name)
     return jsonAdd(root, name, std::move(parsed)) ? found : nullptr;
 }
 
+cJSON const* State::member(char const* sectionName, char const* key)
+{
+    if (text != nullptr && memberCount < members.size() && cJSON_GetObjectItemCaseSensitive(root, sectionName) == nullptr) {
+        if (std::optional<Json> value = text->parseMember(sectionName, key)) {
+            cJSON const* found = value->get();
+            if (found != nullptr)
+                members[memberCount++] = std::move(*value);
+            return found;
+        }
+    }
+    return cJSON_GetObjectItemCaseSensitive(section(sectionName), key);
+}
+
 void releaseState()
 {
     openStateFile().close();
-    StateCache& cache = stateCache();
-    cache.root.reset();
-    cache.text.reset();
-    cache.path.clear();
+    // No later call takes the trees: the next one reads the file anew and
+    // frees them then, so a teardown at the end of a process frees nothing.
+    stateCache().path.clear();
 }
 
 int callWith(char const* name, std::span<Arg const> args, bool withState, int (*body)(void*, State*), void* context)
@@ -616,18 +630,27 @@ double number(cJSON const* object, char const* key, double fallback)
     return cJSON_IsNumber(item) ? item->valuedouble : fallback;
 }
 
-uint32_t u32(cJSON const* object, char const* key)
+uint32_t u32(cJSON const* item)
 {
-    double const value = number(object, key);
+    double const value = cJSON_IsNumber(item) ? item->valuedouble : 0;
     if (std::isnan(value) || value <= 0)
         return 0;
     return value >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(value);
 }
 
+uint32_t u32(cJSON const* object, char const* key)
+{
+    return u32(cJSON_GetObjectItemCaseSensitive(object, key));
+}
+
+char const* text(cJSON const* item)
+{
+    return cJSON_IsString(item) ? item->valuestring : "";
+}
+
 char const* text(cJSON const* object, char const* key)
 {
-    cJSON const* item = cJSON_GetObjectItemCaseSensitive(object, key);
-    return cJSON_IsString(item) ? item->valuestring : "";
+    return text(cJSON_GetObjectItemCaseSensitive(object, key));
 }
 
 cJSON* array(cJSON* object, char const* key)

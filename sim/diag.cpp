@@ -114,13 +114,22 @@ int prefixMatch(Ip const& ip, std::string const& prefix)
     return static_cast<int>(length);
 }
 
+// One table of the "diag" section, read as it stands; none when it is not
+// an array.
+cJSON const* table(sim::State& state, char const* name)
+{
+    cJSON const* rows = state.member("diag", name);
+    return cJSON_IsArray(rows) ? rows : nullptr;
+}
+
 // The destinations row of the longest prefix that holds ip; none: no route.
-cJSON const* routeTo(cJSON* diag, Ip const& ip)
+cJSON const* routeTo(sim::State& state, Ip const& ip)
 {
     cJSON const* best = nullptr;
     int bestLength = -1;
     cJSON const* row = nullptr;
-    cJSON_ArrayForEach(row, sim::array(diag, "destinations"))
+    cJSON const* const destinations = table(state, "destinations");
+    cJSON_ArrayForEach(row, destinations)
     {
         int const length = prefixMatch(ip, sim::text(row, "prefix"));
         if (length > bestLength) {
@@ -131,12 +140,13 @@ cJSON const* routeTo(cJSON* diag, Ip const& ip)
     return best;
 }
 
-bool knownVrf(cJSON* diag, std::string const& vrf)
+bool knownVrf(sim::State& state, std::string const& vrf)
 {
     if (vrf.empty())
         return true;
     cJSON const* name = nullptr;
-    cJSON_ArrayForEach(name, sim::array(diag, "vrfs"))
+    cJSON const* const vrfs = table(state, "vrfs");
+    cJSON_ArrayForEach(name, vrfs)
     {
         if (cJSON_IsString(name) && vrf == name->valuestring)
             return true;
@@ -146,7 +156,7 @@ bool knownVrf(cJSON* diag, std::string const& vrf)
 
 // The switch's own address to send from; false when the source names no port
 // of the switch, or a port without an address of the destination's family.
-bool sourceAddress(cJSON* diag, DiagRequest const& request, bool inet6, std::string& source)
+bool sourceAddress(sim::State& state, DiagRequest const& request, bool inet6, std::string& source)
 {
     source.clear();
     if (request.srcType == kDiagSourceNone)
@@ -156,7 +166,8 @@ bool sourceAddress(cJSON* diag, DiagRequest const& request, bool inet6, std::str
         return false;
     char const* const family = inet6 ? "inet6" : "inet";
     cJSON const* port = nullptr;
-    cJSON_ArrayForEach(port, sim::array(diag, "ports"))
+    cJSON const* const ports = table(state, "ports");
+    cJSON_ArrayForEach(port, ports)
     {
         std::string const own = sim::text(port, family);
         Ip ownIp;
@@ -195,17 +206,17 @@ struct Target {
 
 // kBadParam for a VRF, family, address or source the switch cannot use;
 // kFail when no route leads to the address.
-int resolve(cJSON* diag, DiagRequest const& request, Target& target)
+int resolve(sim::State& state, DiagRequest const& request, Target& target)
 {
-    if (!knownVrf(diag, sim::readText(request.vrf)) || request.family > kAfInet6)
+    if (!knownVrf(state, sim::readText(request.vrf)) || request.family > kAfInet6)
         return kBadParam;
     target.given = sim::readText(request.address);
     target.inet6 = request.family == kAfNone ? target.given.find(':') != std::string::npos : request.family == kAfInet6;
     Ip ip;
-    if (!parseIp(target.given, target.inet6, ip) || !sourceAddress(diag, request, target.inet6, target.source))
+    if (!parseIp(target.given, target.inet6, ip) || !sourceAddress(state, request, target.inet6, target.source))
         return kBadParam;
     target.address = ipText(ip);
-    target.route = routeTo(diag, ip);
+    target.route = routeTo(state, ip);
     return target.route != nullptr ? kOk : kFail;
 }
 
@@ -306,7 +317,7 @@ int ping(sim::State& state, DiagRequest const& request, PingOptions options, Ope
     if (!writable(output) || options.count > 15 || options.interval > 60 || options.size > 65507)
         return kBadParam;
     Target target;
-    int const result = resolve(state.section("diag"), request, target);
+    int const result = resolve(state, request, target);
     return result != kOk ? result : writeLines(output, pingText(target, options));
 }
 
@@ -359,7 +370,7 @@ int traceroute(sim::State& state, DiagRequest const& request, TraceOptions const
         || options.udpPort > 65535)
         return kBadParam;
     Target target;
-    int const result = resolve(state.section("diag"), request, target);
+    int const result = resolve(state, request, target);
     return result != kOk ? result : writeLines(output, traceText(target, options));
 }
 

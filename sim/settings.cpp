@@ -7,7 +7,7 @@ int getSetting(char const* name, Setting const& setting, uint32_t* value)
     return call(name, { out(value) }, [&](State& state) {
         if (value == nullptr)
             return kBadParam;
-        *value = u32(state.section(setting.section), setting.key);
+        *value = u32(state.member(setting.section, setting.key));
         return kOk;
     });
 }

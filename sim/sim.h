@@ -11,6 +11,7 @@
 #include "../tools/json.h"
 #include "../tools/sw_calls.h"
 
+#include <array>
 #include <concepts>
 #include <cstdint>
 #include <initializer_list>
@@ -104,10 +105,19 @@ struct State {
 
     // The section's object; every section exists once the state is loaded.
     cJSON* section(char const* name);
+    // One member of a section, for reading only: while the section is not
+    // parsed, the member alone is, and kept until the call ends. None when
+    // the section has no such member.
+    cJSON const* member(char const* section, char const* key);
+
+    // The members read alone; when they are all taken, sections are parsed.
+    std::array<Json, 4> members;
+    size_t memberCount = 0;
 };
 
-// Drops what the stand-in keeps of the state between the calls of a process;
-// the client's teardown does, as its registration ends.
+// Ends what the stand-in keeps of the state between the calls of a process:
+// the next call reads the state file anew. The client's teardown does, as
+// its registration ends.
 void releaseState();
 
 // Factory defaults of one section, as JSON text.
@@ -143,6 +153,9 @@ int call(char const* name, std::initializer_list<Arg> args, Body&& body)
 double number(cJSON const* object, char const* key, double fallback = 0);
 uint32_t u32(cJSON const* object, char const* key);
 char const* text(cJSON const* object, char const* key); // "" when absent
+// The same of an item itself.
+uint32_t u32(cJSON const* item);
+char const* text(cJSON const* item);
 cJSON* array(cJSON* object, char const* key);           // created when absent
 void setNumber(State& state, cJSON* object, char const* key, double value);
 void setText(State& state, cJSON* object, char const* key, char const* value);

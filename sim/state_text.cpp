@@ -215,6 +215,46 @@ private:
     int m_depth = 0;
 };
 
+// What a walk over an object's members does after one member.
+enum class Visit { Next, Stop, Refuse };
+
+// Walks the members of the object at the scanner's place, in the text's
+// order, handing visit each name as it stands (escapes says whether it has
+// any) and the value's text. False when the text is not plainly an object or
+// visit refused it; true when the object ended or visit stopped.
+template <typename Visitor>
+bool walkMembers(Scanner& scan, Visitor&& visit)
+{
+    scan.space();
+    if (!scan.take('{'))
+        return false;
+    scan.space();
+    if (scan.take('}'))
+        return true;
+    do {
+        scan.space();
+        char const* nameStart = scan.at();
+        bool escapes = false;
+        if (*nameStart != '"' || !scan.string(&escapes))
+            return false;
+        std::string_view const name(nameStart + 1, static_cast<size_t>(scan.at() - nameStart - 2));
+        scan.space();
+        if (!scan.take(':'))
+            return false;
+        scan.space();
+        char const* valueStart = scan.at();
+        if (!scan.value())
+            return false;
+        switch (visit(name, escapes, std::string_view(valueStart, static_cast<size_t>(scan.at() - valueStart)))) {
+        case Visit::Next: break;
+        case Visit::Stop: return true;
+        case Visit::Refuse: return false;
+        }
+        scan.space();
+    } while (scan.take(','));
+    return scan.take('}');
+}
+
 } // namespace
 
 std::unique_ptr<StateText> StateText::index(std::string content)
@@ -232,31 +272,13 @@ bool StateText::scan()
 {
     size_t const bom = m_content.starts_with("\xEF\xBB\xBF") ? 3 : 0; // cJSON skips a byte order mark
     Scanner scan(m_content.c_str() + bom);
-    scan.space();
-    if (!scan.take('{'))
-        return false;
-    scan.space();
-    if (scan.take('}'))
-        return true;
-    do {
-        scan.space();
-        char const* nameStart = scan.at();
-        bool escapes = false;
-        if (*nameStart != '"' || !scan.string(&escapes) || escapes)
-            return false;
-        std::string_view const name(nameStart + 1, static_cast<size_t>(scan.at() - nameStart - 2));
-        scan.space();
-        if (!scan.take(':'))
-            return false;
-        scan.space();
-        char const* valueStart = scan.at();
-        if (!scan.value())
-            return false;
-        m_members.push_back({ name, std::string_view(valueStart, static_cast<size_t>(scan.at() - valueStart)) });
-        scan.space();
-    } while (scan.take(','));
     // What follows the object does not count, as with cJSON_Parse.
-    return scan.take('}');
+    return walkMembers(scan, [this](std::string_view name, bool escapes, std::string_view value) {
+        if (escapes)
+            return Visit::Refuse;
+        m_members.push_back({ name, value });
+        return Visit::Next;
+    });
 }
 
 StateText::Member const* StateText::find(std::string_view name) const
@@ -278,6 +300,33 @@ Json StateText::parse(std::string_view name) const
     if (member == nullptr)
         return nullptr;
     return Json(cJSON_ParseWithLengthOpts(member->value.data(), member->value.size(), nullptr, 0));
+}
+
+std::optional<Json> StateText::parseMember(std::string_view section, std::string_view key) const
+{
+    Member const* found = find(section);
+    if (found == nullptr)
+        return Json();
+    // The section's text was taken whole by the scan, so the walk ends
+    // within it; it reads no further than the first member of that name.
+    Scanner scan(found->value.data());
+    std::string_view value;
+    bool const plain = walkMembers(scan, [&](std::string_view name, bool escapes, std::string_view text) {
+        if (escapes) // the name's own text decides, after its escapes
+            return Visit::Refuse;
+        if (name != key)
+            return Visit::Next;
+        value = text;
+        return Visit::Stop;
+    });
+    if (!plain) {
+        if (found->value.front() != '{')
+            return Json(); // not an object: it has no members
+        return std::nullopt;
+    }
+    if (value.data() == nullptr)
+        return Json();
+    return Json(cJSON_ParseWithLengthOpts(value.data(), value.size(), nullptr, 0));
 }
 
 } // namespace sim

@@ -5,6 +5,7 @@
 #include "../tools/json.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,11 @@ public:
     bool has(std::string_view name) const;
     // The member's value as a tree of its own; none when there is no such member.
     Json parse(std::string_view name) const;
+    // The member key of the object member section, parsed on its own: none
+    // when either is absent or the section is not an object. Nothing when a
+    // member name the search passes has escapes: only the section's whole
+    // parse can compare those.
+    std::optional<Json> parseMember(std::string_view section, std::string_view key) const;
     std::string const& content() const { return m_content; }
 
 private:

@@ -42,7 +42,7 @@ int rpcclt_openapiNetworkOSVersionGet(OpenClientHandle*, OpenBuffDesc* version)
     return sim::call("rpcclt_openapiNetworkOSVersionGet", { sim::textOut(version) }, [&](sim::State& state) {
         if (version == nullptr || version->pstart == nullptr)
             return sim::kBadParam;
-        sim::writeText(version, sim::text(state.section("system"), "networkOsVersion"));
+        sim::writeText(version, sim::text(state.member("system", "networkOsVersion")));
         return sim::kOk;
     });
 }
@@ -52,7 +52,7 @@ int rpcclt_openapiApiVersionGet(OpenClientHandle*, OpenRevisionData* version)
     return sim::call("rpcclt_openapiApiVersionGet", { sim::revision(version) }, [&](sim::State& state) {
         if (version == nullptr)
             return sim::kBadParam;
-        cJSON const* api = cJSON_GetObjectItemCaseSensitive(state.section("system"), "openApiVersion");
+        cJSON const* api = state.member("system", "openApiVersion");
         version->release = static_cast<uint8_t>(sim::u32(api, "release"));
         version->version = static_cast<uint8_t>(sim::u32(api, "version"));
         version->maint_level = static_cast<uint8_t>(sim::u32(api, "maint_level"));
