@@ -3,7 +3,9 @@
  * CGI program (an environment of its own, the body on standard input, the
  * reply to a pipe that is drained), waits for it, and takes the wall time
  * from the start to the reaped exit. Cases run in turn, round after round, so
- * that whatever else the machine does falls on every case alike.
+ * that whatever else the machine does falls on every case alike; each round
+ * starts one case later than the one before, so that no case is always the
+ * one that runs first after another program (whose caches it finds cold).
  *
  * Usage: spawn ROUNDS WARMUP CASE_FILE...
  * A case file: line 1 the case's name, line 2 the program, line 3 the file
@@ -168,7 +170,8 @@ int main(int argc, char** argv)
             return 1;
     }
     for (int round = -warmup; round < rounds; ++round) {
-        for (int i = 0; i < count; ++i) {
+        for (int turn = 0; turn < count; ++turn) {
+            int const i = (turn + round + warmup) % count;
             double wall = 0;
             double cpu = 0;
             long rss = 0;

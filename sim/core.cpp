@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -255,6 +256,18 @@ struct StateCache {
     std::unique_ptr<StateText> text; // set while root holds only some sections
     std::string path;
     struct stat file {};
+    // The members the last call read alone; when they are all taken, that
+    // call parses sections. Dropped as the next call starts, so the last
+    // call of a process leaves them to the end of the process.
+    std::array<Json, 4> members;
+    size_t memberCount = 0;
+
+    void dropMembers()
+    {
+        for (size_t i = 0; i < memberCount; ++i)
+            members[i].reset();
+        memberCount = 0;
+    }
 
     bool holds(LockedState const& locked) const
     {
@@ -545,6 +558,7 @@ Json wholeState(StateText const& text, Json partial)
 
 int runOnState(int (*body)(void*, State*), void* context)
 {
+    stateCache().dropMembers();
     LockedState file(statePath());
     if (!file.locked())
         return kFail;
@@ -590,11 +604,13 @@ cJSON* State::section(char const* name)
 
 cJSON const* State::member(char const* sectionName, char const* key)
 {
-    if (text != nullptr && memberCount < members.size() && cJSON_GetObjectItemCaseSensitive(root, sectionName) == nullptr) {
+    StateCache& cache = stateCache();
+    if (text != nullptr && cache.memberCount < cache.members.size()
+        && cJSON_GetObjectItemCaseSensitive(root, sectionName) == nullptr) {
         if (std::optional<Json> value = text->parseMember(sectionName, key)) {
             cJSON const* found = value->get();
             if (found != nullptr)
-                members[memberCount++] = std::move(*value);
+                cache.members[cache.memberCount++] = std::move(*value);
             return found;
         }
     }

@@ -11,7 +11,6 @@
 #include "../tools/json.h"
 #include "../tools/sw_calls.h"
 
-#include <array>
 #include <concepts>
 #include <cstdint>
 #include <initializer_list>
@@ -106,13 +105,9 @@ struct State {
     // The section's object; every section exists once the state is loaded.
     cJSON* section(char const* name);
     // One member of a section, for reading only: while the section is not
-    // parsed, the member alone is, and kept until the call ends. None when
-    // the section has no such member.
+    // parsed, the member alone is. It lasts until the next call of the
+    // process. None when the section has no such member.
     cJSON const* member(char const* section, char const* key);
-
-    // The members read alone; when they are all taken, sections are parsed.
-    std::array<Json, 4> members;
-    size_t memberCount = 0;
 };
 
 // Ends what the stand-in keeps of the state between the calls of a process:
