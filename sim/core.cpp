@@ -602,19 +602,52 @@ cJSON* State::section(char const* name)
     return jsonAdd(root, name, std::move(parsed)) ? found : nullptr;
 }
 
-cJSON const* State::member(char const* sectionName, char const* key)
+namespace {
+
+// Whether a part of a section can be read from the text alone: the section is
+// not parsed, and there is room to keep what is read.
+bool readsAlone(State const& state, char const* sectionName)
+{
+    StateCache const& cache = stateCache();
+    return state.text != nullptr && cache.memberCount < cache.members.size()
+           && cJSON_GetObjectItemCaseSensitive(state.root, sectionName) == nullptr;
+}
+
+} // namespace
+
+cJSON const* State::keep(Json value)
 {
     StateCache& cache = stateCache();
-    if (text != nullptr && cache.memberCount < cache.members.size()
-        && cJSON_GetObjectItemCaseSensitive(root, sectionName) == nullptr) {
-        if (std::optional<Json> value = text->parseMember(sectionName, key)) {
-            cJSON const* found = value->get();
-            if (found != nullptr)
-                cache.members[cache.memberCount++] = std::move(*value);
-            return found;
-        }
-    }
+    cJSON const* kept = value.get();
+    if (kept != nullptr)
+        cache.members[cache.memberCount++] = std::move(value);
+    return kept;
+}
+
+cJSON const* State::member(char const* sectionName, char const* key)
+{
+    if (readsAlone(*this, sectionName))
+        if (std::optional<Json> value = text->parseMember(sectionName, key))
+            return keep(std::move(*value));
     return cJSON_GetObjectItemCaseSensitive(section(sectionName), key);
+}
+
+cJSON const* State::row(char const* sectionName, char const* table, char const* key,
+                        bool (*choose)(std::string_view text, void* context), void* context)
+{
+    if (readsAlone(*this, sectionName))
+        if (std::optional<Json> taken = text->parseRow(sectionName, table, key, choose, context))
+            return keep(std::move(*taken));
+    cJSON const* rows = cJSON_GetObjectItemCaseSensitive(section(sectionName), table);
+    cJSON const* taken = nullptr;
+    cJSON const* row = nullptr;
+    if (cJSON_IsArray(rows))
+        cJSON_ArrayForEach(row, rows)
+        {
+            if (choose(sim::text(row, key), context))
+                taken = row;
+        }
+    return taken;
 }
 
 void releaseState()

@@ -122,22 +122,25 @@ cJSON const* table(sim::State& state, char const* name)
     return cJSON_IsArray(rows) ? rows : nullptr;
 }
 
-// The destinations row of the longest prefix that holds ip; none: no route.
+// The destinations row of the longest prefix that holds ip, the first of
+// equal ones; none: no route.
 cJSON const* routeTo(sim::State& state, Ip const& ip)
 {
-    cJSON const* best = nullptr;
-    int bestLength = -1;
-    cJSON const* row = nullptr;
-    cJSON const* const destinations = table(state, "destinations");
-    cJSON_ArrayForEach(row, destinations)
-    {
-        int const length = prefixMatch(ip, sim::text(row, "prefix"));
-        if (length > bestLength) {
-            best = row;
-            bestLength = length;
-        }
-    }
-    return best;
+    struct Longest {
+        Ip const& ip;
+        int length = -1;
+    } longest { ip };
+    return state.row(
+        "diag", "destinations", "prefix",
+        [](std::string_view prefix, void* context) {
+            auto& best = *static_cast<Longest*>(context);
+            int const length = prefixMatch(best.ip, std::string(prefix));
+            if (length <= best.length)
+                return false;
+            best.length = length;
+            return true;
+        },
+        &longest);
 }
 
 bool knownVrf(sim::State& state, std::string const& vrf)

@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace sim {
@@ -108,6 +109,16 @@ struct State {
     // parsed, the member alone is. It lasts until the next call of the
     // process. None when the section has no such member.
     cJSON const* member(char const* section, char const* key);
+    // One row of a table (an array of objects) of a section, for reading
+    // only: choose is handed each row's text member key in turn ("" when it
+    // has none) and takes the row by returning true; the last row taken is
+    // the answer, none when no row is. While the section is not parsed, only
+    // that row is, and it lasts as member's do.
+    cJSON const* row(char const* section, char const* table, char const* key,
+                     bool (*choose)(std::string_view text, void* context), void* context);
+
+private:
+    cJSON const* keep(Json value);
 };
 
 // Ends what the stand-in keeps of the state between the calls of a process:

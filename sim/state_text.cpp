@@ -302,31 +302,88 @@ Json StateText::parse(std::string_view name) const
     return Json(cJSON_ParseWithLengthOpts(member->value.data(), member->value.size(), nullptr, 0));
 }
 
-std::optional<Json> StateText::parseMember(std::string_view section, std::string_view key) const
+namespace {
+
+// The text of the first member named key of the object text: an empty view
+// (no data) when there is none or the text is not an object; nothing when a
+// name before it has escapes, which only a parse can compare. The text was
+// taken whole by the scan, so the walk ends within it.
+std::optional<std::string_view> memberText(std::string_view object, std::string_view key)
 {
-    Member const* found = find(section);
-    if (found == nullptr)
-        return Json();
-    // The section's text was taken whole by the scan, so the walk ends
-    // within it; it reads no further than the first member of that name.
-    Scanner scan(found->value.data());
+    if (object.front() != '{')
+        return std::string_view();
+    Scanner scan(object.data());
     std::string_view value;
     bool const plain = walkMembers(scan, [&](std::string_view name, bool escapes, std::string_view text) {
-        if (escapes) // the name's own text decides, after its escapes
+        if (escapes)
             return Visit::Refuse;
         if (name != key)
             return Visit::Next;
         value = text;
         return Visit::Stop;
     });
-    if (!plain) {
-        if (found->value.front() != '{')
-            return Json(); // not an object: it has no members
+    if (!plain)
         return std::nullopt;
-    }
-    if (value.data() == nullptr)
+    return value;
+}
+
+Json parseText(std::string_view text)
+{
+    return Json(cJSON_ParseWithLengthOpts(text.data(), text.size(), nullptr, 0));
+}
+
+} // namespace
+
+std::optional<Json> StateText::parseMember(std::string_view section, std::string_view key) const
+{
+    Member const* found = find(section);
+    if (found == nullptr)
         return Json();
-    return Json(cJSON_ParseWithLengthOpts(value.data(), value.size(), nullptr, 0));
+    std::optional<std::string_view> value = memberText(found->value, key);
+    if (!value)
+        return std::nullopt;
+    return value->data() != nullptr ? parseText(*value) : Json();
+}
+
+std::optional<Json> StateText::parseRow(std::string_view section, std::string_view table, std::string_view key,
+                                        bool (*choose)(std::string_view text, void* context), void* context) const
+{
+    Member const* found = find(section);
+    if (found == nullptr)
+        return Json();
+    std::optional<std::string_view> rows = memberText(found->value, table);
+    if (!rows)
+        return std::nullopt;
+    if (rows->data() == nullptr || rows->front() != '[')
+        return Json(); // no table
+    Scanner scan(rows->data() + 1);
+    std::string_view taken;
+    bool unsure = false;
+    scan.space();
+    if (!scan.take(']')) {
+        do {
+            scan.space();
+            char const* start = scan.at();
+            if (!scan.value())
+                return std::nullopt; // cannot happen in a scanned text
+            std::string_view const row(start, static_cast<size_t>(scan.at() - start));
+            std::optional<std::string_view> value = memberText(row, key);
+            // The key's text as text() reads it: "" for anything but a string.
+            if (!value || value->find('\\') != std::string_view::npos) {
+                unsure = true;
+                break;
+            }
+            std::string_view text;
+            if (value->data() != nullptr && value->front() == '"')
+                text = value->substr(1, value->size() - 2);
+            if (choose(text, context))
+                taken = row;
+            scan.space();
+        } while (scan.take(','));
+    }
+    if (unsure)
+        return std::nullopt;
+    return taken.data() != nullptr ? parseText(taken) : Json();
 }
 
 } // namespace sim

@@ -33,6 +33,14 @@ public:
     // member name the search passes has escapes: only the section's whole
     // parse can compare those.
     std::optional<Json> parseMember(std::string_view section, std::string_view key) const;
+    // One row of the array member table of the object member section,
+    // parsed on its own: choose is handed the text of each row's member key
+    // in turn ("" when the row has none, or not as text) and takes the row
+    // by returning true; the last row taken is parsed. None when no row is
+    // taken or there is no such table. Nothing when a member name passed or
+    // a key's text has escapes: only the parse can read those.
+    std::optional<Json> parseRow(std::string_view section, std::string_view table, std::string_view key,
+                                 bool (*choose)(std::string_view text, void* context), void* context) const;
     std::string const& content() const { return m_content; }
 
 private:

@@ -62,6 +62,66 @@ void expectMembersReadAsTheWholeParseReadsThem(sim::StateText const& text, cJSON
     EXPECT_FALSE(text.parseMember("absent", "k").value());
 }
 
+// Takes a row whose key text is longer than any before it, as the routing
+// of the diagnostics takes the longest prefix.
+bool longer(std::string_view text, void* context)
+{
+    auto& longest = *static_cast<long*>(context);
+    if (static_cast<long>(text.size()) <= longest)
+        return false;
+    longest = static_cast<long>(text.size());
+    return true;
+}
+
+struct RowCase {
+    char const* name;
+    std::string text;
+};
+
+RowCase const kRows[] = {
+    { "rows of objects, the first of two equally long taken",
+      R"({"d":{"n":1,"rows":[{"k":"ab"},{"k":"abc","v":[1]},{"x":"y","k":"xyz"}]}})" },
+    { "rows without the key, with other values and not objects",
+      R"({"d":{"rows":[1,"abcdef",{"k":5},{"k":null},{"x":"longest"},[{"k":"abcdefg"}],{"k":"a","k":"abcd"}]}})" },
+    { "an empty table, and no row taken", R"({"d":{"rows":[]},"e":{"rows":[{"k":""}]}})" },
+    { "tables that are not arrays, sections that are not objects",
+      R"({"d":{"rows":{"k":"a"}},"e":[{"rows":[{"k":"a"}]}],"f":{"other":[]}})" },
+    { "the first of two tables of the same name", R"({"d":{"rows":[{"k":"a"}],"rows":[{"k":"abc"}]}})" },
+    { "a key's text with an escape", R"({"d":{"rows":[{"k":"abc"},{"k":"a\/b"}]}})" },
+    { "a name with an escape before the table", R"({"d":{"\u0072ows":[{"k":"a"}],"rows":[{"k":"ab"}]}})" },
+};
+
+TEST(StateText, TheRowTakenAloneIsTheRowTheWholeParseTakes)
+{
+    for (RowCase const& c : kRows) {
+        SCOPED_TRACE(c.name);
+        auto text = sim::StateText::index(c.text);
+        ASSERT_TRUE(text->plain());
+        Json whole(cJSON_Parse(c.text.c_str()));
+        for (char const* section : { "d", "e", "f", "absent" }) {
+            SCOPED_TRACE(section);
+            long longest = -1;
+            cJSON const* expected = nullptr;
+            cJSON const* rows = cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(whole.get(), section), "rows");
+            cJSON const* row = nullptr;
+            if (cJSON_IsArray(rows))
+                cJSON_ArrayForEach(row, rows)
+                {
+                    cJSON const* key = cJSON_GetObjectItemCaseSensitive(row, "k");
+                    if (longer(cJSON_IsString(key) ? key->valuestring : "", &longest))
+                        expected = row;
+                }
+            longest = -1;
+            std::optional<Json> alone = text->parseRow(section, "rows", "k", longer, &longest);
+            if (!alone) {
+                EXPECT_NE(c.text.find('\\'), std::string::npos) << "left to the section's parse";
+                continue;
+            }
+            EXPECT_EQ(compact(alone->get()), compact(expected));
+        }
+    }
+}
+
 TEST(StateText, EveryMemberReadsAsTheWholeParseReadsIt)
 {
     for (PlainCase const& c : kPlain) {
