@@ -334,12 +334,15 @@ Json parseText(std::string_view text)
 
 } // namespace
 
-std::optional<Json> StateText::parseMember(std::string_view section, std::string_view key) const
+std::optional<std::string_view> StateText::sectionMember(std::string_view section, std::string_view key) const
 {
     Member const* found = find(section);
-    if (found == nullptr)
-        return Json();
-    std::optional<std::string_view> value = memberText(found->value, key);
+    return found != nullptr ? memberText(found->value, key) : std::string_view();
+}
+
+std::optional<Json> StateText::parseMember(std::string_view section, std::string_view key) const
+{
+    std::optional<std::string_view> value = sectionMember(section, key);
     if (!value)
         return std::nullopt;
     return value->data() != nullptr ? parseText(*value) : Json();
@@ -348,10 +351,7 @@ std::optional<Json> StateText::parseMember(std::string_view section, std::string
 std::optional<Json> StateText::parseRow(std::string_view section, std::string_view table, std::string_view key,
                                         bool (*choose)(std::string_view text, void* context), void* context) const
 {
-    Member const* found = find(section);
-    if (found == nullptr)
-        return Json();
-    std::optional<std::string_view> rows = memberText(found->value, table);
+    std::optional<std::string_view> rows = sectionMember(section, table);
     if (!rows)
         return std::nullopt;
     if (rows->data() == nullptr || rows->front() != '[')

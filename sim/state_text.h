@@ -49,6 +49,10 @@ private:
         std::string_view value;
     };
     Member const* find(std::string_view name) const;
+    // The text of the first member named key of the object member section:
+    // empty (no data) when either is absent or the section is not an
+    // object; nothing when a member name passed has escapes.
+    std::optional<std::string_view> sectionMember(std::string_view section, std::string_view key) const;
     bool scan();
 
     std::string m_content;
