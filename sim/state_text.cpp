@@ -218,41 +218,76 @@ private:
 // What a walk over an object's members does after one member.
 enum class Visit { Next, Stop, Refuse };
 
-// Walks the members of the object at the scanner's place, in the text's
-// order, handing visit each name as it stands (escapes says whether it has
-// any) and the value's text. False when the text is not plainly an object or
-// visit refused it; true when the object ended or visit stopped.
-template <typename Visitor>
-bool walkMembers(Scanner& scan, Visitor&& visit)
+// Walks the items of the container that open begins at the scanner's
+// place, each read by item, which says what the walk does next (Refuse also
+// for an item that is not plain). False when the text is not plainly such a
+// container or an item refused; true when it ended or an item stopped it.
+template <typename Item>
+bool walkItems(Scanner& scan, char open, char close, Item&& item)
 {
     scan.space();
-    if (!scan.take('{'))
+    if (!scan.take(open))
         return false;
     scan.space();
-    if (scan.take('}'))
+    if (scan.take(close))
         return true;
     do {
         scan.space();
-        char const* nameStart = scan.at();
-        bool escapes = false;
-        if (*nameStart != '"' || !scan.string(&escapes))
-            return false;
-        std::string_view const name(nameStart + 1, static_cast<size_t>(scan.at() - nameStart - 2));
-        scan.space();
-        if (!scan.take(':'))
-            return false;
-        scan.space();
-        char const* valueStart = scan.at();
-        if (!scan.value())
-            return false;
-        switch (visit(name, escapes, std::string_view(valueStart, static_cast<size_t>(scan.at() - valueStart)))) {
+        switch (item()) {
         case Visit::Next: break;
         case Visit::Stop: return true;
         case Visit::Refuse: return false;
         }
         scan.space();
     } while (scan.take(','));
-    return scan.take('}');
+    return scan.take(close);
+}
+
+// The value at the scanner's place, as its text; false when it is not plain.
+bool valueText(Scanner& scan, std::string_view& text)
+{
+    scan.space();
+    char const* start = scan.at();
+    if (!scan.value())
+        return false;
+    text = std::string_view(start, static_cast<size_t>(scan.at() - start));
+    return true;
+}
+
+// Walks the members of the object at the scanner's place, in the text's
+// order, handing visit each name as it stands (escapes says whether it has
+// any) and the value's text.
+template <typename Visitor>
+bool walkMembers(Scanner& scan, Visitor&& visit)
+{
+    return walkItems(scan, '{', '}', [&] {
+        char const* nameStart = scan.at();
+        bool escapes = false;
+        if (*nameStart != '"' || !scan.string(&escapes))
+            return Visit::Refuse;
+        std::string_view const name(nameStart + 1, static_cast<size_t>(scan.at() - nameStart - 2));
+        scan.space();
+        std::string_view value;
+        if (!scan.take(':') || !valueText(scan, value))
+            return Visit::Refuse;
+        return visit(name, escapes, value);
+    });
+}
+
+// Walks the elements of the array at the scanner's place, in the text's
+// order, handing visit each element's text.
+template <typename Visitor>
+bool walkElements(Scanner& scan, Visitor&& visit)
+{
+    return walkItems(scan, '[', ']', [&] {
+        std::string_view value;
+        return valueText(scan, value) ? visit(value) : Visit::Refuse;
+    });
+}
+
+Json parseText(std::string_view text)
+{
+    return Json(cJSON_ParseWithLengthOpts(text.data(), text.size(), nullptr, 0));
 }
 
 } // namespace
@@ -299,7 +334,7 @@ Json StateText::parse(std::string_view name) const
     Member const* member = find(name);
     if (member == nullptr)
         return nullptr;
-    return Json(cJSON_ParseWithLengthOpts(member->value.data(), member->value.size(), nullptr, 0));
+    return parseText(member->value);
 }
 
 namespace {
@@ -327,11 +362,6 @@ std::optional<std::string_view> memberText(std::string_view object, std::string_
     return value;
 }
 
-Json parseText(std::string_view text)
-{
-    return Json(cJSON_ParseWithLengthOpts(text.data(), text.size(), nullptr, 0));
-}
-
 } // namespace
 
 std::optional<std::string_view> StateText::sectionMember(std::string_view section, std::string_view key) const
@@ -356,32 +386,21 @@ std::optional<Json> StateText::parseRow(std::string_view section, std::string_vi
         return std::nullopt;
     if (rows->data() == nullptr || rows->front() != '[')
         return Json(); // no table
-    Scanner scan(rows->data() + 1);
+    Scanner scan(rows->data());
     std::string_view taken;
-    bool unsure = false;
-    scan.space();
-    if (!scan.take(']')) {
-        do {
-            scan.space();
-            char const* start = scan.at();
-            if (!scan.value())
-                return std::nullopt; // cannot happen in a scanned text
-            std::string_view const row(start, static_cast<size_t>(scan.at() - start));
-            std::optional<std::string_view> value = memberText(row, key);
-            // The key's text as text() reads it: "" for anything but a string.
-            if (!value || value->find('\\') != std::string_view::npos) {
-                unsure = true;
-                break;
-            }
-            std::string_view text;
-            if (value->data() != nullptr && value->front() == '"')
-                text = value->substr(1, value->size() - 2);
-            if (choose(text, context))
-                taken = row;
-            scan.space();
-        } while (scan.take(','));
-    }
-    if (unsure)
+    bool const plain = walkElements(scan, [&](std::string_view row) {
+        // The key's text as text() reads it: "" for anything but a string.
+        std::optional<std::string_view> value = memberText(row, key);
+        if (!value || value->find('\\') != std::string_view::npos)
+            return Visit::Refuse;
+        std::string_view text;
+        if (value->data() != nullptr && value->front() == '"')
+            text = value->substr(1, value->size() - 2);
+        if (choose(text, context))
+            taken = row;
+        return Visit::Next;
+    });
+    if (!plain)
         return std::nullopt;
     return taken.data() != nullptr ? parseText(taken) : Json();
 }

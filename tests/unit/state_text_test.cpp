@@ -73,12 +73,7 @@ bool longer(std::string_view text, void* context)
     return true;
 }
 
-struct RowCase {
-    char const* name;
-    std::string text;
-};
-
-RowCase const kRows[] = {
+PlainCase const kRows[] = {
     { "rows of objects, the first of two equally long taken",
       R"({"d":{"n":1,"rows":[{"k":"ab"},{"k":"abc","v":[1]},{"x":"y","k":"xyz"}]}})" },
     { "rows without the key, with other values and not objects",
@@ -93,7 +88,7 @@ RowCase const kRows[] = {
 
 TEST(StateText, TheRowTakenAloneIsTheRowTheWholeParseTakes)
 {
-    for (RowCase const& c : kRows) {
+    for (PlainCase const& c : kRows) {
         SCOPED_TRACE(c.name);
         auto text = sim::StateText::index(c.text);
         ASSERT_TRUE(text->plain());
