@@ -34,6 +34,202 @@ constexpr auto kClass = [] {
 // accepts too; whatever it is unsure of (white space other than the four of
 // JSON, control characters in strings, surrogate escapes, deep nesting, long
 // numbers) it refuses, and the text then goes to cJSON whole.
+//
+// Each step takes the place it starts at and gives back the place after
+// what it read, or null for text it refuses, so that the place stays in a
+// register through the loops rather than in memory.
+//
+// Every text it reads ends with a NUL, which no step passes.
+
+char const* skipSpace(char const* p)
+{
+    while ((kClass[static_cast<unsigned char>(*p)] & kSpace) != 0)
+        ++p;
+    return p;
+}
+
+char const* skipPlain(char const* p)
+{
+    while ((kClass[static_cast<unsigned char>(*p)] & kPlain) != 0)
+        ++p;
+    return p;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+char const* skipDigits(char const* p)
+{
+    while (isDigit(*p))
+        ++p;
+    return p;
+}
+
+// At the "u": four hex digits, not a surrogate, whose pairing rules are
+// cJSON's own.
+char const* unicodeEscape(char const* p)
+{
+    unsigned code = 0;
+    for (int i = 1; i <= 4; ++i) {
+        int const h = hexDigit(p[i]);
+        if (h < 0)
+            return nullptr;
+        code = code * 16 + static_cast<unsigned>(h);
+    }
+    if (code >= 0xD800 && code <= 0xDFFF)
+        return nullptr;
+    return p + 5;
+}
+
+// At the opening quote; escapes is set when the string has any.
+char const* scanString(char const* p, bool* escapes)
+{
+    ++p;
+    for (;;) {
+        p = skipPlain(p);
+        auto const c = static_cast<unsigned char>(*p);
+        if (c == '"')
+            return p + 1;
+        if (c != '\\') // a control character, or the end of the text
+            return nullptr;
+        *escapes = true;
+        ++p;
+        switch (*p) {
+        case '"':
+        case '\\':
+        case '/':
+        case 'b':
+        case 'f':
+        case 'n':
+        case 'r':
+        case 't': ++p; break;
+        case 'u':
+            p = unicodeEscape(p);
+            if (p == nullptr)
+                return nullptr;
+            break;
+        default: return nullptr;
+        }
+    }
+}
+
+char const* scanLiteral(char const* p, std::string_view word)
+{
+    if (strncmp(p, word.data(), word.size()) != 0) // stops at the text's end
+        return nullptr;
+    return p + word.size();
+}
+
+char const* scanNumber(char const* p)
+{
+    char const* const start = p;
+    if (*p == '-')
+        ++p;
+    if (!isDigit(*p))
+        return nullptr;
+    p = *p == '0' ? p + 1 : skipDigits(p);
+    if (*p == '.') {
+        if (!isDigit(*++p))
+            return nullptr;
+        p = skipDigits(p);
+    }
+    if (*p == 'e' || *p == 'E') {
+        ++p;
+        if (*p == '+' || *p == '-')
+            ++p;
+        if (!isDigit(*p))
+            return nullptr;
+        p = skipDigits(p);
+    }
+    return p - start <= kNumberLimit ? p : nullptr;
+}
+
+char const* scanScalar(char const* p)
+{
+    bool escapes = false;
+    switch (*p) {
+    case '"': return scanString(p, &escapes);
+    case 't': return scanLiteral(p, "true");
+    case 'f': return scanLiteral(p, "false");
+    case 'n': return scanLiteral(p, "null");
+    default: return scanNumber(p);
+    }
+}
+
+// A member's name and its colon, up to its value.
+char const* scanName(char const* p)
+{
+    bool escapes = false;
+    if (*p != '"' || (p = scanString(p, &escapes)) == nullptr)
+        return nullptr;
+    p = skipSpace(p);
+    return *p == ':' ? p + 1 : nullptr;
+}
+
+// One value, whatever it holds: containers are followed through a stack of
+// their kinds rather than by recursion, one loop for every level.
+char const* scanValue(char const* p)
+{
+    std::array<uint64_t, kDepthLimit / 64> objects {}; // a bit per open container: set for an object
+    int depth = 0;
+    for (;;) {
+        p = skipSpace(p);
+        char const c = *p;
+        if (c == '{' || c == '[') {
+            if (depth == kDepthLimit)
+                return nullptr;
+            bool const object = c == '{';
+            uint64_t const bit = uint64_t { 1 } << (depth % 64);
+            if (object)
+                objects[static_cast<size_t>(depth / 64)] |= bit;
+            else
+                objects[static_cast<size_t>(depth / 64)] &= ~bit;
+            ++depth;
+            p = skipSpace(p + 1);
+            if (*p != (object ? '}' : ']')) {
+                if (object && (p = scanName(p)) == nullptr)
+                    return nullptr;
+                continue; // the first item's value
+            }
+            ++p;
+            --depth;
+        } else if ((p = scanScalar(p)) == nullptr) {
+            return nullptr;
+        }
+        // After a value: close what ends here, up to the next item.
+        for (;;) {
+            if (depth == 0)
+                return p;
+            p = skipSpace(p);
+            bool const object = (objects[static_cast<size_t>((depth - 1) / 64)] >> ((depth - 1) % 64) & 1) != 0;
+            if (*p == ',') {
+                p = skipSpace(p + 1);
+                if (object && (p = scanName(p)) == nullptr)
+                    return nullptr;
+                break; // the next item's value
+            }
+            if (*p != (object ? '}' : ']'))
+                return nullptr;
+            ++p;
+            --depth;
+        }
+    }
+}
+
+// A place in a text for the walks below, moved on by the steps above.
 class Scanner {
 public:
     explicit Scanner(char const* text)
@@ -42,11 +238,7 @@ public:
     }
 
     char const* at() const { return m_p; }
-    void space()
-    {
-        while ((kClass[static_cast<unsigned char>(*m_p)] & kSpace) != 0)
-            ++m_p;
-    }
+    void space() { m_p = skipSpace(m_p); }
     bool take(char c)
     {
         if (*m_p != c)
@@ -54,165 +246,20 @@ public:
         ++m_p;
         return true;
     }
-
-    bool value()
-    {
-        space();
-        switch (*m_p) {
-        case '{': return object();
-        case '[': return array();
-        case '"': return string();
-        case 't': return literal("true");
-        case 'f': return literal("false");
-        case 'n': return literal("null");
-        default: return number();
-        }
-    }
-
+    bool value() { return advance(scanValue(m_p)); }
     // At the opening quote; escapes is set when the string has any.
-    bool string(bool* escapes = nullptr)
-    {
-        ++m_p;
-        for (;;) {
-            while ((kClass[static_cast<unsigned char>(*m_p)] & kPlain) != 0)
-                ++m_p;
-            auto const c = static_cast<unsigned char>(*m_p);
-            if (c == '"') {
-                ++m_p;
-                return true;
-            }
-            if (c < 0x20) // a control character, or the end of the text
-                return false;
-            if (c != '\\') {
-                ++m_p;
-                continue;
-            }
-            if (escapes != nullptr)
-                *escapes = true;
-            ++m_p;
-            switch (*m_p) {
-            case '"':
-            case '\\':
-            case '/':
-            case 'b':
-            case 'f':
-            case 'n':
-            case 'r':
-            case 't': ++m_p; break;
-            case 'u':
-                if (!unicodeEscape())
-                    return false;
-                break;
-            default: return false;
-            }
-        }
-    }
+    bool string(bool* escapes) { return advance(scanString(m_p, escapes)); }
 
 private:
-    static int hex(char c)
+    bool advance(char const* to)
     {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
-    static bool digit(char c) { return c >= '0' && c <= '9'; }
-
-    // At the "u": four hex digits, not a surrogate, whose pairing rules are
-    // cJSON's own.
-    bool unicodeEscape()
-    {
-        unsigned code = 0;
-        for (int i = 1; i <= 4; ++i) {
-            int const h = hex(m_p[i]);
-            if (h < 0)
-                return false;
-            code = code * 16 + static_cast<unsigned>(h);
-        }
-        if (code >= 0xD800 && code <= 0xDFFF)
+        if (to == nullptr)
             return false;
-        m_p += 5;
+        m_p = to;
         return true;
-    }
-
-    bool literal(std::string_view word)
-    {
-        if (strncmp(m_p, word.data(), word.size()) != 0) // stops at the text's end
-            return false;
-        m_p += word.size();
-        return true;
-    }
-
-    void digits()
-    {
-        while (digit(*m_p))
-            ++m_p;
-    }
-
-    bool number()
-    {
-        char const* start = m_p;
-        take('-');
-        if (!digit(*m_p))
-            return false;
-        if (!take('0'))
-            digits();
-        if (take('.')) {
-            if (!digit(*m_p))
-                return false;
-            digits();
-        }
-        if (take('e') || take('E')) {
-            if (!take('+'))
-                take('-');
-            if (!digit(*m_p))
-                return false;
-            digits();
-        }
-        return m_p - start <= kNumberLimit;
-    }
-
-    template <typename Item>
-    bool container(char close, Item item)
-    {
-        if (++m_depth > kDepthLimit)
-            return false;
-        ++m_p;
-        space();
-        if (!take(close)) {
-            do {
-                space();
-                if (!item())
-                    return false;
-                space();
-            } while (take(','));
-            if (!take(close))
-                return false;
-        }
-        --m_depth;
-        return true;
-    }
-
-    bool array()
-    {
-        return container(']', [this] { return value(); });
-    }
-
-    bool object()
-    {
-        return container('}', [this] {
-            if (*m_p != '"' || !string())
-                return false;
-            space();
-            return take(':') && value();
-        });
     }
 
     char const* m_p;
-    int m_depth = 0;
 };
 
 // What a walk over an object's members does after one member.
