@@ -632,13 +632,13 @@ cJSON const* State::member(char const* sectionName, char const* key)
     return cJSON_GetObjectItemCaseSensitive(section(sectionName), key);
 }
 
-cJSON const* State::row(char const* sectionName, char const* table, char const* key,
-                        bool (*choose)(std::string_view text, void* context), void* context)
+namespace {
+
+// The row a walk over a parsed table takes, as the text's walk takes it.
+cJSON const* takenRow(cJSON const* section, char const* table, char const* key,
+                      bool (*choose)(std::string_view text, void* context), void* context)
 {
-    if (readsAlone(*this, sectionName))
-        if (std::optional<Json> taken = text->parseRow(sectionName, table, key, choose, context))
-            return keep(std::move(*taken));
-    cJSON const* rows = cJSON_GetObjectItemCaseSensitive(section(sectionName), table);
+    cJSON const* rows = cJSON_GetObjectItemCaseSensitive(section, table);
     cJSON const* taken = nullptr;
     cJSON const* row = nullptr;
     if (cJSON_IsArray(rows))
@@ -648,6 +648,33 @@ cJSON const* State::row(char const* sectionName, char const* table, char const* 
                 taken = row;
         }
     return taken;
+}
+
+} // namespace
+
+cJSON const* State::row(char const* sectionName, char const* table, char const* key,
+                        bool (*choose)(std::string_view text, void* context), void* context)
+{
+    if (readsAlone(*this, sectionName))
+        if (std::optional<std::string_view> taken = text->rowText(sectionName, table, key, choose, context))
+            return taken->data() != nullptr ? keep(StateText::parseRow(*taken)) : nullptr;
+    return takenRow(section(sectionName), table, key, choose, context);
+}
+
+std::optional<cJSON const*> State::rowMember(char const* sectionName, char const* table, char const* key,
+                                             bool (*choose)(std::string_view text, void* context),
+                                             void* context, char const* field)
+{
+    if (readsAlone(*this, sectionName))
+        if (std::optional<std::string_view> taken = text->rowText(sectionName, table, key, choose, context)) {
+            if (taken->data() == nullptr)
+                return std::nullopt;
+            return keep(StateText::parseRowMember(*taken, field));
+        }
+    cJSON const* taken = takenRow(section(sectionName), table, key, choose, context);
+    if (taken == nullptr)
+        return std::nullopt;
+    return cJSON_GetObjectItemCaseSensitive(taken, field);
 }
 
 void releaseState()

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <string_view>
 #include <strings.h>
 
 namespace sim {
@@ -53,6 +54,37 @@ cJSON* server(State& state, std::string const& address)
             return entry;
     }
     return nullptr;
+}
+
+namespace {
+
+// A walk over the configured servers' addresses that takes one of them.
+struct ServerPick {
+    std::string const* named; // none: the first server
+    bool after;               // the one after the named server instead
+    bool passed = false;      // the named server was seen
+    bool taken = false;
+};
+
+bool pickServer(std::string_view address, void* context)
+{
+    auto& pick = *static_cast<ServerPick*>(context);
+    if (pick.taken)
+        return false;
+    if (pick.named == nullptr || pick.passed)
+        return pick.taken = true;
+    if (address.size() != pick.named->size() || strncasecmp(address.data(), pick.named->data(), address.size()) != 0)
+        return false;
+    pick.passed = true;
+    return pick.taken = !pick.after;
+}
+
+} // namespace
+
+std::optional<cJSON const*> serverMember(State& state, std::string const* named, bool after, char const* key)
+{
+    ServerPick pick { named, after };
+    return state.rowMember("ntp", "servers", "address", pickServer, &pick, key);
 }
 
 cJSON* association(State& state, uint32_t id)

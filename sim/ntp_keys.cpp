@@ -133,7 +133,7 @@ int rpcclt_openapiNtpAuthTableKeyValueSet(
 int rpcclt_openapiNtpAuthTableKeyValueGet(OpenClientHandle*, uint32_t keyNumber, OpenBuffDesc* keyValue)
 {
     return sim::call(__func__, { sim::value(keyNumber), sim::textOut(keyValue) },
-        textOf(keyNumbered(keyNumber), "keyValue", keyValue));
+        textOf(memberOf(keyNumbered(keyNumber), "keyValue"), keyValue));
 }
 
 int rpcclt_openapiNtpAuthTableKeyMsgAuthAlgSet(OpenClientHandle*, uint32_t keyNumber, uint32_t msgAuthAlg)
@@ -145,7 +145,7 @@ int rpcclt_openapiNtpAuthTableKeyMsgAuthAlgSet(OpenClientHandle*, uint32_t keyNu
 int rpcclt_openapiNtpAuthTableKeyMsgAuthAlgGet(OpenClientHandle*, uint32_t keyNumber, uint32_t* msgAuthAlg)
 {
     return sim::call(__func__, { sim::value(keyNumber), sim::out(msgAuthAlg) },
-        numberOf(keyNumbered(keyNumber), "msgAuthAlg", msgAuthAlg));
+        numberOf(memberOf(keyNumbered(keyNumber), "msgAuthAlg"), msgAuthAlg));
 }
 
 int rpcclt_openapiNtpAuthTableKeyTrustedSet(OpenClientHandle*, uint32_t keyNumber, uint32_t flag)
@@ -157,7 +157,7 @@ int rpcclt_openapiNtpAuthTableKeyTrustedSet(OpenClientHandle*, uint32_t keyNumbe
 int rpcclt_openapiNtpAuthTableKeyTrustedGet(OpenClientHandle*, uint32_t keyNumber, uint32_t* flag)
 {
     return sim::call(
-        __func__, { sim::value(keyNumber), sim::out(flag) }, numberOf(keyNumbered(keyNumber), "trusted", flag));
+        __func__, { sim::value(keyNumber), sim::out(flag) }, numberOf(memberOf(keyNumbered(keyNumber), "trusted"), flag));
 }
 
 int rpcclt_openapiNtpAuthTableEntryFirstGet(OpenClientHandle*, uint32_t* keyNumber)

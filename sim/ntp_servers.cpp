@@ -84,10 +84,8 @@ int deleteServer(sim::State& state, std::string const& address)
 // configured; none past the last or for an address not configured.
 int nextServer(sim::State& state, OpenBuffDesc const* current, OpenBuffDesc* next)
 {
-    cJSON const* const entry = server(state, sim::readText(current));
-    if (entry == nullptr || entry->next == nullptr)
-        return sim::kNotFound;
-    return textOf([&](sim::State&) { return entry->next; }, "address", next)(state);
+    std::string const address = sim::readText(current);
+    return textOf([&](sim::State&) { return serverMember(state, &address, true, "address"); }, next)(state);
 }
 
 // A mode the switch does not carry is refused as unsupported.
@@ -120,12 +118,12 @@ int rpcclt_openapiNtpModeSet(OpenClientHandle*, uint32_t mode)
 
 int rpcclt_openapiNtpModeGet(OpenClientHandle*, uint32_t* mode)
 {
-    return sim::call(__func__, { sim::out(mode) }, numberOf(settings(), "mode", mode));
+    return sim::call(__func__, { sim::out(mode) }, numberOf(setting("mode"), mode));
 }
 
 int rpcclt_openapiNtpSupportedModeGet(OpenClientHandle*, uint32_t* supportedMode)
 {
-    return sim::call(__func__, { sim::out(supportedMode) }, numberOf(settings(), "supportedMode", supportedMode));
+    return sim::call(__func__, { sim::out(supportedMode) }, numberOf(setting("supportedMode"), supportedMode));
 }
 
 int rpcclt_openapiNtpAuthenticationModeSet(OpenClientHandle*, uint32_t flag)
@@ -135,7 +133,7 @@ int rpcclt_openapiNtpAuthenticationModeSet(OpenClientHandle*, uint32_t flag)
 
 int rpcclt_openapiNtpAuthenticationModeGet(OpenClientHandle*, uint32_t* flag)
 {
-    return sim::call(__func__, { sim::out(flag) }, numberOf(settings(), "authenticationMode", flag));
+    return sim::call(__func__, { sim::out(flag) }, numberOf(setting("authenticationMode"), flag));
 }
 
 // 0 clears the source interface; others must be interfaces of the switch.
@@ -149,7 +147,7 @@ int rpcclt_openapiNtpSourceInterfaceSet(OpenClientHandle*, uint32_t intIfNum)
 
 int rpcclt_openapiNtpSourceInterfaceGet(OpenClientHandle*, uint32_t* intIfNum)
 {
-    return sim::call(__func__, { sim::out(intIfNum) }, numberOf(settings(), "sourceInterface", intIfNum));
+    return sim::call(__func__, { sim::out(intIfNum) }, numberOf(setting("sourceInterface"), intIfNum));
 }
 
 int rpcclt_openapiNtpBroadcastClientModeSet(OpenClientHandle*, uint32_t flag)
@@ -159,12 +157,12 @@ int rpcclt_openapiNtpBroadcastClientModeSet(OpenClientHandle*, uint32_t flag)
 
 int rpcclt_openapiNtpBroadcastClientModeGet(OpenClientHandle*, uint32_t* flag)
 {
-    return sim::call(__func__, { sim::out(flag) }, numberOf(settings(), "broadcastClientMode", flag));
+    return sim::call(__func__, { sim::out(flag) }, numberOf(setting("broadcastClientMode"), flag));
 }
 
 int rpcclt_openapiNtpVersionGet(OpenClientHandle*, uint32_t* version)
 {
-    return sim::call(__func__, { sim::out(version) }, numberOf(settings(), "version", version));
+    return sim::call(__func__, { sim::out(version) }, numberOf(setting("version"), version));
 }
 
 // ---- Configured servers. ----
@@ -183,18 +181,18 @@ int rpcclt_openapiNtpServerDelete(OpenClientHandle*, OpenBuffDesc* server)
 
 int rpcclt_openapiNtpServersMaxSupportedGet(OpenClientHandle*, uint32_t* count)
 {
-    return sim::call(__func__, { sim::out(count) }, numberOf(settings(), "serversMax", count));
+    return sim::call(__func__, { sim::out(count) }, numberOf(setting("serversMax"), count));
 }
 
 int rpcclt_openapiNtpServerMaxAddrLenGet(OpenClientHandle*, uint32_t* length)
 {
-    return sim::call(__func__, { sim::out(length) }, numberOf(settings(), "serverAddrLenMax", length));
+    return sim::call(__func__, { sim::out(length) }, numberOf(setting("serverAddrLenMax"), length));
 }
 
 int rpcclt_openapiNtpServerFirstGet(OpenClientHandle*, OpenBuffDesc* first)
 {
     return sim::call(__func__, { sim::textOut(first) },
-        textOf([](sim::State& state) { return sim::array(section(state), "servers")->child; }, "address", first));
+        textOf([](sim::State& state) { return serverMember(state, nullptr, false, "address"); }, first));
 }
 
 int rpcclt_openapiNtpServerNextGet(OpenClientHandle*, OpenBuffDesc* server, OpenBuffDesc* next)
@@ -206,7 +204,7 @@ int rpcclt_openapiNtpServerNextGet(OpenClientHandle*, OpenBuffDesc* server, Open
 int rpcclt_openapiNtpServerAddressTypeGet(OpenClientHandle*, OpenBuffDesc* server, uint32_t* type)
 {
     return sim::call(
-        __func__, { sim::textIn(server), sim::out(type) }, numberOf(serverNamed(server), "addressType", type));
+        __func__, { sim::textIn(server), sim::out(type) }, numberOf(serverSetting(server, "addressType"), type));
 }
 
 int rpcclt_openapiNtpServerCurrentEntriesGet(OpenClientHandle*, uint32_t* count)
@@ -221,34 +219,34 @@ int rpcclt_openapiNtpServerCurrentEntriesGet(OpenClientHandle*, uint32_t* count)
 
 int rpcclt_openapiNtpServerReferenceStringLengthGet(OpenClientHandle*, uint32_t* length)
 {
-    return sim::call(__func__, { sim::out(length) }, numberOf(settings(), "referenceStringLength", length));
+    return sim::call(__func__, { sim::out(length) }, numberOf(setting("referenceStringLength"), length));
 }
 
 // ---- The active server: the one the clock is synchronised with. ----
 
 int rpcclt_openapiActiveNtpServerAddressTypeGet(OpenClientHandle*, uint32_t* type)
 {
-    return sim::call(__func__, { sim::out(type) }, numberOf(active(), "addressType", type));
+    return sim::call(__func__, { sim::out(type) }, numberOf(memberOf(active(), "addressType"), type));
 }
 
 int rpcclt_openapiActiveNtpServerIpAddressGet(OpenClientHandle*, OpenBuffDesc* address)
 {
-    return sim::call(__func__, { sim::textOut(address) }, textOf(active(), "address", address));
+    return sim::call(__func__, { sim::textOut(address) }, textOf(memberOf(active(), "address"), address));
 }
 
 int rpcclt_openapiActiveNtpServerStratumGet(OpenClientHandle*, uint32_t* stratum)
 {
-    return sim::call(__func__, { sim::out(stratum) }, numberOf(active(), "stratum", stratum));
+    return sim::call(__func__, { sim::out(stratum) }, numberOf(memberOf(active(), "stratum"), stratum));
 }
 
 int rpcclt_openapiActiveNtpServerReferenceIdGet(OpenClientHandle*, OpenBuffDesc* reference)
 {
-    return sim::call(__func__, { sim::textOut(reference) }, textOf(active(), "refId", reference));
+    return sim::call(__func__, { sim::textOut(reference) }, textOf(memberOf(active(), "refId"), reference));
 }
 
 int rpcclt_openapiActiveNtpServerModeGet(OpenClientHandle*, uint32_t* mode)
 {
-    return sim::call(__func__, { sim::out(mode) }, numberOf(active(), "mode", mode));
+    return sim::call(__func__, { sim::out(mode) }, numberOf(memberOf(active(), "mode"), mode));
 }
 
 // ---- Settings kept per configured server; an unknown server is refused. ----
@@ -262,7 +260,7 @@ int rpcclt_openapiNtpServerTableAuthKeySet(OpenClientHandle*, OpenBuffDesc* serv
 int rpcclt_openapiNtpServerTableAuthKeyGet(OpenClientHandle*, OpenBuffDesc* server, uint32_t* keyIndex)
 {
     return sim::call(
-        __func__, { sim::textIn(server), sim::out(keyIndex) }, numberOf(serverNamed(server), "keyIndex", keyIndex));
+        __func__, { sim::textIn(server), sim::out(keyIndex) }, numberOf(serverSetting(server, "keyIndex"), keyIndex));
 }
 
 int rpcclt_openapiNtpServerTableMaxPollSet(OpenClientHandle*, OpenBuffDesc* server, uint16_t interval)
@@ -275,7 +273,7 @@ int rpcclt_openapiNtpServerTableMaxPollSet(OpenClientHandle*, OpenBuffDesc* serv
 int rpcclt_openapiNtpServerTableMaxPollGet(OpenClientHandle*, OpenBuffDesc* server, uint16_t* interval)
 {
     return sim::call(
-        __func__, { sim::textIn(server), sim::out(interval) }, numberOf(serverNamed(server), "maxPoll", interval));
+        __func__, { sim::textIn(server), sim::out(interval) }, numberOf(serverSetting(server, "maxPoll"), interval));
 }
 
 int rpcclt_openapiNtpServerTableMinPollSet(OpenClientHandle*, OpenBuffDesc* server, uint16_t interval)
@@ -288,7 +286,7 @@ int rpcclt_openapiNtpServerTableMinPollSet(OpenClientHandle*, OpenBuffDesc* serv
 int rpcclt_openapiNtpServerTableMinPollGet(OpenClientHandle*, OpenBuffDesc* server, uint16_t* interval)
 {
     return sim::call(
-        __func__, { sim::textIn(server), sim::out(interval) }, numberOf(serverNamed(server), "minPoll", interval));
+        __func__, { sim::textIn(server), sim::out(interval) }, numberOf(serverSetting(server, "minPoll"), interval));
 }
 
 int rpcclt_openapiNtpServerTablePreferSet(OpenClientHandle*, OpenBuffDesc* server, uint32_t flag)
@@ -299,7 +297,7 @@ int rpcclt_openapiNtpServerTablePreferSet(OpenClientHandle*, OpenBuffDesc* serve
 
 int rpcclt_openapiNtpServerTablePreferGet(OpenClientHandle*, OpenBuffDesc* server, uint32_t* flag)
 {
-    return sim::call(__func__, { sim::textIn(server), sim::out(flag) }, numberOf(serverNamed(server), "prefer", flag));
+    return sim::call(__func__, { sim::textIn(server), sim::out(flag) }, numberOf(serverSetting(server, "prefer"), flag));
 }
 
 int rpcclt_openapiNtpServerTableBurstSet(OpenClientHandle*, OpenBuffDesc* server, uint32_t flag)
@@ -310,7 +308,7 @@ int rpcclt_openapiNtpServerTableBurstSet(OpenClientHandle*, OpenBuffDesc* server
 
 int rpcclt_openapiNtpServerTableBurstGet(OpenClientHandle*, OpenBuffDesc* server, uint32_t* flag)
 {
-    return sim::call(__func__, { sim::textIn(server), sim::out(flag) }, numberOf(serverNamed(server), "burst", flag));
+    return sim::call(__func__, { sim::textIn(server), sim::out(flag) }, numberOf(serverSetting(server, "burst"), flag));
 }
 
 int rpcclt_openapiNtpServerTableIBurstSet(OpenClientHandle*, OpenBuffDesc* server, uint32_t flag)
@@ -321,7 +319,7 @@ int rpcclt_openapiNtpServerTableIBurstSet(OpenClientHandle*, OpenBuffDesc* serve
 
 int rpcclt_openapiNtpServerTableIBurstGet(OpenClientHandle*, OpenBuffDesc* server, uint32_t* flag)
 {
-    return sim::call(__func__, { sim::textIn(server), sim::out(flag) }, numberOf(serverNamed(server), "iburst", flag));
+    return sim::call(__func__, { sim::textIn(server), sim::out(flag) }, numberOf(serverSetting(server, "iburst"), flag));
 }
 
 int rpcclt_openapiNtpServerTableVersionSet(OpenClientHandle*, OpenBuffDesc* server, uint16_t version)
@@ -333,7 +331,7 @@ int rpcclt_openapiNtpServerTableVersionSet(OpenClientHandle*, OpenBuffDesc* serv
 int rpcclt_openapiNtpServerTableVersionGet(OpenClientHandle*, OpenBuffDesc* server, uint16_t* version)
 {
     return sim::call(
-        __func__, { sim::textIn(server), sim::out(version) }, numberOf(serverNamed(server), "version", version));
+        __func__, { sim::textIn(server), sim::out(version) }, numberOf(serverSetting(server, "version"), version));
 }
 
 } // extern "C"

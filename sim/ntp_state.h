@@ -5,6 +5,7 @@
 
 #include "sim.h"
 
+#include <optional>
 #include <string>
 
 namespace sim::ntp {
@@ -18,6 +19,12 @@ inline constexpr uint32_t kAddressDns = 3;
 cJSON* section(State& state);
 // The configured server with this address (letter case ignored), or none.
 cJSON* server(State& state, std::string const& address);
+// The member key of a configured server, for reading only: the server with
+// this address (letter case ignored), or with after the one configured after
+// it (none past the last); with no address, the first server. Nothing when
+// there is no such server, a null item when it has no such member. While
+// the section is not parsed, only that member is.
+std::optional<cJSON const*> serverMember(State& state, std::string const* address, bool after, char const* key);
 // The association of the server that has this identifier, or none.
 cJSON* association(State& state, uint32_t id);
 // The association of the active server; none while the client is disabled
@@ -60,34 +67,59 @@ inline auto active()
     return [](State& state) { return activeAssociation(state); };
 }
 
-// Call bodies over the entry that find names (none: kNotFound).
-
-// Reads the number under key into *out.
-template <typename T, typename Find>
-auto numberOf(Find find, char const* key, T* out)
+// Readers: a member of an entry a call names, or, for a setting, of the
+// section, read alone while the section is not parsed. Nothing when there
+// is no such entry; a null item when the entry has no such member.
+template <typename Find>
+auto memberOf(Find find, char const* key)
 {
-    return [=](State& state) {
+    return [=](State& state) -> std::optional<cJSON const*> {
         cJSON const* const entry = find(state);
         if (entry == nullptr)
+            return std::nullopt;
+        return cJSON_GetObjectItemCaseSensitive(entry, key);
+    };
+}
+inline auto setting(char const* key)
+{
+    return [=](State& state) -> std::optional<cJSON const*> { return state.member("ntp", key); };
+}
+inline auto serverSetting(OpenBuffDesc const* desc, char const* key)
+{
+    return [=](State& state) {
+        std::string const address = readText(desc);
+        return serverMember(state, &address, false, key);
+    };
+}
+
+// Call bodies over the member that read finds (no entry: kNotFound).
+
+// Reads the number into *out.
+template <typename T, typename Read>
+auto numberOf(Read read, T* out)
+{
+    return [=](State& state) {
+        std::optional<cJSON const*> const item = read(state);
+        if (!item)
             return kNotFound;
         if (out == nullptr)
             return kBadParam;
-        *out = static_cast<T>(u32(entry, key));
+        *out = static_cast<T>(u32(*item));
         return kOk;
     };
 }
 
-// Writes the text under key into the caller's buffer, cut to its size.
-template <typename Find>
-auto textOf(Find find, char const* key, OpenBuffDesc* desc)
+// Writes the text into the caller's buffer, cut to its size.
+template <typename Read>
+auto textOf(Read read, OpenBuffDesc* desc)
 {
     return [=](State& state) {
-        cJSON const* const entry = find(state);
-        if (entry == nullptr)
+        std::optional<cJSON const*> const item = read(state);
+        if (!item)
             return kNotFound;
         if (desc == nullptr || desc->pstart == nullptr || desc->size == 0)
             return kBadParam;
-        writeText(desc, text(entry, key));
+        writeText(desc, text(*item));
         return kOk;
     };
 }

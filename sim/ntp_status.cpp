@@ -54,37 +54,37 @@ extern "C" {
 
 int rpcclt_openapiNtpEntSoftwareNameGet(OpenClientHandle*, OpenBuffDesc* name)
 {
-    return sim::call(__func__, { sim::textOut(name) }, textOf(settings(), "softwareName", name));
+    return sim::call(__func__, { sim::textOut(name) }, textOf(setting("softwareName"), name));
 }
 
 int rpcclt_openapiNtpEntSoftwareVersionGet(OpenClientHandle*, OpenBuffDesc* version)
 {
-    return sim::call(__func__, { sim::textOut(version) }, textOf(settings(), "softwareVersion", version));
+    return sim::call(__func__, { sim::textOut(version) }, textOf(setting("softwareVersion"), version));
 }
 
 int rpcclt_openapiNtpEntSystemTypeGet(OpenClientHandle*, OpenBuffDesc* systemType)
 {
-    return sim::call(__func__, { sim::textOut(systemType) }, textOf(settings(), "systemType", systemType));
+    return sim::call(__func__, { sim::textOut(systemType) }, textOf(setting("systemType"), systemType));
 }
 
 int rpcclt_openapiNtpEntStatusInPktsGet(OpenClientHandle*, uint32_t* count)
 {
-    return sim::call(__func__, { sim::out(count) }, numberOf(settings(), "inPkts", count));
+    return sim::call(__func__, { sim::out(count) }, numberOf(setting("inPkts"), count));
 }
 
 int rpcclt_openapiNtpEntStatusOutPktsGet(OpenClientHandle*, uint32_t* count)
 {
-    return sim::call(__func__, { sim::out(count) }, numberOf(settings(), "outPkts", count));
+    return sim::call(__func__, { sim::out(count) }, numberOf(setting("outPkts"), count));
 }
 
 int rpcclt_openapiNtpEntStatusBadVersionGet(OpenClientHandle*, uint32_t* count)
 {
-    return sim::call(__func__, { sim::out(count) }, numberOf(settings(), "badVersionPkts", count));
+    return sim::call(__func__, { sim::out(count) }, numberOf(setting("badVersionPkts"), count));
 }
 
 int rpcclt_openapiNtpEntStatusProtocolErrorGet(OpenClientHandle*, uint32_t* count)
 {
-    return sim::call(__func__, { sim::out(count) }, numberOf(settings(), "protocolErrorPkts", count));
+    return sim::call(__func__, { sim::out(count) }, numberOf(setting("protocolErrorPkts"), count));
 }
 
 // ---- Associations. ----
@@ -113,73 +113,73 @@ int rpcclt_openapiNtpAssocIdNextGet(OpenClientHandle*, uint32_t* assocId)
 int rpcclt_openapiNtpAssocNameGet(OpenClientHandle*, uint32_t assocId, OpenBuffDesc* name)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::textOut(name) }, textOf(associationWith(assocId), "name", name));
+        __func__, { sim::value(assocId), sim::textOut(name) }, textOf(memberOf(associationWith(assocId), "name"), name));
 }
 
 int rpcclt_openapiNtpAssocRefIdGet(OpenClientHandle*, uint32_t assocId, OpenBuffDesc* refId)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::textOut(refId) }, textOf(associationWith(assocId), "refId", refId));
+        __func__, { sim::value(assocId), sim::textOut(refId) }, textOf(memberOf(associationWith(assocId), "refId"), refId));
 }
 
 int rpcclt_openapiNtpAssocAddressTypeGet(OpenClientHandle*, uint32_t assocId, uint32_t* type)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::out(type) }, numberOf(associationWith(assocId), "addressType", type));
+        __func__, { sim::value(assocId), sim::out(type) }, numberOf(memberOf(associationWith(assocId), "addressType"), type));
 }
 
 int rpcclt_openapiNtpAssocAddressGet(OpenClientHandle*, uint32_t assocId, OpenBuffDesc* address)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::textOut(address) }, textOf(associationWith(assocId), "address", address));
+        __func__, { sim::value(assocId), sim::textOut(address) }, textOf(memberOf(associationWith(assocId), "address"), address));
 }
 
 int rpcclt_openapiNtpAssocOffsetGet(OpenClientHandle*, uint32_t assocId, OpenBuffDesc* offset)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::textOut(offset) }, textOf(associationWith(assocId), "offset", offset));
+        __func__, { sim::value(assocId), sim::textOut(offset) }, textOf(memberOf(associationWith(assocId), "offset"), offset));
 }
 
 int rpcclt_openapiNtpAssocStratumGet(OpenClientHandle*, uint32_t assocId, uint32_t* stratum)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::out(stratum) }, numberOf(associationWith(assocId), "stratum", stratum));
+        __func__, { sim::value(assocId), sim::out(stratum) }, numberOf(memberOf(associationWith(assocId), "stratum"), stratum));
 }
 
 int rpcclt_openapiNtpAssocStatusJitterGet(OpenClientHandle*, uint32_t assocId, OpenBuffDesc* jitter)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::textOut(jitter) }, textOf(associationWith(assocId), "jitter", jitter));
+        __func__, { sim::value(assocId), sim::textOut(jitter) }, textOf(memberOf(associationWith(assocId), "jitter"), jitter));
 }
 
 int rpcclt_openapiNtpAssocStatusDelayGet(OpenClientHandle*, uint32_t assocId, OpenBuffDesc* delay)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::textOut(delay) }, textOf(associationWith(assocId), "delay", delay));
+        __func__, { sim::value(assocId), sim::textOut(delay) }, textOf(memberOf(associationWith(assocId), "delay"), delay));
 }
 
 int rpcclt_openapiNtpAssocStatusDispersionGet(OpenClientHandle*, uint32_t assocId, OpenBuffDesc* dispersion)
 {
     return sim::call(__func__, { sim::value(assocId), sim::textOut(dispersion) },
-        textOf(associationWith(assocId), "dispersion", dispersion));
+        textOf(memberOf(associationWith(assocId), "dispersion"), dispersion));
 }
 
 int rpcclt_openapiNtpAssocStatInPktsGet(OpenClientHandle*, uint32_t assocId, uint32_t* count)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::out(count) }, numberOf(associationWith(assocId), "inPkts", count));
+        __func__, { sim::value(assocId), sim::out(count) }, numberOf(memberOf(associationWith(assocId), "inPkts"), count));
 }
 
 int rpcclt_openapiNtpAssocStatOutPktsGet(OpenClientHandle*, uint32_t assocId, uint32_t* count)
 {
     return sim::call(
-        __func__, { sim::value(assocId), sim::out(count) }, numberOf(associationWith(assocId), "outPkts", count));
+        __func__, { sim::value(assocId), sim::out(count) }, numberOf(memberOf(associationWith(assocId), "outPkts"), count));
 }
 
 int rpcclt_openapiNtpAssocStatProtocolErrorGet(OpenClientHandle*, uint32_t assocId, uint32_t* count)
 {
     return sim::call(__func__, { sim::value(assocId), sim::out(count) },
-        numberOf(associationWith(assocId), "protocolErrorPkts", count));
+        numberOf(memberOf(associationWith(assocId), "protocolErrorPkts"), count));
 }
 
 int rpcclt_openapiNtpNotifyPeerList(OpenClientHandle*, OpenBuffDesc* assocList)

@@ -14,6 +14,7 @@
 #include <concepts>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -111,11 +112,17 @@ struct State {
     cJSON const* member(char const* section, char const* key);
     // One row of a table (an array of objects) of a section, for reading
     // only: choose is handed each row's text member key in turn ("" when it
-    // has none) and takes the row by returning true; the last row taken is
-    // the answer, none when no row is. While the section is not parsed, only
-    // that row is, and it lasts as member's do.
+    // has none), in one walk over the rows, and takes the row by returning
+    // true; the last row taken is the answer, none when no row is. While the
+    // section is not parsed, only that row is, and it lasts as member's do.
     cJSON const* row(char const* section, char const* table, char const* key,
                      bool (*choose)(std::string_view text, void* context), void* context);
+    // The member field of the row row would take: nothing when no row is
+    // taken, a null item when the row has no such member. While the section
+    // is not parsed, only that member of the row is.
+    std::optional<cJSON const*> rowMember(char const* section, char const* table, char const* key,
+                                          bool (*choose)(std::string_view text, void* context), void* context,
+                                          char const* field);
 
 private:
     cJSON const* keep(Json value);

@@ -425,31 +425,42 @@ std::optional<Json> StateText::parseMember(std::string_view section, std::string
     return value->data() != nullptr ? parseText(*value) : Json();
 }
 
-std::optional<Json> StateText::parseRow(std::string_view section, std::string_view table, std::string_view key,
-                                        bool (*choose)(std::string_view text, void* context), void* context) const
+std::optional<std::string_view> StateText::rowText(std::string_view section, std::string_view table,
+                                                   std::string_view key,
+                                                   bool (*choose)(std::string_view text, void* context),
+                                                   void* context) const
 {
     std::optional<std::string_view> rows = sectionMember(section, table);
-    if (!rows)
+    if (!rows || (rows->data() != nullptr && rows->find('\\') != std::string_view::npos))
         return std::nullopt;
     if (rows->data() == nullptr || rows->front() != '[')
-        return Json(); // no table
+        return std::string_view(); // no table
+    // Without escapes in the table, no step below refuses: the scan took
+    // the text whole.
     Scanner scan(rows->data());
     std::string_view taken;
-    bool const plain = walkElements(scan, [&](std::string_view row) {
+    walkElements(scan, [&](std::string_view row) {
         // The key's text as text() reads it: "" for anything but a string.
-        std::optional<std::string_view> value = memberText(row, key);
-        if (!value || value->find('\\') != std::string_view::npos)
-            return Visit::Refuse;
+        std::string_view value = memberText(row, key).value_or(std::string_view());
         std::string_view text;
-        if (value->data() != nullptr && value->front() == '"')
-            text = value->substr(1, value->size() - 2);
+        if (value.data() != nullptr && value.front() == '"')
+            text = value.substr(1, value.size() - 2);
         if (choose(text, context))
             taken = row;
         return Visit::Next;
     });
-    if (!plain)
-        return std::nullopt;
-    return taken.data() != nullptr ? parseText(taken) : Json();
+    return taken;
+}
+
+Json StateText::parseRow(std::string_view row)
+{
+    return parseText(row);
+}
+
+Json StateText::parseRowMember(std::string_view row, std::string_view key)
+{
+    std::string_view const value = memberText(row, key).value_or(std::string_view());
+    return value.data() != nullptr ? parseText(value) : Json();
 }
 
 } // namespace sim

@@ -33,14 +33,22 @@ public:
     // member name the search passes has escapes: only the section's whole
     // parse can compare those.
     std::optional<Json> parseMember(std::string_view section, std::string_view key) const;
-    // One row of the array member table of the object member section,
-    // parsed on its own: choose is handed the text of each row's member key
-    // in turn ("" when the row has none, or not as text) and takes the row
-    // by returning true; the last row taken is parsed. None when no row is
-    // taken or there is no such table. Nothing when a member name passed or
-    // a key's text has escapes: only the parse can read those.
-    std::optional<Json> parseRow(std::string_view section, std::string_view table, std::string_view key,
-                                 bool (*choose)(std::string_view text, void* context), void* context) const;
+    // The text of one row of the array member table of the object member
+    // section: choose is handed the text of each row's member key in turn
+    // ("" when the row has none, or not as text) and takes the row by
+    // returning true; the last row taken is the answer. An empty text (no
+    // data) when no row is taken or there is no such table. Nothing when a
+    // member name passed has escapes, or the table's text has any: only the
+    // parse can read those, and choose is then not called at all, so that
+    // the parse's walk is the only one it sees.
+    std::optional<std::string_view> rowText(std::string_view section, std::string_view table, std::string_view key,
+                                            bool (*choose)(std::string_view text, void* context),
+                                            void* context) const;
+    // A text rowText gave, parsed as a tree of its own.
+    static Json parseRow(std::string_view row);
+    // The member key of a row rowText gave, parsed on its own; none when the
+    // row has no such member or is not an object.
+    static Json parseRowMember(std::string_view row, std::string_view key);
     std::string const& content() const { return m_content; }
 
 private:

@@ -25,19 +25,29 @@ TEST_F(NtpSwitch, ServersAreWalkedInTheOrderTheyWereAdded)
 {
     for (char const* address : { "192.0.2.10", "time.example.net", "2001:db8::1" })
         EXPECT_EQ(addServer(address).out, kOkSet) << address;
-    EXPECT_EQ(request({ "GET", "server-current-entries" }).out, data(R"({"currEntries":3})"));
-    EXPECT_EQ(request({ "GET", "server-first" }).out, data(R"({"ntpServer":"192.0.2.10"})"));
-    EXPECT_EQ(nextServer("192.0.2.10").out, data(R"({"nextNtpServer":"time.example.net"})"));
-    EXPECT_EQ(nextServer("TIME.example.net").out, data(R"({"nextNtpServer":"2001:db8::1"})"));
-    EXPECT_EQ(nextServer("2001:db8::1").out, kEnd);
-    EXPECT_EQ(nextServer("198.51.100.1").out, kEnd);
-
-    char const* const types[][2] = { { "192.0.2.10", "ntp_address_ipv4" }, { "time.example.net", "ntp_address_dns" },
-        { "2001:db8::1", "ntp_address_ipv6" } };
-    for (auto const& [address, type] : types) {
-        EXPECT_EQ(request({ "GET", "server-address-type", std::string("ntpServer=") + address }).out,
-            data(std::string(R"({"ntpServerAddrType":")") + type + "\"}"));
-    }
+    auto const walk = [] {
+        EXPECT_EQ(request({ "GET", "server-current-entries" }).out, data(R"({"currEntries":3})"));
+        EXPECT_EQ(request({ "GET", "server-first" }).out, data(R"({"ntpServer":"192.0.2.10"})"));
+        EXPECT_EQ(nextServer("192.0.2.10").out, data(R"({"nextNtpServer":"time.example.net"})"));
+        EXPECT_EQ(nextServer("TIME.example.net").out, data(R"({"nextNtpServer":"2001:db8::1"})"));
+        EXPECT_EQ(nextServer("2001:db8::1").out, kEnd);
+        EXPECT_EQ(nextServer("198.51.100.1").out, kEnd);
+        char const* const types[][2] = { { "192.0.2.10", "ntp_address_ipv4" },
+            { "time.example.net", "ntp_address_dns" }, { "2001:db8::1", "ntp_address_ipv6" } };
+        for (auto const& [address, type] : types) {
+            EXPECT_EQ(request({ "GET", "server-address-type", std::string("ntpServer=") + address }).out,
+                data(std::string(R"({"ntpServerAddrType":")") + type + "\"}"));
+        }
+    };
+    walk();
+    // The same servers, an address written with an escape: read by the
+    // section's whole parse instead of one row at a time.
+    std::string state = readFile(kStatePath);
+    for (size_t at = 0; (at = state.find("time.example.net\"", at)) != std::string::npos;)
+        state.replace(at, 17, "time.example.ne\\u0074\"");
+    writeFile(kStatePath, state);
+    SCOPED_TRACE("an escape in the table");
+    walk();
 
     EXPECT_EQ(request({ "DELETE", "server", "ipAddr=time.example.net" }).out, kOkSet);
     EXPECT_EQ(request({ "DELETE", "server", "ipAddr=time.example.net" }).out, kNotFound);

@@ -63,13 +63,19 @@ void expectMembersReadAsTheWholeParseReadsThem(sim::StateText const& text, cJSON
 }
 
 // Takes a row whose key text is longer than any before it, as the routing
-// of the diagnostics takes the longest prefix.
+// of the diagnostics takes the longest prefix; counts the rows it is shown.
+struct Longest {
+    long length = -1;
+    int shown = 0;
+};
+
 bool longer(std::string_view text, void* context)
 {
-    auto& longest = *static_cast<long*>(context);
-    if (static_cast<long>(text.size()) <= longest)
+    auto& longest = *static_cast<Longest*>(context);
+    ++longest.shown;
+    if (static_cast<long>(text.size()) <= longest.length)
         return false;
-    longest = static_cast<long>(text.size());
+    longest.length = static_cast<long>(text.size());
     return true;
 }
 
@@ -82,7 +88,8 @@ PlainCase const kRows[] = {
     { "tables that are not arrays, sections that are not objects",
       R"({"d":{"rows":{"k":"a"}},"e":[{"rows":[{"k":"a"}]}],"f":{"other":[]}})" },
     { "the first of two tables of the same name", R"({"d":{"rows":[{"k":"a"}],"rows":[{"k":"abc"}]}})" },
-    { "a key's text with an escape", R"({"d":{"rows":[{"k":"abc"},{"k":"a\/b"}]}})" },
+    { "a key's text with an escape after a row taken", R"({"d":{"rows":[{"k":"abc"},{"k":"a\/b"}]}})" },
+    { "an escape in another member of a row", R"({"d":{"rows":[{"k":"a","v":"x\ty"},{"k":"ab"}]}})" },
     { "a name with an escape before the table", R"({"d":{"\u0072ows":[{"k":"a"}],"rows":[{"k":"ab"}]}})" },
 };
 
@@ -95,7 +102,7 @@ TEST(StateText, TheRowTakenAloneIsTheRowTheWholeParseTakes)
         Json whole(cJSON_Parse(c.text.c_str()));
         for (char const* section : { "d", "e", "f", "absent" }) {
             SCOPED_TRACE(section);
-            long longest = -1;
+            Longest longest;
             cJSON const* expected = nullptr;
             cJSON const* rows = cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(whole.get(), section), "rows");
             cJSON const* row = nullptr;
@@ -106,13 +113,20 @@ TEST(StateText, TheRowTakenAloneIsTheRowTheWholeParseTakes)
                     if (longer(cJSON_IsString(key) ? key->valuestring : "", &longest))
                         expected = row;
                 }
-            longest = -1;
-            std::optional<Json> alone = text->parseRow(section, "rows", "k", longer, &longest);
-            if (!alone) {
+            Longest alone;
+            std::optional<std::string_view> taken = text->rowText(section, "rows", "k", longer, &alone);
+            if (!taken) {
                 EXPECT_NE(c.text.find('\\'), std::string::npos) << "left to the section's parse";
+                EXPECT_EQ(alone.shown, 0) << "the parse's walk would not be the only one";
                 continue;
             }
-            EXPECT_EQ(compact(alone->get()), compact(expected));
+            bool const any = taken->data() != nullptr;
+            EXPECT_EQ(compact(any ? sim::StateText::parseRow(*taken).get() : nullptr), compact(expected));
+            for (char const* field : { "k", "v", "x", "absent" }) {
+                SCOPED_TRACE(field);
+                Json member = any ? sim::StateText::parseRowMember(*taken, field) : Json();
+                EXPECT_EQ(compact(member.get()), compact(cJSON_GetObjectItemCaseSensitive(expected, field)));
+            }
         }
     }
 }
