@@ -14,19 +14,26 @@ constexpr long kNumberLimit = 63;
 // a time through the allocator.
 constexpr size_t kExpectedMembers = 16;
 
-// What a byte is to the scanner's two busiest loops: the white space of
-// JSON, and a byte a string holds as it stands (neither a quote, a
-// backslash nor a control character; the text's end is a control
-// character). A blank is both.
+// What a byte is to the scanner's busiest loops: the white space of JSON; a
+// byte a string holds as it stands (neither a quote, a backslash nor a
+// control character; the text's end is a control character); a byte that
+// ends a number or a literal; a byte that a step over a container already
+// scanned must look at (a quote, a bracket, or the text's end).
 constexpr unsigned char kSpace = 1;
 constexpr unsigned char kPlain = 2;
+constexpr unsigned char kScalarEnd = 4;
+constexpr unsigned char kStructural = 8;
 
 constexpr auto kClass = [] {
     std::array<unsigned char, 256> table {};
     for (int c = 0x20; c < 0x100; ++c)
         table[static_cast<size_t>(c)] = c == '"' || c == '\\' ? 0 : kPlain;
     for (char c : { ' ', '\t', '\n', '\r' })
-        table[static_cast<unsigned char>(c)] |= kSpace;
+        table[static_cast<unsigned char>(c)] |= kSpace | kScalarEnd;
+    for (char c : { ',', '}', ']', '\0' })
+        table[static_cast<unsigned char>(c)] |= kScalarEnd;
+    for (char c : { '"', '{', '}', '[', ']', '\0' })
+        table[static_cast<unsigned char>(c)] |= kStructural;
     return table;
 }();
 
@@ -229,11 +236,60 @@ char const* scanValue(char const* p)
     }
 }
 
-// A place in a text for the walks below, moved on by the steps above.
+// Steps over one value of a text the scan above has taken whole, looking
+// only at what can end it: a string's quote (past its escapes), a bracket
+// outside strings, the end of a number or literal.
+char const* skipScanned(char const* p)
+{
+    auto const skipString = [](char const* q) {
+        ++q;
+        for (;;) {
+            q = skipPlain(q);
+            if (*q != '\\' || q[1] == '\0')
+                return *q == '"' ? q + 1 : q;
+            q += 2;
+        }
+    };
+    p = skipSpace(p);
+    if (*p == '"')
+        return skipString(p);
+    if (*p != '{' && *p != '[') {
+        while ((kClass[static_cast<unsigned char>(*p)] & kScalarEnd) == 0)
+            ++p;
+        return p;
+    }
+    long depth = 0;
+    for (;;) {
+        while ((kClass[static_cast<unsigned char>(*p)] & kStructural) == 0)
+            ++p;
+        switch (*p) {
+        case '"': p = skipString(p); break;
+        case '{':
+        case '[':
+            ++depth;
+            ++p;
+            break;
+        case '}':
+        case ']':
+            ++p;
+            if (--depth == 0)
+                return p;
+            break;
+        default: return p; // the text's end
+        }
+    }
+}
+
+// A place in a text for the walks below, moved on by the steps above. Over
+// a text the scan has already taken, values are stepped over rather than
+// scanned again.
 class Scanner {
 public:
-    explicit Scanner(char const* text)
+    enum class Text { Unchecked, Scanned };
+
+    explicit Scanner(char const* text, Text kind = Text::Scanned)
         : m_p(text)
+        , m_scanned(kind == Text::Scanned)
     {
     }
 
@@ -246,7 +302,7 @@ public:
         ++m_p;
         return true;
     }
-    bool value() { return advance(scanValue(m_p)); }
+    bool value() { return advance(m_scanned ? skipScanned(m_p) : scanValue(m_p)); }
     // At the opening quote; escapes is set when the string has any.
     bool string(bool* escapes) { return advance(scanString(m_p, escapes)); }
 
@@ -260,6 +316,7 @@ private:
     }
 
     char const* m_p;
+    bool m_scanned;
 };
 
 // What a walk over an object's members does after one member.
@@ -353,7 +410,7 @@ std::unique_ptr<StateText> StateText::index(std::string content)
 bool StateText::scan()
 {
     size_t const bom = m_content.starts_with("\xEF\xBB\xBF") ? 3 : 0; // cJSON skips a byte order mark
-    Scanner scan(m_content.c_str() + bom);
+    Scanner scan(m_content.c_str() + bom, Scanner::Text::Unchecked);
     // What follows the object does not count, as with cJSON_Parse.
     return walkMembers(scan, [this](std::string_view name, bool escapes, std::string_view value) {
         if (escapes)

@@ -14,4 +14,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const beaconRoutes = kRows;
-constinit HttpdCContent* const beaconEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const beaconEntries = LinkedRows<kRows>::first();

@@ -129,4 +129,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const bonjourRoutes = kRows;
-constinit HttpdCContent* const bonjourEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const bonjourEntries = LinkedRows<kRows>::first();

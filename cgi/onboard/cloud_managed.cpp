@@ -118,4 +118,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const cloudManagedRoutes = kRows;
-constinit HttpdCContent* const cloudManagedEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const cloudManagedEntries = LinkedRows<kRows>::first();

@@ -131,4 +131,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const dnsRoutes = kRows;
-constinit HttpdCContent* const dnsEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const dnsEntries = LinkedRows<kRows>::first();

@@ -74,4 +74,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const eventNotifyRoutes = kRows;
-constinit HttpdCContent* const eventNotifyEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const eventNotifyEntries = LinkedRows<kRows>::first();

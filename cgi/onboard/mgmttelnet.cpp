@@ -30,4 +30,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const mgmtTelnetRoutes = kRows;
-constinit HttpdCContent* const mgmtTelnetEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const mgmtTelnetEntries = LinkedRows<kRows>::first();

@@ -202,4 +202,4 @@ static_assert(std::size(kRows) == 75);
 } // namespace
 
 constinit std::span<RouteRow const> const ntpRoutes = kRows;
-constinit HttpdCContent* const ntpEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const ntpEntries = LinkedRows<kRows>::first();

@@ -44,4 +44,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const pingRoutes = kRows;
-constinit HttpdCContent* const pingEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const pingEntries = LinkedRows<kRows>::first();

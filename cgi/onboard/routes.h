@@ -41,13 +41,18 @@ template <auto const& Rows, size_t... K>
 struct LinkedRows<Rows, std::index_sequence<K...>> {
     static constexpr size_t kCount = sizeof...(K);
     static_assert(kCount > 0);
-    static HttpdCContent entries[sizeof...(K)];
+    static HttpdCContent const entries[sizeof...(K)];
+    // The first entry as the tree's C layout holds it.
+    static constexpr HttpdCContent* first() { return const_cast<HttpdCContent*>(entries); }
 };
-// Never written through: the tree only reads its texts.
+// Constant, so that they lie with the program's other constants rather than
+// among the data the C library writes as it starts: the tree only reads
+// them, though its C layout holds them through pointers to non-const.
 template <auto const& Rows, size_t... K>
-constinit HttpdCContent LinkedRows<Rows, std::index_sequence<K...>>::entries[sizeof...(K)] = { HttpdCContent {
+constinit HttpdCContent const LinkedRows<Rows, std::index_sequence<K...>>::entries[sizeof...(K)] = { HttpdCContent {
     const_cast<char*>(Rows[sizeof...(K) - 1 - K].resource), Rows[sizeof...(K) - 1 - K].method, kAuthSession,
-    Rows[sizeof...(K) - 1 - K].handler, K + 1 < sizeof...(K) ? entries + K + 1 : nullptr }... };
+    Rows[sizeof...(K) - 1 - K].handler,
+    K + 1 < sizeof...(K) ? const_cast<HttpdCContent*>(entries + K + 1) : nullptr }... };
 
 // Each group's first entry, defined beside its rows.
 extern HttpdCContent* const bonjourEntries;

@@ -45,4 +45,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const sntpRoutes = kRows;
-constinit HttpdCContent* const sntpEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const sntpEntries = LinkedRows<kRows>::first();

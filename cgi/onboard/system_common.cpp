@@ -18,4 +18,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const systemCommonRoutes = kRows;
-constinit HttpdCContent* const systemCommonEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const systemCommonEntries = LinkedRows<kRows>::first();

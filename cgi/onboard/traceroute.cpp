@@ -57,4 +57,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const tracerouteRoutes = kRows;
-constinit HttpdCContent* const tracerouteEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const tracerouteEntries = LinkedRows<kRows>::first();

@@ -32,4 +32,4 @@ constexpr RouteRow kRows[] = {
 } // namespace
 
 constinit std::span<RouteRow const> const webMgmtRoutes = kRows;
-constinit HttpdCContent* const webMgmtEntries = LinkedRows<kRows>::entries;
+constinit HttpdCContent* const webMgmtEntries = LinkedRows<kRows>::first();
