@@ -1,39 +1,50 @@
 #!/usr/bin/env bash
 # The code every request runs lies in the program's ".text.request" section
-# (cmake/hot-text.ld): a function of the common path that has moved out of
-# it, renamed or newly called, means scripts/hot-text is to be run again.
+# and the data it touches in ".data.request" and ".bss.request"
+# (cmake/hot-text.ld): a function or variable of the common path that has
+# moved out of them, renamed or newly used, means scripts/hot-text is to be
+# run again.
 # Usage: hot_text_test.sh PROGRAM
 set -euo pipefail
 program=$1
 
-read -r start size < <(readelf -SW "$program" | sed -n 's/.* \.text\.request  *[A-Z]*  *\([0-9a-f]*\) [0-9a-f]* \([0-9a-f]*\) .*/\1 \2/p') || true
-[ -n "${start:-}" ] || { echo "FAIL: $program has no .text.request section" >&2; exit 1; }
-start=$((16#$start))
-end=$((start + 16#$size))
+declare -A start end
+for section in .text.request .data.request .bss.request; do
+  read -r at size < <(readelf -SW "$program" | sed -n "s/.* ${section//./\\.}  *[A-Z]*  *\([0-9a-f]*\) [0-9a-f]* \([0-9a-f]*\) .*/\1 \2/p") || true
+  [ -n "${at:-}" ] || { echo "FAIL: $program has no $section section" >&2; exit 1; }
+  start[$section]=$((16#$at))
+  end[$section]=$((16#$at + 16#$size))
+done
 
 # The path of every request: start, log, registration, dispatch, session
-# check, the switch stand-in, the reply; and the C library under them.
+# check, the switch stand-in, the reply; and the C library under them. Then
+# what they keep: the C library's heap, environment and standard output, the
+# log facility's state, the client's handle and the reply's buffer.
 common=(
-  main __libc_start_main malloc free
-  _Z13devmgrLogOpeniiPKc _Z11initHandlerPKcP16OpenClientHandle
-  _Z19httpdProcessRequestP9HttpdRoot _Z13checkSessionXPKcS0_PK13HttpdCContent
-  _Z13replyWithDataiPKcSt10unique_ptrI5cJSON8JsonFreeE
-  _ZN3sim8callWithEPKcSt4spanIKNS_3ArgELm18446744073709551615EEbPFiPvPNS_5StateEES6_
-  cJSON_Parse cJSON_PrintPreallocated
+  .text.request:main .text.request:__libc_start_main .text.request:malloc .text.request:free
+  .text.request:_Z13devmgrLogOpeniiPKc .text.request:_Z11initHandlerPKcP16OpenClientHandle
+  .text.request:_Z19httpdProcessRequestP9HttpdRoot .text.request:_Z13checkSessionXPKcS0_PK13HttpdCContent
+  .text.request:_Z13replyWithDataiPKcSt10unique_ptrI5cJSON8JsonFreeE
+  .text.request:_ZN3sim8callWithEPKcSt4spanIKNS_3ArgELm18446744073709551615EEbPFiPvPNS_5StateEES6_
+  .text.request:cJSON_Parse .text.request:cJSON_PrintPreallocated
+  .data.request:main_arena .data.request:_IO_2_1_stdout_ .data.request:_ZN12_GLOBAL__N_15g_logE
+  .bss.request:__environ .bss.request:clientHandle .bss.request:_ZZ12serveRequestRP9HttpdRootE11replyBuffer
 )
 declare -A address
 while read -r value _ name; do address[$name]=$((16#$value)); done < <(nm "$program")
 
 failures=0
-for name in "${common[@]}"; do
+for entry in "${common[@]}"; do
+  section=${entry%%:*} name=${entry#*:}
   at=${address[$name]:-}
   if [ -z "$at" ]; then
     echo "FAIL: $name is not in $program" >&2
     failures=$((failures + 1))
-  elif [ "$at" -lt "$start" ] || [ "$at" -ge "$end" ]; then
-    printf 'FAIL: %s at 0x%x lies outside .text.request (0x%x to 0x%x)\n' "$name" "$at" "$start" "$end" >&2
+  elif [ "$at" -lt "${start[$section]}" ] || [ "$at" -ge "${end[$section]}" ]; then
+    printf 'FAIL: %s at 0x%x lies outside %s (0x%x to 0x%x)\n' "$name" "$at" "$section" "${start[$section]}" "${end[$section]}" >&2
     failures=$((failures + 1))
   fi
 done
-[ "$failures" = 0 ] && echo "all ${#common[@]} functions of the common path in .text.request ($((end - start)) bytes)"
+[ "$failures" = 0 ] && echo "all ${#common[@]} functions and variables of the common path in their sections" \
+  "(text $((end[.text.request] - start[.text.request])) bytes)"
 exit "$failures"
