@@ -539,20 +539,39 @@ bool loadState(LockedState const& file, Json& root, std::unique_ptr<StateText>& 
     return completeSections(state);
 }
 
-// The whole state for a change to be written: the file parsed whole, with the
-// sections that were read, and perhaps changed, in the places of their own.
-Json wholeState(StateText const& text, Json partial)
+// The whole state for a change to be written, while only the sections a
+// call read are parsed: the file's members in their order, each parsed
+// section printed anew in its place and every other member's text as it
+// stands. Printed whole, a section at the second level differs from its own
+// print only by one more tab after each line break (a string's line breaks
+// are printed escaped), so for a file this stand-in wrote the result is byte
+// for byte the print of the whole tree, without parsing and printing the
+// sections no call read; those of a file written by hand keep its layout.
+std::optional<std::string> splicedState(StateText const& text, cJSON const* parsed)
 {
-    Json whole(cJSON_Parse(text.content().c_str()));
-    if (!cJSON_IsObject(whole.get()))
-        return nullptr;
-    while (partial->child != nullptr) {
-        Json section(cJSON_DetachItemViaPointer(partial.get(), partial->child));
-        cJSON* old = cJSON_GetObjectItemCaseSensitive(whole.get(), section->string);
-        if (old == nullptr || !cJSON_ReplaceItemViaPointer(whole.get(), old, section.get()))
-            return nullptr;
-        section.release();
+    std::string whole;
+    whole.reserve(text.content().size() + 256);
+    whole += '{';
+    for (StateText::Member const& member : text.members()) {
+        whole += &member == text.members().data() ? "\n\t\"" : ",\n\t\"";
+        whole += member.name;
+        whole += "\":\t";
+        std::string const name(member.name);
+        cJSON const* section = cJSON_GetObjectItemCaseSensitive(parsed, name.c_str());
+        if (section == nullptr || text.find(member.name) != &member) {
+            whole += member.value;
+            continue;
+        }
+        JsonText printed(cJSON_Print(section));
+        if (!printed)
+            return std::nullopt;
+        for (char const* c = printed.get(); *c != '\0'; ++c) {
+            whole += *c;
+            if (*c == '\n')
+                whole += '\t';
+        }
     }
+    whole += "\n}";
     return whole;
 }
 
@@ -573,10 +592,16 @@ int runOnState(int (*body)(void*, State*), void* context)
     struct stat written = file.held();
     if (state.changed) {
         if (text) {
-            root = wholeState(*text, std::move(root));
-            text.reset();
-            if (!root)
+            std::optional<std::string> whole = splicedState(*text, root.get());
+            if (!whole || !file.replace(whole->c_str(), written))
                 return kFail;
+            // What is kept no longer matches the file: the next call reads it
+            // anew, and frees this then.
+            StateCache& cache = stateCache();
+            cache.root = std::move(root);
+            cache.text = std::move(text);
+            cache.path.clear();
+            return result;
         }
         JsonText printed(cJSON_Print(root.get()));
         if (!printed || !file.replace(printed.get(), written))

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,12 +52,18 @@ public:
     static Json parseRowMember(std::string_view row, std::string_view key);
     std::string const& content() const { return m_content; }
 
-private:
+    // One member of the text's object: its name as the text has it (without
+    // escapes, for a plain text) and its value's text.
     struct Member {
         std::string_view name;
         std::string_view value;
     };
+    // The members of a plain text, in the text's order; of equal names the
+    // first is the one find() gives.
+    std::span<Member const> members() const { return m_members; }
     Member const* find(std::string_view name) const;
+
+private:
     // The text of the first member named key of the object member section:
     // empty (no data) when either is absent or the section is not an
     // object; nothing when a member name passed has escapes.

@@ -39,14 +39,16 @@ TEST_F(StateFile, AChangeRewritesTheWholeFileKeepingWhatNoSectionOwns)
     ASSERT_NE(state, nullptr);
     cJSON_AddItemToObject(state, "notes", cJSON_CreateString("kept by a tool"));
     std::string const oneLine = compact(state);
-    cJSON_Delete(state);
     writeFile(kStatePath, oneLine);
 
     EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(0));
     EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(0, "mgmttelnet", R"({"pTimeout":25})"));
 
     std::string const written = readFile(kStatePath);
-    EXPECT_EQ(written.rfind("{\n\t", 0), 0u) << "the whole state is printed again, formatted";
+    EXPECT_EQ(written.rfind("{\n\t", 0), 0u) << "one member a line";
+    cJSON const* bonjour = cJSON_GetObjectItemCaseSensitive(state, "bonjour");
+    EXPECT_NE(written.find("\"bonjour\":\t" + compact(bonjour) + ",\n"), std::string::npos)
+        << "a section no call read keeps its layout";
     cJSON* reread = cJSON_Parse(written.c_str());
     ASSERT_NE(reread, nullptr);
     EXPECT_EQ(compact(cJSON_GetObjectItemCaseSensitive(reread, "notes")), R"("kept by a tool")");
@@ -56,6 +58,26 @@ TEST_F(StateFile, AChangeRewritesTheWholeFileKeepingWhatNoSectionOwns)
     EXPECT_EQ(compact(reread), compact(before)) << "nothing else changed, nothing moved";
     cJSON_Delete(before);
     cJSON_Delete(reread);
+    cJSON_Delete(state);
+}
+
+TEST_F(StateFile, AChangeToAFileItWroteIsThePrintOfTheWholeState)
+{
+    // A setting, then a server: the "ntp" section nests objects in arrays.
+    ASSERT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(0));
+    cJSON* state = cJSON_Parse(readFile(kStatePath).c_str());
+    ASSERT_NE(state, nullptr);
+    ASSERT_EQ(post("/api/v2/mgmt/ntp/server", R"({"ipAddr":"192.0.2.10"})").out, expect::setReply(0));
+    cJSON* changed = cJSON_Parse(readFile(kStatePath).c_str());
+    ASSERT_NE(changed, nullptr);
+    cJSON_ReplaceItemInObjectCaseSensitive(state, "ntp",
+                                           cJSON_Duplicate(cJSON_GetObjectItemCaseSensitive(changed, "ntp"), true));
+    char* printed = cJSON_Print(state);
+    EXPECT_EQ(readFile(kStatePath), std::string(printed) + "\n");
+    EXPECT_EQ(compact(state), compact(changed));
+    cJSON_free(printed);
+    cJSON_Delete(changed);
+    cJSON_Delete(state);
 }
 
 struct RefusedCase {
