@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,41 +63,71 @@ std::pair<std::string, std::string> splitPath(std::string const& path)
     return { slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1) };
 }
 
-// Removes the new files ("<state>.tmp.<pid>") that writers killed before
-// their rename left beside the state file. A file whose process still runs
-// is being written and stays.
-void removeStaleTemporaries(std::string const& path)
+// Removes, from the directory dir, the new files ("<name>.tmp.<pid>") that
+// writers killed before their rename left beside the state file. A file
+// whose process still runs is being written and stays. The entries are read
+// straight into a buffer here, a few at a time.
+void removeStaleTemporaries(int dir, std::string const& name)
 {
-    auto const [dirPath, name] = splitPath(path);
     std::string const prefix = name + ".tmp.";
-    DIR* dir = opendir(dirPath.c_str());
-    if (dir == nullptr)
-        return;
-    while (dirent const* entry = readdir(dir)) {
-        char const* pidText = entry->d_name;
-        if (strncmp(pidText, prefix.c_str(), prefix.size()) != 0)
-            continue;
-        pidText += prefix.size();
-        char* end = nullptr;
-        errno = 0;
-        long const pid = strtol(pidText, &end, 10);
-        if (pidText[0] < '1' || pidText[0] > '9' || *end != '\0' || errno != 0 || pid > INT32_MAX)
-            continue;
-        if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-            unlinkat(dirfd(dir), entry->d_name, 0);
+    alignas(dirent64) char entries[2048];
+    for (;;) {
+        ssize_t const length = getdents64(dir, entries, sizeof entries);
+        if (length <= 0)
+            return;
+        for (ssize_t at = 0; at < length;) {
+            auto const* entry = reinterpret_cast<dirent64 const*>(entries + at);
+            at += entry->d_reclen;
+            char const* pidText = entry->d_name;
+            if (strncmp(pidText, prefix.c_str(), prefix.size()) != 0)
+                continue;
+            pidText += prefix.size();
+            char* end = nullptr;
+            errno = 0;
+            long const pid = strtol(pidText, &end, 10);
+            if (pidText[0] < '1' || pidText[0] > '9' || *end != '\0' || errno != 0 || pid > INT32_MAX)
+                continue;
+            if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+                unlinkat(dir, entry->d_name, 0);
+        }
     }
-    closedir(dir);
 }
 
-// Makes a directory's entries (a rename into it) durable.
-void syncDirectory(std::string const& path)
+// A descriptor closed as it goes out of scope.
+class OwnedFd {
+public:
+    explicit OwnedFd(int descriptor)
+        : fd(descriptor)
+    {
+    }
+    OwnedFd(OwnedFd const&) = delete;
+    OwnedFd& operator=(OwnedFd const&) = delete;
+    ~OwnedFd()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+
+    int const fd;
+};
+
+// Writes the text and a line break after it, in one call when the system
+// takes them whole.
+bool writeLine(int fd, char const* text, size_t length)
 {
-    int fd = open(splitPath(path).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    fsync(fd);
-    close(fd);
+    iovec parts[2] = { { const_cast<char*>(text), length }, { const_cast<char*>("\n"), 1 } };
+    ssize_t written;
+    do
+        written = writev(fd, parts, 2);
+    while (written < 0 && errno == EINTR);
+    if (written < 0)
+        return false;
+    auto const done = static_cast<size_t>(written);
+    if (done > length)
+        return true;
+    return writeAll(fd, text + done, length - done) && writeAll(fd, "\n", 1);
 }
+
 
 // The state file this process has open: kept between calls, so that a call
 // on the same file locks it and looks at the path, without opening and
@@ -216,7 +247,12 @@ public:
     bool replace(char const* content, struct stat& written) const
     {
         written = {};
-        removeStaleTemporaries(m_path);
+        // The directory, open once: for the stale new files in it, and to
+        // make the rename into it durable.
+        auto const [dirPath, name] = splitPath(m_path);
+        OwnedFd const dir { open(dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) };
+        if (dir.fd >= 0)
+            removeStaleTemporaries(dir.fd, name);
         std::string temp = m_path + ".tmp." + std::to_string(getpid());
         int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
@@ -224,14 +260,14 @@ public:
         struct stat own {};
         // A switch keeps its settings through a power cut: the new file's
         // content is on disk before it takes the name, and the name after.
-        bool ok = writeAll(fd, content, strlen(content)) && writeAll(fd, "\n", 1) && fsync(fd) == 0
-                  && fstat(fd, &own) == 0;
+        bool ok = writeLine(fd, content, strlen(content)) && fsync(fd) == 0 && fstat(fd, &own) == 0;
         ok = close(fd) == 0 && ok;
         if (!ok || rename(temp.c_str(), m_path.c_str()) != 0) {
             unlink(temp.c_str());
             return false;
         }
-        syncDirectory(m_path);
+        if (dir.fd >= 0)
+            fsync(dir.fd);
         // The rename changes the file's time stamps, so they are read after
         // it, and kept only while the path still names this very file.
         struct stat named {};
