@@ -22,6 +22,8 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <span>
+#include <vector>
 
 namespace sim {
 namespace {
@@ -38,20 +40,6 @@ void makeParents(std::string const& path)
 {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
         mkdir(path.substr(0, slash).c_str(), 0777);
-}
-
-bool writeAll(int fd, char const* bytes, size_t length)
-{
-    while (length > 0) {
-        ssize_t n = write(fd, bytes, length);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 // The directory part of a path and its last component.
@@ -111,21 +99,33 @@ public:
     int const fd;
 };
 
-// Writes the text and a line break after it, in one call when the system
-// takes them whole.
-bool writeLine(int fd, char const* text, size_t length)
+// Writes the pieces one after the other, in one call when the system takes
+// them whole.
+bool writePieces(int fd, std::span<iovec const> pieces)
 {
-    iovec parts[2] = { { const_cast<char*>(text), length }, { const_cast<char*>("\n"), 1 } };
-    ssize_t written;
-    do
-        written = writev(fd, parts, 2);
-    while (written < 0 && errno == EINTR);
-    if (written < 0)
-        return false;
-    auto const done = static_cast<size_t>(written);
-    if (done > length)
-        return true;
-    return writeAll(fd, text + done, length - done) && writeAll(fd, "\n", 1);
+    std::vector<iovec> left(pieces.begin(), pieces.end());
+    size_t first = 0;
+    for (;;) {
+        while (first < left.size() && left[first].iov_len == 0)
+            ++first;
+        if (first == left.size())
+            return true;
+        int const count = static_cast<int>(std::min<size_t>(left.size() - first, IOV_MAX));
+        ssize_t const written = writev(fd, left.data() + first, count);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        // Past what was written: whole pieces, and the start of the next.
+        for (auto done = static_cast<size_t>(written); done > 0;) {
+            size_t const taken = std::min(done, left[first].iov_len);
+            left[first].iov_base = static_cast<char*>(left[first].iov_base) + taken;
+            left[first].iov_len -= taken;
+            done -= taken;
+            if (left[first].iov_len == 0)
+                ++first;
+        }
+    }
 }
 
 
@@ -244,7 +244,7 @@ public:
     // Written to a new file beside it and renamed over it, so no reader ever
     // sees half of a change. written: the new file as it is in place, or all
     // zero when that cannot be told.
-    bool replace(char const* content, struct stat& written) const
+    bool replace(std::span<iovec const> content, struct stat& written) const
     {
         written = {};
         // The directory, open once: for the stale new files in it, and to
@@ -260,7 +260,7 @@ public:
         struct stat own {};
         // A switch keeps its settings through a power cut: the new file's
         // content is on disk before it takes the name, and the name after.
-        bool ok = writeLine(fd, content, strlen(content)) && fsync(fd) == 0 && fstat(fd, &own) == 0;
+        bool ok = writePieces(fd, content) && fsync(fd) == 0 && fstat(fd, &own) == 0;
         ok = close(fd) == 0 && ok;
         if (!ok || rename(temp.c_str(), m_path.c_str()) != 0) {
             unlink(temp.c_str());
@@ -575,40 +575,57 @@ bool loadState(LockedState const& file, Json& root, std::unique_ptr<StateText>& 
     return completeSections(state);
 }
 
+// A piece of text to be written, as it stands in memory.
+iovec piece(std::string_view text)
+{
+    return { const_cast<char*>(text.data()), text.size() };
+}
+
 // The whole state for a change to be written, while only the sections a
 // call read are parsed: the file's members in their order, each parsed
 // section printed anew in its place and every other member's text as it
-// stands. Printed whole, a section at the second level differs from its own
-// print only by one more tab after each line break (a string's line breaks
-// are printed escaped), so for a file this stand-in wrote the result is byte
-// for byte the print of the whole tree, without parsing and printing the
-// sections no call read; those of a file written by hand keep its layout.
-std::optional<std::string> splicedState(StateText const& text, cJSON const* parsed)
+// stands, as pieces to be written one after the other (no copy of the
+// file's text is made). Printed whole, a section at the second level differs
+// from its own print only by one more tab after each line break (a string's
+// line breaks are printed escaped), so for a file this stand-in wrote the
+// result is byte for byte the print of the whole tree, without parsing and
+// printing the sections no call read; those of a file written by hand keep
+// its layout.
+struct SplicedState {
+    std::vector<std::string> printed; // the sections printed anew
+    std::vector<iovec> pieces;        // the whole file, its last line break included
+};
+
+bool splice(StateText const& text, cJSON const* parsed, SplicedState& whole)
 {
-    std::string whole;
-    whole.reserve(text.content().size() + 256);
-    whole += '{';
-    for (StateText::Member const& member : text.members()) {
-        whole += &member == text.members().data() ? "\n\t\"" : ",\n\t\"";
-        whole += member.name;
-        whole += "\":\t";
-        std::string const name(member.name);
+    std::span<StateText::Member const> const members = text.members();
+    std::vector<size_t> printedFor(members.size(), SIZE_MAX);
+    for (size_t m = 0; m < members.size(); ++m) {
+        std::string const name(members[m].name);
         cJSON const* section = cJSON_GetObjectItemCaseSensitive(parsed, name.c_str());
-        if (section == nullptr || text.find(member.name) != &member) {
-            whole += member.value;
+        if (section == nullptr || text.find(members[m].name) != &members[m])
             continue;
-        }
         JsonText printed(cJSON_Print(section));
         if (!printed)
-            return std::nullopt;
+            return false;
+        std::string& indented = whole.printed.emplace_back();
         for (char const* c = printed.get(); *c != '\0'; ++c) {
-            whole += *c;
+            indented += *c;
             if (*c == '\n')
-                whole += '\t';
+                indented += '\t';
         }
+        printedFor[m] = whole.printed.size() - 1;
     }
-    whole += "\n}";
-    return whole;
+    whole.pieces.reserve(members.size() * 4 + 2);
+    whole.pieces.push_back(piece("{"));
+    for (size_t m = 0; m < members.size(); ++m) {
+        whole.pieces.push_back(piece(m == 0 ? "\n\t\"" : ",\n\t\""));
+        whole.pieces.push_back(piece(members[m].name));
+        whole.pieces.push_back(piece("\":\t"));
+        whole.pieces.push_back(piece(printedFor[m] == SIZE_MAX ? members[m].value : whole.printed[printedFor[m]]));
+    }
+    whole.pieces.push_back(piece("\n}\n"));
+    return true;
 }
 
 int runOnState(int (*body)(void*, State*), void* context)
@@ -628,8 +645,8 @@ int runOnState(int (*body)(void*, State*), void* context)
     struct stat written = file.held();
     if (state.changed) {
         if (text) {
-            std::optional<std::string> whole = splicedState(*text, root.get());
-            if (!whole || !file.replace(whole->c_str(), written))
+            SplicedState whole;
+            if (!splice(*text, root.get(), whole) || !file.replace(whole.pieces, written))
                 return kFail;
             // What is kept no longer matches the file: the next call reads it
             // anew, and frees this then.
@@ -640,7 +657,10 @@ int runOnState(int (*body)(void*, State*), void* context)
             return result;
         }
         JsonText printed(cJSON_Print(root.get()));
-        if (!printed || !file.replace(printed.get(), written))
+        if (!printed)
+            return kFail;
+        iovec const whole[] = { piece(printed.get()), piece("\n") };
+        if (!file.replace(whole, written))
             return kFail; // the tree holds what the file does not: it is dropped
     }
     StateCache& cache = stateCache();
