@@ -3,6 +3,7 @@
 // switch reaches, through which hops and how fast, and the tools' text is laid
 // out from it, so a run always gives the same text for the same arguments.
 #include "sim.h"
+#include "tool_text.h"
 
 #include "../tools/sw_calls_diag.h"
 
@@ -10,8 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -223,17 +222,6 @@ int resolve(sim::State& state, DiagRequest const& request, Target& target)
     return target.route != nullptr ? kOk : kFail;
 }
 
-[[gnu::format(printf, 2, 3)]] void appendf(std::string& text, char const* format, ...)
-{
-    char line[512];
-    va_list args;
-    va_start(args, format);
-    int const length = vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    if (length > 0)
-        text.append(line, std::min(static_cast<size_t>(length), sizeof line - 1));
-}
-
 // Round-trip times vary a little from probe to probe, the same way every run.
 double probeRtt(double base, unsigned probe)
 {
@@ -263,11 +251,11 @@ bool writable(OpenBuffDesc const* output)
     return output != nullptr && output->pstart != nullptr && output->size > 0;
 }
 
-std::string fromText(Target const& target, char const* layout)
+std::string fromText(Target const& target, std::string_view before, std::string_view after)
 {
     std::string from;
     if (!target.source.empty())
-        appendf(from, layout, target.source.c_str());
+        sim::ToolPiece(from) << before << target.source << after;
     return from;
 }
 
@@ -280,13 +268,13 @@ struct PingOptions {
 std::string pingText(Target const& target, PingOptions const& options)
 {
     std::string text;
-    std::string const from = fromText(target, "from %s : ");
+    std::string const from = fromText(target, "from ", " : ");
     if (target.inet6)
-        appendf(text, "PING %s(%s) %s%u data bytes\n", target.given.c_str(), target.address.c_str(), from.c_str(),
-                options.size);
+        sim::ToolPiece(text) << "PING " << target.given << "(" << target.address << ") " << from << options.size
+                             << " data bytes\n";
     else
-        appendf(text, "PING %s (%s) %s%u(%u) bytes of data.\n", target.given.c_str(), target.address.c_str(),
-                from.c_str(), options.size, options.size + 28);
+        sim::ToolPiece(text) << "PING " << target.given << " (" << target.address << ") " << from << options.size
+                             << "(" << options.size + 28 << ") bytes of data.\n";
 
     unsigned const ttl = 64 - static_cast<unsigned>(cJSON_GetArraySize(cJSON_GetObjectItemCaseSensitive(target.route, "path")));
     double const base = sim::number(target.route, "rttMs");
@@ -294,20 +282,22 @@ std::string pingText(Target const& target, PingOptions const& options)
     double sum = 0, squares = 0, low = 0, high = 0;
     for (unsigned seq = 1; seq <= received; ++seq) {
         double const rtt = probeRtt(base, seq);
-        appendf(text, "%u bytes from %s: icmp_seq=%u ttl=%u time=%.3f ms\n", options.size + 8, target.address.c_str(),
-                seq, ttl, rtt);
+        sim::ToolPiece(text) << options.size + 8 << " bytes from " << target.address << ": icmp_seq=" << seq
+                             << " ttl=" << ttl << " time=" << sim::Millis { rtt } << " ms\n";
         sum += rtt;
         squares += rtt * rtt;
         low = seq == 1 ? rtt : std::min(low, rtt);
         high = std::max(high, rtt);
     }
-    appendf(text, "\n--- %s ping statistics ---\n", target.given.c_str());
-    appendf(text, "%u packets transmitted, %u received, %u%% packet loss, time %ums\n", options.count, received,
-            100 - received * 100 / options.count, (options.count - 1) * options.interval * 1000 + options.count);
+    sim::ToolPiece(text) << "\n--- " << target.given << " ping statistics ---\n";
+    sim::ToolPiece(text) << options.count << " packets transmitted, " << received << " received, "
+                         << 100 - received * 100 / options.count << "% packet loss, time "
+                         << (options.count - 1) * options.interval * 1000 + options.count << "ms\n";
     if (received > 0) {
         double const mean = sum / received;
-        appendf(text, "rtt min/avg/max/mdev = %.3f/%.3f/%.3f/%.3f ms\n", low, mean, high,
-                std::sqrt(std::max(0.0, squares / received - mean * mean)));
+        sim::ToolPiece(text) << "rtt min/avg/max/mdev = " << sim::Millis { low } << "/" << sim::Millis { mean } << "/"
+                             << sim::Millis { high } << "/"
+                             << sim::Millis { std::sqrt(std::max(0.0, squares / received - mean * mean)) } << " ms\n";
     }
     return text;
 }
@@ -338,8 +328,9 @@ std::string traceText(Target const& target, TraceOptions const& options)
 {
     std::string text;
     unsigned const size = options.size != 0 ? options.size : target.inet6 ? 80 : 60;
-    appendf(text, "traceroute to %s (%s)%s, %u hops max, %u byte packets\n", target.given.c_str(),
-            target.address.c_str(), fromText(target, " from %s").c_str(), options.maxTtl, size);
+    sim::ToolPiece(text) << "traceroute to " << target.given << " (" << target.address << ")"
+                         << fromText(target, " from ", "") << ", " << options.maxTtl << " hops max, " << size
+                         << " byte packets\n";
 
     cJSON const* path = cJSON_GetObjectItemCaseSensitive(target.route, "path");
     unsigned const hops = static_cast<unsigned>(cJSON_GetArraySize(path));
@@ -349,14 +340,14 @@ std::string traceText(Target const& target, TraceOptions const& options)
         cJSON const* hop = ttl <= hops ? cJSON_GetArrayItem(path, static_cast<int>(ttl - 1)) : nullptr;
         std::string const address = hop != nullptr ? sim::text(hop, "address") : answers(target.route) ? target.address : "";
         double const base = sim::number(hop != nullptr ? hop : target.route, "rttMs");
-        appendf(text, "%2u ", ttl);
+        sim::ToolPiece(text) << (ttl < 10 ? " " : "") << ttl << " "; // two places at least
         if (!address.empty())
-            appendf(text, " %s (%s)", address.c_str(), address.c_str());
+            sim::ToolPiece(text) << " " << address << " (" << address << ")";
         for (unsigned probe = 1; probe <= options.count; ++probe) {
             if (address.empty())
                 text += " *";
             else
-                appendf(text, "  %.3f ms", probeRtt(base, (ttl - 1) * options.count + probe));
+                sim::ToolPiece(text) << "  " << sim::Millis { probeRtt(base, (ttl - 1) * options.count + probe) } << " ms";
         }
         text += '\n';
         if (hop == nullptr && !address.empty())
