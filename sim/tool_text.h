@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -47,13 +49,7 @@ public:
     }
     ToolPiece& operator<<(Millis time)
     {
-        // to_chars prints a precision as printf does; a number too long for
-        // the room (beyond some 10^60 ms) is left to snprintf itself.
-        char digits[72];
-        auto const [end, error] = std::to_chars(digits, digits + sizeof digits, time.value, std::chars_format::fixed, 3);
-        if (error == std::errc()) {
-            m_text.append(digits, end);
-        } else {
+        if (!thousandths(time.value)) {
             char line[kLimit + 1];
             int const length = snprintf(line, sizeof line, "%.3f", time.value);
             if (length > 0)
@@ -63,6 +59,39 @@ public:
     }
 
 private:
+    // A time of a few thousand years or less, and not too small, to three
+    // places, from the exact value of the double: its mantissa times 1000,
+    // shifted by its exponent, the bits shifted out deciding the rounding
+    // (to the even one at exactly half, as printf does). False for any
+    // other value (NaN, infinities, the very large and the very small),
+    // which snprintf prints.
+    bool thousandths(double value)
+    {
+        if (!std::isfinite(value) || std::fabs(value) >= 0x1p32 || (value != 0 && std::fabs(value) < 0x1p-10))
+            return false;
+        int exponent = 0;
+        double const fraction = std::frexp(std::fabs(value), &exponent); // value = fraction * 2^exponent
+        auto const mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53)); // exact: 53 bits
+        int const shift = 53 - exponent; // value = mantissa / 2^shift, 21 <= shift <= 62 here
+        uint64_t const scaled = mantissa * 1000; // below 2^63
+        uint64_t whole = scaled >> shift;
+        uint64_t const rest = scaled & ((uint64_t { 1 } << shift) - 1);
+        uint64_t const half = uint64_t { 1 } << (shift - 1);
+        if (rest > half || (rest == half && (whole & 1) != 0))
+            ++whole;
+        if (std::signbit(value))
+            m_text += '-';
+        char digits[24];
+        char* end = std::to_chars(digits, digits + sizeof digits, whole / 1000).ptr;
+        *end++ = '.';
+        unsigned const places = static_cast<unsigned>(whole % 1000);
+        *end++ = static_cast<char>('0' + places / 100);
+        *end++ = static_cast<char>('0' + places / 10 % 10);
+        *end++ = static_cast<char>('0' + places % 10);
+        m_text.append(digits, end);
+        return true;
+    }
+
     std::string& m_text;
     size_t m_start;
 };
