@@ -80,14 +80,6 @@ int deleteServer(sim::State& state, std::string const& address)
     return sim::kOk;
 }
 
-// The address of the server after the one named, in the order they were
-// configured; none past the last or for an address not configured.
-int nextServer(sim::State& state, OpenBuffDesc const* current, OpenBuffDesc* next)
-{
-    std::string const address = sim::readText(current);
-    return textOf([&](sim::State&) { return serverMember(state, &address, true, "address"); }, next)(state);
-}
-
 // A mode the switch does not carry is refused as unsupported.
 int setMode(sim::State& state, uint32_t mode)
 {
@@ -197,8 +189,10 @@ int rpcclt_openapiNtpServerFirstGet(OpenClientHandle*, OpenBuffDesc* first)
 
 int rpcclt_openapiNtpServerNextGet(OpenClientHandle*, OpenBuffDesc* server, OpenBuffDesc* next)
 {
+    // The server after the one named, in the order they were configured;
+    // none past the last or for an address not configured.
     return sim::call(__func__, { sim::textIn(server), sim::textOut(next) },
-        [&](sim::State& state) { return nextServer(state, server, next); });
+        textOf(serverSetting(server, "address", true), next));
 }
 
 int rpcclt_openapiNtpServerAddressTypeGet(OpenClientHandle*, OpenBuffDesc* server, uint32_t* type)

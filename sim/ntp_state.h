@@ -84,11 +84,12 @@ inline auto setting(char const* key)
 {
     return [=](State& state) -> std::optional<cJSON const*> { return state.member("ntp", key); };
 }
-inline auto serverSetting(OpenBuffDesc const* desc, char const* key)
+// With after, of the server configured after the one desc names.
+inline auto serverSetting(OpenBuffDesc const* desc, char const* key, bool after = false)
 {
     return [=](State& state) {
         std::string const address = readText(desc);
-        return serverMember(state, &address, false, key);
+        return serverMember(state, &address, after, key);
     };
 }
 

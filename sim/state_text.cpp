@@ -389,8 +389,11 @@ bool walkElements(Scanner& scan, Visitor&& visit)
     });
 }
 
+// The text as a tree of its own; none for a text that is not there (no data).
 Json parseText(std::string_view text)
 {
+    if (text.data() == nullptr)
+        return Json();
     return Json(cJSON_ParseWithLengthOpts(text.data(), text.size(), nullptr, 0));
 }
 
@@ -479,7 +482,7 @@ std::optional<Json> StateText::parseMember(std::string_view section, std::string
     std::optional<std::string_view> value = sectionMember(section, key);
     if (!value)
         return std::nullopt;
-    return value->data() != nullptr ? parseText(*value) : Json();
+    return parseText(*value);
 }
 
 std::optional<std::string_view> StateText::rowText(std::string_view section, std::string_view table,
@@ -516,8 +519,7 @@ Json StateText::parseRow(std::string_view row)
 
 Json StateText::parseRowMember(std::string_view row, std::string_view key)
 {
-    std::string_view const value = memberText(row, key).value_or(std::string_view());
-    return value.data() != nullptr ? parseText(value) : Json();
+    return parseText(memberText(row, key).value_or(std::string_view()));
 }
 
 } // namespace sim
