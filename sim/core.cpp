@@ -2,6 +2,7 @@
 #include "sim.h"
 
 #include "state_text.h"
+#include "text_digest.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -10,10 +11,12 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -79,6 +82,52 @@ void removeStaleTemporaries(int dir, std::string const& name)
                 unlinkat(dir, entry->d_name, 0);
         }
     }
+}
+
+// The attribute a state file is given as the stand-in writes it: the digest
+// of its text and where each member lies in it,
+// "<digest> <nameAt>,<nameEnd>,<valueAt>,<valueEnd> ...". A later reader
+// that finds the text's digest unchanged takes the members from it rather
+// than scanning the whole text again.
+constexpr char kIndexAttribute[] = "user.swsim.index";
+// Room for the attribute of a state of many more sections than the
+// stand-in keeps; a longer one is not read.
+constexpr size_t kIndexAttributeRoom = 1024;
+
+std::string indexAttribute(std::string const& digest, std::span<StateText::Place const> places)
+{
+    std::string attribute = digest;
+    char number[24];
+    for (StateText::Place const& place : places) {
+        char separator = ' ';
+        for (size_t const at : { place.nameAt, place.nameEnd, place.valueAt, place.valueEnd }) {
+            attribute += separator;
+            attribute.append(number, std::to_chars(number, number + sizeof number, at).ptr);
+            separator = ',';
+        }
+    }
+    return attribute;
+}
+
+// The digest and the places of an attribute; false for any other text.
+bool readIndexAttribute(std::string_view attribute, std::string_view& digest, std::vector<StateText::Place>& places)
+{
+    digest = attribute.substr(0, attribute.find(' '));
+    char const* p = attribute.data() + digest.size();
+    char const* const end = attribute.data() + attribute.size();
+    while (p != end) {
+        std::array<size_t, 4> at {};
+        for (size_t i = 0; i < at.size(); ++i) {
+            if (p == end || *p != (i == 0 ? ' ' : ','))
+                return false;
+            auto const [next, error] = std::from_chars(p + 1, end, at[i]);
+            if (error != std::errc())
+                return false;
+            p = next;
+        }
+        places.push_back({ at[0], at[1], at[2], at[3] });
+    }
+    return true;
 }
 
 // A descriptor closed as it goes out of scope.
@@ -241,10 +290,30 @@ public:
         return true;
     }
 
+    // The text, indexed as the stand-in found it when it wrote the file, while
+    // the file still holds that very text; none otherwise, and content left
+    // as it was.
+    std::unique_ptr<StateText> indexAsWritten(std::string& content) const
+    {
+        char attribute[kIndexAttributeRoom];
+        ssize_t const length = fgetxattr(m_fd, kIndexAttribute, attribute, sizeof attribute);
+        std::string_view digest;
+        std::vector<StateText::Place> places;
+        if (length <= 0 || !readIndexAttribute({ attribute, static_cast<size_t>(length) }, digest, places))
+            return nullptr;
+        TextDigest actual;
+        actual.add(content);
+        if (actual.text() != digest)
+            return nullptr;
+        return StateText::placed(content, places);
+    }
+
     // Written to a new file beside it and renamed over it, so no reader ever
-    // sees half of a change. written: the new file as it is in place, or all
-    // zero when that cannot be told.
-    bool replace(std::span<iovec const> content, struct stat& written) const
+    // sees half of a change. The new file is given the attribute of its
+    // members' places, where the file system keeps one. written: the new file
+    // as it is in place, or all zero when that cannot be told.
+    bool replace(std::span<iovec const> content, std::span<StateText::Place const> places,
+                 struct stat& written) const
     {
         written = {};
         // The directory, open once: for the stale new files in it, and to
@@ -257,10 +326,18 @@ public:
         int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
             return false;
+        bool ok = writePieces(fd, content);
+        if (ok && !places.empty()) {
+            TextDigest digest;
+            for (iovec const& piece : content)
+                digest.add({ static_cast<char const*>(piece.iov_base), piece.iov_len });
+            std::string const attribute = indexAttribute(digest.text(), places);
+            fsetxattr(fd, kIndexAttribute, attribute.data(), attribute.size(), 0); // without it, the next reader scans
+        }
         struct stat own {};
         // A switch keeps its settings through a power cut: the new file's
         // content is on disk before it takes the name, and the name after.
-        bool ok = writePieces(fd, content) && fsync(fd) == 0 && fstat(fd, &own) == 0;
+        ok = ok && fsync(fd) == 0 && fstat(fd, &own) == 0;
         ok = close(fd) == 0 && ok;
         if (!ok || rename(temp.c_str(), m_path.c_str()) != 0) {
             unlink(temp.c_str());
@@ -543,7 +620,8 @@ bool holdsEverySection(StateText const& text)
 }
 
 // The locked file's state: the cached one while the file is unchanged. A
-// plain state file with every section is indexed, and its sections parsed as
+// plain state file with every section is indexed (a file the stand-in wrote,
+// unchanged since, as it was when written), and its sections parsed as
 // calls ask for them; any other file is parsed whole and completed with the
 // missing sections. False for a file that cannot be read or is not a JSON
 // object; such a file is left as it is.
@@ -560,7 +638,9 @@ bool loadState(LockedState const& file, Json& root, std::unique_ptr<StateText>& 
     std::string content;
     if (!file.read(content))
         return false;
-    text = StateText::index(std::move(content));
+    text = file.indexAsWritten(content);
+    if (!text)
+        text = StateText::index(std::move(content));
     if (text->plain() && holdsEverySection(*text)) {
         root.reset(cJSON_CreateObject());
         return root != nullptr;
@@ -592,8 +672,9 @@ iovec piece(std::string_view text)
 // printing the sections no call read; those of a file written by hand keep
 // its layout.
 struct SplicedState {
-    std::vector<std::string> printed; // the sections printed anew
-    std::vector<iovec> pieces;        // the whole file, its last line break included
+    std::vector<std::string> printed;      // the sections printed anew
+    std::vector<iovec> pieces;             // the whole file, its last line break included
+    std::vector<StateText::Place> places;  // where its members lie
 };
 
 bool splice(StateText const& text, cJSON const* parsed, SplicedState& whole)
@@ -617,14 +698,25 @@ bool splice(StateText const& text, cJSON const* parsed, SplicedState& whole)
         printedFor[m] = whole.printed.size() - 1;
     }
     whole.pieces.reserve(members.size() * 4 + 2);
-    whole.pieces.push_back(piece("{"));
+    whole.places.reserve(members.size());
+    size_t at = 0;
+    auto const add = [&](std::string_view text) {
+        whole.pieces.push_back(piece(text));
+        at += text.size();
+    };
+    add("{");
     for (size_t m = 0; m < members.size(); ++m) {
-        whole.pieces.push_back(piece(m == 0 ? "\n\t\"" : ",\n\t\""));
-        whole.pieces.push_back(piece(members[m].name));
-        whole.pieces.push_back(piece("\":\t"));
-        whole.pieces.push_back(piece(printedFor[m] == SIZE_MAX ? members[m].value : whole.printed[printedFor[m]]));
+        StateText::Place& place = whole.places.emplace_back();
+        add(m == 0 ? "\n\t\"" : ",\n\t\"");
+        place.nameAt = at;
+        add(members[m].name);
+        place.nameEnd = at;
+        add("\":\t");
+        place.valueAt = at;
+        add(printedFor[m] == SIZE_MAX ? members[m].value : whole.printed[printedFor[m]]);
+        place.valueEnd = at;
     }
-    whole.pieces.push_back(piece("\n}\n"));
+    add("\n}\n");
     return true;
 }
 
@@ -646,7 +738,7 @@ int runOnState(int (*body)(void*, State*), void* context)
     if (state.changed) {
         if (text) {
             SplicedState whole;
-            if (!splice(*text, root.get(), whole) || !file.replace(whole.pieces, written))
+            if (!splice(*text, root.get(), whole) || !file.replace(whole.pieces, whole.places, written))
                 return kFail;
             // What is kept no longer matches the file: the next call reads it
             // anew, and frees this then.
@@ -660,7 +752,8 @@ int runOnState(int (*body)(void*, State*), void* context)
         if (!printed)
             return kFail;
         iovec const whole[] = { piece(printed.get()), piece("\n") };
-        if (!file.replace(whole, written))
+        std::unique_ptr<StateText> const printedText = StateText::index(printed.get());
+        if (!file.replace(whole, printedText->places(), written))
             return kFail; // the tree holds what the file does not: it is dropped
     }
     StateCache& cache = stateCache();

@@ -410,6 +410,37 @@ std::unique_ptr<StateText> StateText::index(std::string content)
     return text;
 }
 
+std::unique_ptr<StateText> StateText::placed(std::string& content, std::span<Place const> places)
+{
+    size_t end = 0; // where the last member ended
+    for (Place const& place : places) {
+        if (place.nameAt < end || place.nameEnd < place.nameAt || place.valueAt < place.nameEnd
+            || place.valueEnd <= place.valueAt || place.valueEnd > content.size())
+            return nullptr;
+        end = place.valueEnd;
+    }
+    auto text = std::make_unique<StateText>();
+    text->m_content = std::move(content);
+    text->m_members.reserve(places.size());
+    std::string_view const whole = text->m_content;
+    for (Place const& place : places)
+        text->m_members.push_back({ whole.substr(place.nameAt, place.nameEnd - place.nameAt),
+                                    whole.substr(place.valueAt, place.valueEnd - place.valueAt) });
+    text->m_plain = true;
+    return text;
+}
+
+std::vector<StateText::Place> StateText::places() const
+{
+    std::vector<Place> places;
+    places.reserve(m_members.size());
+    auto const at = [this](char const* p) { return static_cast<size_t>(p - m_content.data()); };
+    for (Member const& member : m_members)
+        places.push_back({ at(member.name.data()), at(member.name.data() + member.name.size()),
+                           at(member.value.data()), at(member.value.data() + member.value.size()) });
+    return places;
+}
+
 bool StateText::scan()
 {
     size_t const bom = m_content.starts_with("\xEF\xBB\xBF") ? 3 : 0; // cJSON skips a byte order mark

@@ -23,6 +23,17 @@ public:
     // whose member names have no escapes.
     static std::unique_ptr<StateText> index(std::string content);
 
+    // Where a member's name (without its quotes) and its value's text lie in
+    // the text, in bytes from its start.
+    struct Place {
+        size_t nameAt, nameEnd, valueAt, valueEnd;
+    };
+    // The text with the members its writer placed in it, in its order, as a
+    // plain text: for a text known to be one JSON object whose member names
+    // have no escapes, found where the places say. None, and content left
+    // as it was, when a place does not lie within the text in order.
+    static std::unique_ptr<StateText> placed(std::string& content, std::span<Place const> places);
+
     // False for any other text: it is left to a whole parse, which decides
     // about it as it always has.
     bool plain() const { return m_plain; }
@@ -61,6 +72,8 @@ public:
     // The members of a plain text, in the text's order; of equal names the
     // first is the one find() gives.
     std::span<Member const> members() const { return m_members; }
+    // Where each of those lies in the text.
+    std::vector<Place> places() const;
     Member const* find(std::string_view name) const;
 
 private:

@@ -5,7 +5,10 @@
 #include "expect.h"
 #include "harness.h"
 
+#include "../../sim/text_digest.h"
+
 #include <cjson/cJSON.h>
+#include <sys/xattr.h>
 
 #include <string>
 
@@ -110,6 +113,56 @@ TEST_F(StateFile, DamageAnywhereFailsEveryCallAndLeavesTheFileAlone)
         EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(10000));
         EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(10000));
         EXPECT_EQ(readFile(kStatePath), damaged);
+    }
+}
+
+// What the stand-in gives a file it writes, so that a later reader need not
+// scan it again: the digest of its text and where its members lie.
+constexpr char kIndexAttribute[] = "user.swsim.index";
+
+// Has the stand-in write the file; false where the file system keeps no
+// attribute of it.
+bool writtenWithAttribute()
+{
+    EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(0));
+    return getxattr(kStatePath, kIndexAttribute, nullptr, 0) > 0;
+}
+
+TEST_F(StateFile, AFileChangedInPlaceAfterTheStandInWroteItIsReadAnew)
+{
+    if (!writtenWithAttribute())
+        GTEST_SKIP() << "no extended attributes here";
+    // The same size, the same file, the attribute kept: damage in a section
+    // the request never reads.
+    std::string damaged = readFile(kStatePath);
+    size_t const at = damaged.find(R"("ntpd")");
+    ASSERT_NE(at, std::string::npos);
+    damaged.replace(at, 6, "0x7fff");
+    writeFile(kStatePath, damaged);
+    EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(10000));
+    EXPECT_EQ(readFile(kStatePath), damaged);
+}
+
+TEST_F(StateFile, AnAttributeThatDoesNotFitTheFileIsPassedOver)
+{
+    if (!writtenWithAttribute())
+        GTEST_SKIP() << "no extended attributes here";
+    std::string const text = readFile(kStatePath);
+    sim::TextDigest digest;
+    digest.add(text);
+    std::string const ofText = digest.text();
+    std::string const kAttributes[] = {
+        "no digest at all",
+        ofText + " 3,9,12," + std::to_string(text.size() + 100), // a place past the end
+        ofText + " 3,9,12,40 1,2,3,4",                           // places out of order
+        ofText + " 3,9,12",                                      // a place cut short
+        ofText + " 3,9,12,40,",
+        "0123456789abcdef 3,9,12,40", // the digest of another text
+    };
+    for (std::string const& attribute : kAttributes) {
+        SCOPED_TRACE(attribute);
+        ASSERT_EQ(setxattr(kStatePath, kIndexAttribute, attribute.data(), attribute.size(), 0), 0);
+        EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(0, "mgmttelnet", R"({"pTimeout":25})"));
     }
 }
 

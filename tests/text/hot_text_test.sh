@@ -45,6 +45,15 @@ for entry in "${common[@]}"; do
     failures=$((failures + 1))
   fi
 done
+# The writable data the file holds lies within one 64 KiB stretch, all of
+# it mapped by the first read fault on any of it.
+read -r data_at data_size < <(readelf -lW "$program" | awk '$1 == "LOAD" && $7 == "RW" { print $3, $5 }')
+data_first=$((data_at >> 16)) data_last=$(((data_at + data_size - 1) >> 16))
+if [ "$data_first" != "$data_last" ]; then
+  printf 'FAIL: the writable data of the file (0x%x, 0x%x bytes) spans %d stretches of 64 KiB\n' \
+    "$data_at" "$data_size" $((data_last - data_first + 1)) >&2
+  failures=$((failures + 1))
+fi
 [ "$failures" = 0 ] && echo "all ${#common[@]} functions and variables of the common path in their sections" \
   "(text $((end[.text.request] - start[.text.request])) bytes)"
 exit "$failures"

@@ -153,6 +153,47 @@ TEST(StateText, EveryMemberReadsAsTheWholeParseReadsIt)
     }
 }
 
+// A text indexed from the places of its members, as a reader takes a file
+// the stand-in wrote, holds the very members of the scan.
+TEST(StateText, TheMembersPlacedAreTheMembersScanned)
+{
+    for (PlainCase const& c : kPlain) {
+        SCOPED_TRACE(c.name);
+        auto const scanned = sim::StateText::index(c.text);
+        std::string content = c.text;
+        auto const placed = sim::StateText::placed(content, scanned->places());
+        ASSERT_TRUE(placed);
+        EXPECT_TRUE(placed->plain());
+        EXPECT_EQ(placed->content(), c.text);
+        ASSERT_EQ(placed->members().size(), scanned->members().size());
+        for (size_t m = 0; m < scanned->members().size(); ++m) {
+            EXPECT_EQ(placed->members()[m].name, scanned->members()[m].name);
+            EXPECT_EQ(placed->members()[m].value, scanned->members()[m].value);
+        }
+    }
+}
+
+// Places that do not lie within the text in order are refused, whoever
+// wrote them, and the text stays with the caller.
+TEST(StateText, PlacesOutsideTheTextAreRefused)
+{
+    std::string const text = R"({"a":1,"b":[2]})";
+    using Place = sim::StateText::Place;
+    std::vector<Place> const kBad[] = {
+        { { 2, 3, 5, 16 } },                   // the value past the end
+        { { 2, 3, 5, 6 }, { 1, 9, 11, 14 } },  // the second before the first
+        { { 3, 2, 5, 6 } },                    // a name that ends before it begins
+        { { 2, 3, 5, 5 } },                    // an empty value
+        { { 2, 6, 5, 6 } },                    // a value that begins within the name
+        { { SIZE_MAX, SIZE_MAX, SIZE_MAX, SIZE_MAX } },
+    };
+    for (std::vector<Place> const& places : kBad) {
+        std::string content = text;
+        EXPECT_FALSE(sim::StateText::placed(content, places)) << places[0].nameAt << " " << places.size();
+        EXPECT_EQ(content, text);
+    }
+}
+
 std::string nested(int depth)
 {
     return "{\"a\":" + std::string(static_cast<size_t>(depth), '[') + std::string(static_cast<size_t>(depth), ']') + "}";
