@@ -1,6 +1,7 @@
 // The stand-in's machinery: the state file, the call trace and forced results.
 #include "sim.h"
 
+#include "state_print.h"
 #include "state_text.h"
 #include "text_digest.h"
 
@@ -677,16 +678,16 @@ struct SplicedState {
     std::vector<StateText::Place> places;  // where its members lie
 };
 
-bool splice(StateText const& text, cJSON const* parsed, SplicedState& whole)
+bool splice(StateText const& text, cJSON* parsed, SplicedState& whole)
 {
     std::span<StateText::Member const> const members = text.members();
     std::vector<size_t> printedFor(members.size(), SIZE_MAX);
     for (size_t m = 0; m < members.size(); ++m) {
         std::string const name(members[m].name);
-        cJSON const* section = cJSON_GetObjectItemCaseSensitive(parsed, name.c_str());
+        cJSON* section = cJSON_GetObjectItemCaseSensitive(parsed, name.c_str());
         if (section == nullptr || text.find(members[m].name) != &members[m])
             continue;
-        JsonText printed(cJSON_Print(section));
+        JsonText printed = printState(section);
         if (!printed)
             return false;
         std::string& indented = whole.printed.emplace_back();
@@ -748,7 +749,7 @@ int runOnState(int (*body)(void*, State*), void* context)
             cache.path.clear();
             return result;
         }
-        JsonText printed(cJSON_Print(root.get()));
+        JsonText printed = printState(root.get());
         if (!printed)
             return kFail;
         iovec const whole[] = { piece(printed.get()), piece("\n") };

@@ -207,15 +207,14 @@ void httpdProcessRequest(HttpdHandle handle)
         printf("Invalid request path '%s'\n", url);
         return;
     }
-    char resource[kHttpdTextSize];
-    copyText(resource, lastSlash + 1);
+    // The resource is what follows the last "/", up to a "?"; cut in place,
+    // it is no longer than the copy of the whole path.
+    char* const resource = lastSlash + 1;
     resource[strcspn(resource, "?")] = '\0';
 
-    // The directory path is what comes before the last "/"; "/" alone is the root.
-    if (lastSlash == url)
-        lastSlash[1] = '\0';
-    else
-        *lastSlash = '\0';
+    // The directory path is what comes before the last "/" (nothing, for
+    // the root).
+    *lastSlash = '\0';
     if (handle == nullptr || handle->root == nullptr)
         return;
     char const* dirName = nullptr;

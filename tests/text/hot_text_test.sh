@@ -45,8 +45,14 @@ for entry in "${common[@]}"; do
     failures=$((failures + 1))
   fi
 done
-# The writable data the file holds lies within one 64 KiB stretch, all of
-# it mapped by the first read fault on any of it.
+# The constant data the requests read begins a 64 KiB stretch, and the
+# writable data the file holds lies within one: each is mapped by the first
+# read fault on any of it.
+read -r constant_at < <(readelf -SW "$program" | sed -n 's/.* \.rodata\.request  *[A-Z]*  *\([0-9a-f]*\) .*/\1/p') || true
+if [ -z "${constant_at:-}" ] || [ $((16#$constant_at % 0x10000)) != 0 ]; then
+  echo "FAIL: .rodata.request is missing or does not begin a 64 KiB stretch (${constant_at:-none})" >&2
+  failures=$((failures + 1))
+fi
 read -r data_at data_size < <(readelf -lW "$program" | awk '$1 == "LOAD" && $7 == "RW" { print $3, $5 }')
 data_first=$((data_at >> 16)) data_last=$(((data_at + data_size - 1) >> 16))
 if [ "$data_first" != "$data_last" ]; then

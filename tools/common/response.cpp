@@ -186,8 +186,10 @@ bool jsonAddKey(cJSON* parent, char const* key, Json item)
     return true;
 }
 
-// Most envelopes fit here, and are printed without an allocation.
-constexpr int kEnvelopeBufferSize = 4096;
+// Most envelopes fit here, and are printed without an allocation; a larger
+// one is printed again into one. Kept small, so that a request's deepest
+// call stays within fewer pages of the stack.
+constexpr int kEnvelopeBufferSize = 1024;
 
 // Builds the envelope and writes it with the line end; nothing when it
 // could not be built.
