@@ -1,6 +1,7 @@
 // The stand-in's machinery: the state file, the call trace and forced results.
 #include "sim.h"
 
+#include "ip_text.h"
 #include "state_print.h"
 #include "state_text.h"
 #include "text_digest.h"
@@ -58,8 +59,9 @@ std::pair<std::string, std::string> splitPath(std::string const& path)
 // Removes, from the directory dir, the new files ("<name>.tmp.<pid>") that
 // writers killed before their rename left beside the state file. A file
 // whose process still runs is being written and stays. The entries are read
-// straight into a buffer here, a few at a time.
-void removeStaleTemporaries(int dir, std::string const& name)
+// straight into a buffer here, a few at a time (not inlined: the buffer is on
+// the stack only while this runs).
+[[gnu::noinline]] void removeStaleTemporaries(int dir, std::string const& name)
 {
     std::string const prefix = name + ".tmp.";
     alignas(dirent64) char entries[2048];
@@ -294,7 +296,9 @@ public:
     // The text, indexed as the stand-in found it when it wrote the file, while
     // the file still holds that very text; none otherwise, and content left
     // as it was.
-    std::unique_ptr<StateText> indexAsWritten(std::string& content) const
+    // Not inlined: its buffer is on the stack only while it runs, not under
+    // every call's own work.
+    [[gnu::noinline]] std::unique_ptr<StateText> indexAsWritten(std::string& content) const
     {
         char attribute[kIndexAttributeRoom];
         ssize_t const length = fgetxattr(m_fd, kIndexAttribute, attribute, sizeof attribute);
@@ -957,14 +961,15 @@ void writeText(OpenBuffDesc* desc, char const* text)
 
 std::string addrText(OpenInetAddr const& addr)
 {
-    char buffer[INET6_ADDRSTRLEN] = {};
-    if (addr.family == kAfInet6) {
-        inet_ntop(AF_INET6, addr.addr.ipv6, buffer, sizeof buffer);
-    } else {
-        struct in_addr v4 {};
-        v4.s_addr = htonl(addr.addr.ipv4);
-        inet_ntop(AF_INET, &v4, buffer, sizeof buffer);
+    if (addr.family != kAfInet6) {
+        unsigned char const bytes[4] = { static_cast<unsigned char>(addr.addr.ipv4 >> 24),
+                                         static_cast<unsigned char>(addr.addr.ipv4 >> 16),
+                                         static_cast<unsigned char>(addr.addr.ipv4 >> 8),
+                                         static_cast<unsigned char>(addr.addr.ipv4) };
+        return ipv4Text(bytes);
     }
+    char buffer[INET6_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET6, addr.addr.ipv6, buffer, sizeof buffer);
     return buffer;
 }
 

@@ -3,6 +3,7 @@
 // switch reaches, through which hops and how fast, and the tools' text is laid
 // out from it, so a run always gives the same text for the same arguments.
 #include "sim.h"
+#include "ip_text.h"
 #include "tool_text.h"
 
 #include "../tools/sw_calls_diag.h"
@@ -88,8 +89,10 @@ bool parseIp(std::string const& text, bool inet6, Ip& ip)
 
 std::string ipText(Ip const& ip)
 {
+    if (!ip.inet6)
+        return sim::ipv4Text(ip.bytes);
     char text[INET6_ADDRSTRLEN] = {};
-    inet_ntop(ip.inet6 ? AF_INET6 : AF_INET, ip.bytes, text, sizeof text);
+    inet_ntop(AF_INET6, ip.bytes, text, sizeof text);
     return text;
 }
 
