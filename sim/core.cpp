@@ -328,7 +328,8 @@ public:
         if (dir.fd >= 0)
             removeStaleTemporaries(dir.fd, name);
         std::string temp = m_path + ".tmp." + std::to_string(getpid());
-        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        OwnedFd const file { open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666) };
+        int const fd = file.fd;
         if (fd < 0)
             return false;
         bool ok = writePieces(fd, content);
@@ -339,22 +340,19 @@ public:
             std::string const attribute = indexAttribute(digest.text(), places);
             fsetxattr(fd, kIndexAttribute, attribute.data(), attribute.size(), 0); // without it, the next reader scans
         }
-        struct stat own {};
         // A switch keeps its settings through a power cut: the new file's
         // content is on disk before it takes the name, and the name after.
-        ok = ok && fsync(fd) == 0 && fstat(fd, &own) == 0;
-        ok = close(fd) == 0 && ok;
-        if (!ok || rename(temp.c_str(), m_path.c_str()) != 0) {
+        if (!ok || fsync(fd) != 0 || rename(temp.c_str(), m_path.c_str()) != 0) {
             unlink(temp.c_str());
             return false;
         }
+        // The rename changes the file's time stamps, so they are read after
+        // it. Should another hand replace the file meanwhile, the next call
+        // finds the path naming another file and reads that.
+        if (fstat(fd, &written) != 0)
+            written = {};
         if (dir.fd >= 0)
             fsync(dir.fd);
-        // The rename changes the file's time stamps, so they are read after
-        // it, and kept only while the path still names this very file.
-        struct stat named {};
-        if (stat(m_path.c_str(), &named) == 0 && named.st_ino == own.st_ino && named.st_dev == own.st_dev)
-            written = named;
         return true;
     }
 
