@@ -295,9 +295,8 @@ public:
 
     // The text, indexed as the stand-in found it when it wrote the file, while
     // the file still holds that very text; none otherwise, and content left
-    // as it was.
-    // Not inlined: its buffer is on the stack only while it runs, not under
-    // every call's own work.
+    // as it was. Not inlined: its buffer is on the stack only while it runs,
+    // not under every call's own work.
     [[gnu::noinline]] std::unique_ptr<StateText> indexAsWritten(std::string& content) const
     {
         char attribute[kIndexAttributeRoom];
