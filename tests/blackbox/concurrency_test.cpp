@@ -152,6 +152,10 @@ TEST_F(Concurrency, EightLogWritersAcrossRotationsLeaveOnlyWholeLines)
     for (char const* path : { "/tmp/brisk.log", "/tmp/brisk.log.old" }) {
         SCOPED_TRACE(path);
         std::string const content = readFile(path);
+        // A file rotates after the line that takes it past the limit: when
+        // that was the last line of all, the new log is still empty.
+        if (content.empty() && std::string(path) == "/tmp/brisk.log")
+            continue;
         ASSERT_FALSE(content.empty());
         EXPECT_EQ(content.back(), '\n');
         kept += content.size();
