@@ -958,16 +958,13 @@ void writeText(OpenBuffDesc* desc, char const* text)
 
 std::string addrText(OpenInetAddr const& addr)
 {
-    if (addr.family != kAfInet6) {
-        unsigned char const bytes[4] = { static_cast<unsigned char>(addr.addr.ipv4 >> 24),
-                                         static_cast<unsigned char>(addr.addr.ipv4 >> 16),
-                                         static_cast<unsigned char>(addr.addr.ipv4 >> 8),
-                                         static_cast<unsigned char>(addr.addr.ipv4) };
-        return ipv4Text(bytes);
-    }
-    char buffer[INET6_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET6, addr.addr.ipv6, buffer, sizeof buffer);
-    return buffer;
+    if (addr.family == kAfInet6)
+        return addressText(true, addr.addr.ipv6);
+    unsigned char const bytes[4] = { static_cast<unsigned char>(addr.addr.ipv4 >> 24),
+                                     static_cast<unsigned char>(addr.addr.ipv4 >> 16),
+                                     static_cast<unsigned char>(addr.addr.ipv4 >> 8),
+                                     static_cast<unsigned char>(addr.addr.ipv4) };
+    return addressText(false, bytes);
 }
 
 OpenInetAddr addrFromText(uint32_t family, char const* text)

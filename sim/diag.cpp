@@ -89,11 +89,7 @@ bool parseIp(std::string const& text, bool inet6, Ip& ip)
 
 std::string ipText(Ip const& ip)
 {
-    if (!ip.inet6)
-        return sim::ipv4Text(ip.bytes);
-    char text[INET6_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET6, ip.bytes, text, sizeof text);
-    return text;
+    return sim::addressText(ip.inet6, ip.bytes);
 }
 
 // The length of "address/length" when ip lies in it; -1 when not, or when the

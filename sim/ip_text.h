@@ -1,7 +1,10 @@
-// An IPv4 address as text, as inet_ntop writes it: the four bytes in order,
-// each in decimal, joined by dots. The C library's inet_ntop formats them
-// through sprintf, whose frame is the deepest of a diagnostics request.
+// An address as text, as inet_ntop writes it. An IPv4 address is written
+// here: the four bytes in order, each in decimal, joined by dots. The C
+// library's inet_ntop formats them through sprintf, whose frame is the
+// deepest of a diagnostics request.
 #pragma once
+
+#include <arpa/inet.h>
 
 #include <charconv>
 #include <string>
@@ -19,6 +22,16 @@ inline std::string ipv4Text(unsigned char const bytes[4])
         end = std::to_chars(end, text + sizeof text, static_cast<unsigned>(bytes[i])).ptr;
     }
     return std::string(text, end);
+}
+
+// bytes: the address in network order, 16 bytes for IPv6, 4 for IPv4.
+inline std::string addressText(bool inet6, unsigned char const* bytes)
+{
+    if (!inet6)
+        return ipv4Text(bytes);
+    char text[INET6_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET6, bytes, text, sizeof text);
+    return text;
 }
 
 } // namespace sim
