@@ -1,6 +1,6 @@
 """Switches for the tests: the built program behind lighttpd (scripts/httpd)
 on a free loopback port, with the stand-in's state in a file of its own,
-and a session made with scripts/login. Run under tools/openapi/private-tmp
+and a session made with scripts/login. Run under devtools/private-tmp
 (CTest does), so /tmp/session and the logs are the run's own.
 
 MGMT_CGI names the built program; LOGIN_CGI the login program, when built.

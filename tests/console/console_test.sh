@@ -16,7 +16,7 @@ if [ -z "$chromium" ]; then
   exit 77
 fi
 
-[ -n "${PRIVATE_TMP:-}" ] || { echo "run this under tools/openapi/private-tmp" >&2; exit 2; }
+[ -n "${PRIVATE_TMP:-}" ] || { echo "run this under devtools/private-tmp" >&2; exit 2; }
 program=$1 console=$2 modules=$3 shots=$4
 work=$(mktemp -d /tmp/console.XXXXXX)
 mkdir -p "$shots"

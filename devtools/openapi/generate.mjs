@@ -84,7 +84,7 @@ function main(argv) {
       return 1;
     }
     if (current !== content) {
-      console.error(`${file} is not what the route table and tools/openapi/api.mjs make; the first difference is at ` +
+      console.error(`${file} is not what the route table and devtools/openapi/api.mjs make; the first difference is at ` +
         `${firstDifference(content, current)}\nRegenerate it with: cmake --build build --target openapi`);
       return 1;
     }

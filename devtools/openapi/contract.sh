@@ -7,7 +7,7 @@
 # type and body that the description gives it, in time.
 #
 # Usage: private-tmp contract.sh PROGRAM TOOLS_DIR DESCRIPTION
-#   TOOLS_DIR holds the pinned npm tools (npm ci of tools/openapi).
+#   TOOLS_DIR holds the pinned npm tools (npm ci of devtools/openapi).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 [ $# -eq 3 ] || { echo "usage: $0 PROGRAM TOOLS_DIR DESCRIPTION" >&2; exit 2; }
@@ -18,11 +18,11 @@ for tool in lighttpd curl node; do
 done
 for tool in portman newman; do
   [ -e "$tools/node_modules/.bin/$tool" ] || {
-    echo "$tool is not in $tools: the npm install of tools/openapi failed (see the test openapi.tools)" >&2
+    echo "$tool is not in $tools: the npm install of devtools/openapi failed (see the test openapi.tools)" >&2
     exit 1
   }
 done
-[ -n "${PRIVATE_TMP:-}" ] || { echo "run this under tools/openapi/private-tmp" >&2; exit 2; }
+[ -n "${PRIVATE_TMP:-}" ] || { echo "run this under devtools/private-tmp" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/contract.XXXXXX)
 # lighttpd through scripts/httpd on a free loopback port.
@@ -31,7 +31,7 @@ start_server "$work/httpd.log"
 admin=$("$root/scripts/login" admin)
 reader=$("$root/scripts/login" operator read-only)
 
-node "$root/tools/openapi/contract-config.mjs" "$tools" "$description" >"$work/portman-config.json"
+node "$root/devtools/openapi/contract-config.mjs" "$tools" "$description" >"$work/portman-config.json"
 (cd "$work" && "$tools/node_modules/.bin/portman" --local "$description" --portmanConfigFile portman-config.json \
   --baseUrl "$base" --output collection.json --includeTests true) >"$work/portman.log" 2>&1 || {
   echo "Portman could not make the collection:" >&2
@@ -51,7 +51,7 @@ if [ "$requests" -lt $((operations * 3)) ]; then
 fi
 
 status=0
-timeout 900 node "$root/tools/openapi/contract-run.mjs" "$tools" "$work/collection.json" \
+timeout 900 node "$root/devtools/openapi/contract-run.mjs" "$tools" "$work/collection.json" \
   "apiKey=$admin" "readOnlyToken=$reader" || status=$?
 if [ "$status" != 0 ]; then
   echo "the run failed (status $status); lighttpd said:"

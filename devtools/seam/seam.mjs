@@ -254,7 +254,7 @@ function guideSections(ctx) {
   return out;
 }
 
-const kBegin = (name) => `<!-- generated: ${name} (node tools/seam/seam.mjs doc --write docs/integration.md) -->`;
+const kBegin = (name) => `<!-- generated: ${name} (node devtools/seam/seam.mjs doc --write docs/integration.md) -->`;
 const kEnd = (name) => `<!-- end of generated: ${name} -->`;
 
 function fillGuide(text, sections) {
@@ -376,7 +376,7 @@ function main(argv) {
       if (options['--write'] !== undefined) {
         writeFileSync(target, made);
       } else if (made !== tree) {
-        fail(`${target} is not what the declarations make (node tools/seam/seam.mjs doc --write ${target}); first difference at ${firstDifference(made, tree)}`);
+        fail(`${target} is not what the declarations make (node devtools/seam/seam.mjs doc --write ${target}); first difference at ${firstDifference(made, tree)}`);
       }
     } else if (command === 'symbols') {
       checkSymbols(ctx, options);
