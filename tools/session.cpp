@@ -168,7 +168,7 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         head.line(privilege);
         if (privilege[0] != 'r' || (privilege[1] != 'o' && privilege[1] != 'w')) {
             DEVMGR_LOG(3, "Invalid priviledged level in user session\n");
-            return -1;
+            return unlinkat(session.dir, token, 0), -1; // holds no session (cut short): removed
         }
         bool const readOnly = privilege[1] == 'o';
         if (entry->authFlag == kAuthAdmin || (readOnly && entry->method != kMethodGet)) {
