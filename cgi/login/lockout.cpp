@@ -6,11 +6,9 @@
 // file that holds no failure within the window is removed.
 #include "login.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,16 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 namespace {
-
-// Only this process's account or root may own what the login side trusts,
-// and nobody else may write to it.
-bool ownedSafely(struct stat const& st)
-{
-    return trustedOwner(st) && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-}
 
 // The file of an account is named by the name's bytes in hex, so that no
 // name can reach outside the directory or collide with another.
@@ -45,21 +35,13 @@ void fileNameOf(char const* userName, char (&name)[2 * kUserNameLimit + 1])
 
 } // namespace
 
-long loginUptime()
-{
-    struct sysinfo info {};
-    if (sysinfo(&info) != 0)
-        return -1;
-    return info.uptime;
-}
-
 int openOwnedDir(char const* path)
 {
     int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || !ownedSafely(st)) {
+    if (fstat(fd, &st) != 0 || !trustedDirectory(st)) {
         close(fd);
         return -1;
     }
@@ -76,23 +58,19 @@ namespace {
 int openLocked(int dir, char const* name, int create, int operation)
 {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        int fd = openat(dir, name, O_RDWR | create | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        int fd = openTrustedFile(dir, name, O_RDWR | create, 0600);
         if (fd < 0)
             return -1;
-        struct stat st {};
-        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ownedSafely(st) || lockWaiting(fd, operation) != 0) {
-            close(fd);
-            errno = EPERM;
-            return -1;
-        }
-        struct stat named {};
-        if (fstat(fd, &st) == 0 && st.st_nlink == 1
-            && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == st.st_ino
-            && named.st_dev == st.st_dev)
+        bool const locked = lockWaiting(fd, operation) == 0;
+        struct stat held {}, named {};
+        if (locked && fstat(fd, &held) == 0 && held.st_nlink == 1
+            && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == held.st_ino
+            && named.st_dev == held.st_dev)
             return fd;
         close(fd);
+        if (!locked)
+            return -1;
     }
-    errno = EAGAIN;
     return -1;
 }
 
@@ -124,26 +102,15 @@ void lockoutForget(int dir, char const* userName, int fd)
 
 void lockoutSweep(int dir, long now)
 {
-    int const listFd = dup(dir);
-    if (listFd < 0)
-        return;
-    std::unique_ptr<DIR, int (*)(DIR*)> list(fdopendir(listFd), closedir);
-    if (!list) {
-        close(listFd);
-        return;
-    }
-    rewinddir(list.get());
-    while (dirent const* entry = readdir(list.get())) {
-        if (entry->d_name[0] == '.' || (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN))
-            continue;
+    eachFileName(dir, [dir, now](char const* name) {
         // A file in use by a login at this moment is left to it.
-        int fd = openLocked(dir, entry->d_name, 0, LOCK_EX | LOCK_NB);
+        int fd = openLocked(dir, name, 0, LOCK_EX | LOCK_NB);
         if (fd < 0)
-            continue;
+            return;
         if (lockoutEmpty(lockoutRead(fd, now), now))
-            unlinkat(dir, entry->d_name, 0);
+            unlinkat(dir, name, 0);
         close(fd);
-    }
+    });
 }
 
 // The file holds numbers apart by blanks: the end of the lock, then the

@@ -79,7 +79,7 @@ int32_t webSettings(uint32_t& maxSessions)
 int32_t openSession(int sessionDir, Credentials const& credentials, uint32_t maxSessions)
 {
     Privilege const privilege = privilegeOf(credentials.userName, MGMT_LOGIN_RW_GROUP);
-    long const now = loginUptime();
+    long const now = bootUptime();
     // Counted and created under one lock on the directory, so that logins at
     // once cannot pass the limit together.
     if (now < 0 || lockWaiting(sessionDir, LOCK_EX) != 0) {
@@ -132,7 +132,7 @@ int32_t logIn(PasswordGroup const& passwordGroup, uint32_t maxSessions)
     // Held until the login is decided, so that every attempt on the account
     // counts, however many run at once.
     Fd const lockout { lockoutOpen(lockoutDir.fd, credentials.userName) };
-    long now = loginUptime();
+    long now = bootUptime();
     if (lockout.fd < 0 || now < 0) {
         DEVMGR_LOG(3, "Lockout file of user %s unusable\n", credentials.userName);
         return kRespGeneralFailed;
@@ -160,7 +160,7 @@ int32_t logIn(PasswordGroup const& passwordGroup, uint32_t maxSessions)
     passwordGroup.giveUp();
     explicit_bzero(credentials.password, sizeof credentials.password);
 
-    now = loginUptime();
+    now = bootUptime();
     if (verdict == PamVerdict::kRefused || verdict == PamVerdict::kUnavailable) {
         DEVMGR_LOG(4, "Login of user %s failed%s\n", credentials.userName,
                    lockoutActive(state, now) ? ": locked out for 5 minutes" : "");

@@ -6,9 +6,13 @@
 
 #include "../../tools/httpd.h"
 #include "../../tools/own_files.h"
+#include "../../tools/uptime.h"
+
+#include <dirent.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // The PAM service and the group whose members may change settings; the build
 // names both (MGMT_LOGIN_PAM_SERVICE, MGMT_LOGIN_RW_GROUP).
@@ -62,20 +66,37 @@ int32_t readCredentials(Credentials& credentials);
 // body stays behind in freed memory.
 void wipeJsonOnFree();
 
-// ---- the clock ----
-
-// Seconds since boot, the clock of session time stamps; -1 when unknown.
-long loginUptime();
-
 // ---- directories and locks ----
 
-// lockWaiting and trustedOwner: tools/own_files.h.
+// The clock (bootUptime), locks (lockWaiting) and the files the program
+// takes as its own (trustedDirectory, openTrustedFile): tools/, shared with
+// the management program's session check.
 
 // Opens the directory: only a real directory, not a link, owned by this
 // process's account or root and writable by nobody else. -1 otherwise. The
 // login program never makes its directories: they are made before the web
 // server starts, as the server account's own.
 int openOwnedDir(char const* path);
+
+// Calls visit(name) for each name in the directory that may be one of the
+// program's files: not "." or "..", nor any other that begins with ".", nor
+// one known to be something else than a regular file.
+template <typename Visit>
+void eachFileName(int dir, Visit visit)
+{
+    int const listFd = dup(dir);
+    if (listFd < 0)
+        return;
+    std::unique_ptr<DIR, int (*)(DIR*)> list(fdopendir(listFd), closedir);
+    if (!list) {
+        close(listFd);
+        return;
+    }
+    rewinddir(list.get());
+    while (dirent const* entry = readdir(list.get()))
+        if (entry->d_name[0] != '.' && (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN))
+            visit(entry->d_name);
+}
 
 // ---- who may run it ----
 

@@ -2,7 +2,6 @@
 // login side; the privilege a user logs in with.
 #include "login.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -16,25 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
-
-// A regular file in the directory, opened without following a link or
-// blocking on a FIFO; -1 otherwise.
-int openRegular(int dir, char const* name, int flags)
-{
-    int fd = openat(dir, name, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 // A session's head: its user name line and its time stamp line (0: no
 // limit). False when the file holds no session: one killed before it was
@@ -108,23 +91,10 @@ char const* privilegeName(Privilege privilege)
 OpenSessions countOpenSessions(int dir, long now)
 {
     OpenSessions open;
-    int const listFd = dup(dir);
-    if (listFd < 0)
-        return open;
-    std::unique_ptr<DIR, int (*)(DIR*)> list(fdopendir(listFd), closedir);
-    if (!list) {
-        close(listFd);
-        return open;
-    }
-    rewinddir(list.get());
-    while (dirent const* entry = readdir(list.get())) {
-        // Names that begin with "." are no tokens: the directory itself and
-        // its parent.
-        if (entry->d_name[0] == '.' || (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN))
-            continue;
-        int fd = openRegular(dir, entry->d_name, O_RDONLY);
+    eachFileName(dir, [dir, now, &open](char const* name) {
+        int fd = openTrustedFile(dir, name, O_RDONLY);
         if (fd < 0)
-            continue;
+            return;
         // Read as the session check leaves it, never half rewritten.
         bool admin = false;
         long stamp = 0;
@@ -132,14 +102,14 @@ OpenSessions countOpenSessions(int dir, long now)
         if (lockWaiting(fd, LOCK_EX) == 0) {
             valid = sessionHead(fd, admin, stamp);
             if (!valid)
-                unlinkat(dir, entry->d_name, 0);
+                unlinkat(dir, name, 0);
         }
         close(fd);
         if (valid && (stamp == 0 || stamp >= now - kSessionIdleLimit)) {
             ++open.total;
             open.others += admin ? 0 : 1;
         }
-    }
+    });
     return open;
 }
 
@@ -197,10 +167,10 @@ int createSession(int dir, char const* token, char const* userName, Privilege pr
 
 bool removeSession(int dir, char const* token)
 {
-    if (token == nullptr || token[0] == '\0' || token[0] == '.' || strchr(token, '/') != nullptr
-        || strlen(token) > NAME_MAX)
+    // Names that begin with "." are no tokens the login program gives.
+    if (!plainFileName(token) || token[0] == '.')
         return false;
-    int fd = openRegular(dir, token, O_RDONLY);
+    int fd = openTrustedFile(dir, token, O_RDONLY);
     if (fd < 0)
         return false;
     // Not while a request checks or refreshes it.
