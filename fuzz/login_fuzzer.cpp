@@ -107,6 +107,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     fuzz::writeText("/etc/pam.d/" MGMT_LOGIN_PAM_SERVICE, "auth required " + matrix + "account required " + matrix);
     fuzz::writeText("/tmp/passdb", "admin:admin-pw:" MGMT_LOGIN_PAM_SERVICE "\nbob:bob-pw:" MGMT_LOGIN_PAM_SERVICE "\n");
     mkdir("/tmp/swsim", 0700);
+    // Made before the server starts: the login program never makes them.
+    mkdir("/tmp/session", 0700);
+    mkdir("/tmp/login-lockout", 0700);
     fuzz::writeText("/tmp/devmgr_log_level", std::string("9\0\0\0", 4));
     setenv("REQUEST_URI", "/api/v2/login", 1);
     unsetenv("SWSIM_FAULTS");

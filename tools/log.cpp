@@ -196,25 +196,43 @@ void release()
 // first one rotates; one that finds the file already moved away (under a lock
 // on the file, so that two never both move it) only follows to the new file,
 // and a fresh "/tmp/brisk.log.old" is never thrown away by a second rotation.
+//
+// "/tmp" is open to every local account: neither name is ever left free for
+// one of them to take. The log and the old log change places in one step,
+// the old one emptied first; when "/tmp/brisk.log.old" is not the program's
+// own (another account took it), the log is emptied where it is, so that it
+// stays bounded, and what it held is lost. The log is never left for
+// standard output: when the file at the name cannot be taken, this one is
+// kept.
 void rotate()
 {
     int const fd = fileno(g_log.logFile);
     lockWaiting(fd, LOCK_EX);
     struct stat held {}, named {};
-    bool const current = fstat(fd, &held) == 0 && stat(kLogFilePath, &named) == 0 && held.st_ino == named.st_ino
+    bool const current = fstat(fd, &held) == 0 && lstat(kLogFilePath, &named) == 0 && held.st_ino == named.st_ino
                          && held.st_dev == named.st_dev;
     if (current) {
-        remove(kLogOldFilePath);
-        // A file that could not be moved (something in the way at the old
-        // name) stays the log, with its count: the next line tries again.
-        if (rename(kLogFilePath, kLogOldFilePath) != 0) {
+        int32_t ignored = 0;
+        int const old = openOwnFile(kLogOldFilePath, 0, 0600, ignored);
+        bool const moved = old >= 0 && ftruncate(old, 0) == 0
+                           && renameat2(AT_FDCWD, kLogFilePath, AT_FDCWD, kLogOldFilePath, RENAME_EXCHANGE) == 0;
+        if (old >= 0)
+            close(old);
+        if (!moved) {
+            (void)!ftruncate(fd, 0);
+            g_log.logSize = 0;
             flock(fd, LOCK_UN);
             return;
         }
     }
-    fclose(g_log.logFile); // releases the lock
     int32_t size = 0;
-    g_log.logFile = openLog(size);
+    FILE* next = openLog(size);
+    if (next == nullptr) {
+        flock(fd, LOCK_UN);
+        return;
+    }
+    fclose(g_log.logFile); // releases the lock
+    g_log.logFile = next;
     g_log.logSize = current ? 0 : size;
 }
 

@@ -4,11 +4,13 @@
 // how they are locked.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 // The account the program runs as, asked once per process.
 inline uid_t programUid()
@@ -30,4 +32,42 @@ inline int lockWaiting(int fd, int operation)
         rc = flock(fd, operation);
     while (rc != 0 && errno == EINTR);
     return rc;
+}
+
+// Writable by the group or by every account: not the program's alone.
+inline bool writableByOthers(struct stat const& st)
+{
+    return (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// A directory whose files the program may trust: a real directory of a
+// trusted owner that no group or other account can write to (anyone else
+// could put files in it, or make it first).
+inline bool trustedDirectory(struct stat const& st)
+{
+    return S_ISDIR(st.st_mode) && trustedOwner(st) && !writableByOthers(st);
+}
+
+// Only a plain name of a file inside a directory: no path, not the
+// directory itself or its parent.
+inline bool plainFileName(char const* name)
+{
+    return name != nullptr && name[0] != '\0' && strchr(name, '/') == nullptr && strcmp(name, ".") != 0
+           && strcmp(name, "..") != 0;
+}
+
+// Opens a file in the directory without following a link and without
+// blocking on a FIFO, and takes it only when it is a regular file of a
+// trusted owner that other accounts cannot write to; -1 otherwise.
+inline int openTrustedFile(int dir, char const* name, int flags, mode_t mode = 0)
+{
+    int fd = openat(dir, name, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !trustedOwner(st) || (st.st_mode & S_IWOTH) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }

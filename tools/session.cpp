@@ -5,11 +5,11 @@
 #include "httpd.h"
 #include "log.h"
 #include "own_files.h"
+#include "uptime.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,12 +24,10 @@ constexpr size_t kUserNameSize = 200;
 constexpr size_t kTimeStampSize = 200;
 constexpr size_t kPrivilegeSize = 16;
 
-// Only a plain file name inside the session directory can name a session.
-bool tokenIsFileName(char const* token)
-{
-    return token != nullptr && token[0] != '\0' && strchr(token, '/') == nullptr && strcmp(token, ".") != 0
-           && strcmp(token, "..") != 0;
-}
+// Only a plain file name inside the session directory names a session; the
+// directory and the file are taken by the rules of tools/own_files.h, which
+// the login program shares, so that the two never disagree on which files
+// are theirs.
 
 // The session directory itself, not a link to somewhere else: "/tmp" is
 // open to every local user, who could put such a link in its place, or make
@@ -44,7 +42,7 @@ int openSessionDir()
     if (dir < 0)
         return -1;
     struct stat st {};
-    if (fstat(dir, &st) != 0 || !S_ISDIR(st.st_mode) || !trustedOwner(st) || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    if (fstat(dir, &st) != 0 || !trustedDirectory(st)) {
         close(dir);
         return -1;
     }
@@ -56,17 +54,19 @@ int openSessionDir()
 // file of a trusted owner that other accounts cannot write to; -1 otherwise.
 int openSession(int dir, char const* token, bool pathComplete)
 {
-    if (dir < 0 || !tokenIsFileName(token) || !pathComplete)
+    if (dir < 0 || !plainFileName(token) || !pathComplete)
         return -1;
-    int fd = openat(dir, token, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !trustedOwner(st) || (st.st_mode & S_IWOTH) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return openTrustedFile(dir, token, O_RDWR); // read and rewritten
+}
+
+// A file cut short before its time stamp line (a login killed before it
+// wrote it) holds no session: whoever finds it removes it, so that it keeps
+// no place. A session with a wrong privilege line is kept.
+int refuseSession(int dir, char const* token, char const* timeStamp)
+{
+    if (strchr(timeStamp, '\n') == nullptr)
+        unlinkat(dir, token, 0);
+    return -1;
 }
 
 // Holds the session directory and the open session file, and closes them,
@@ -168,7 +168,7 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         head.line(privilege);
         if (privilege[0] != 'r' || (privilege[1] != 'o' && privilege[1] != 'w')) {
             DEVMGR_LOG(3, "Invalid priviledged level in user session\n");
-            return -1;
+            return refuseSession(session.dir, token, timeStamp);
         }
         bool const readOnly = privilege[1] == 'o';
         if (entry->authFlag == kAuthAdmin || (readOnly && entry->method != kMethodGet)) {
@@ -177,12 +177,12 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         }
     }
 
-    struct sysinfo info {};
-    if (sysinfo(&info) != 0) {
+    long const uptime = bootUptime();
+    if (uptime < 0) {
         DEVMGR_LOG(3, "Failed to get sysinfo\r\n");
         return -1;
     }
-    long const uptime = info.uptime;
+    // Seconds since boot, the clock of every stamp.
     long const stamp = strtol(timeStamp, nullptr, 10);
     // Idle longer than the limit, compared without forming uptime - stamp,
     // which a stamp far in the negative would overflow.

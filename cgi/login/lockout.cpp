@@ -1,12 +1,14 @@
 // Failed logins per account, counted across every login process: one file
 // per account in the lockout directory, read and rewritten under an
-// exclusive lock on that file.
+// exclusive lock on that file. An attempt is counted as a failure before
+// PAM is asked and forgotten when PAM accepts it, so that no end of the
+// process in between (a client that hangs up, a signal) skips the count; a
+// file that holds no failure within the window is removed.
 #include "login.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,13 +18,6 @@
 #include <cstring>
 
 namespace {
-
-// Only this process's account or root may own what the login side trusts,
-// and nobody else may write to it.
-bool ownedSafely(struct stat const& st)
-{
-    return trustedOwner(st) && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-}
 
 // The file of an account is named by the name's bytes in hex, so that no
 // name can reach outside the directory or collide with another.
@@ -40,28 +35,52 @@ void fileNameOf(char const* userName, char (&name)[2 * kUserNameLimit + 1])
 
 } // namespace
 
-long loginUptime()
-{
-    struct sysinfo info {};
-    if (sysinfo(&info) != 0)
-        return -1;
-    return info.uptime;
-}
-
 int openOwnedDir(char const* path)
 {
-    if (mkdir(path, 0700) != 0 && errno != EEXIST)
-        return -1;
     int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || !ownedSafely(st)) {
+    if (fstat(fd, &st) != 0 || !trustedDirectory(st)) {
         close(fd);
         return -1;
     }
     return fd;
 }
+
+namespace {
+
+// The file at the name, when it is a regular file of a trusted owner, locked
+// as asked and still under that name once locked: a process that removed it
+// while this one waited for the lock leaves it without a name, and this one
+// then takes the name's new file. -1 when there is none (errno ENOENT) or it
+// is not one to use.
+int openLocked(int dir, char const* name, int create, int operation)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        int fd = openTrustedFile(dir, name, O_RDWR | create, 0600);
+        if (fd < 0)
+            return -1;
+        bool const locked = lockWaiting(fd, operation) == 0;
+        struct stat held {}, named {};
+        if (locked && fstat(fd, &held) == 0 && held.st_nlink == 1
+            && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == held.st_ino
+            && named.st_dev == held.st_dev)
+            return fd;
+        close(fd);
+        if (!locked)
+            return -1;
+    }
+    return -1;
+}
+
+// A file that holds no failure within the window and no lock that lasts.
+bool lockoutEmpty(LockoutState const& state, long now)
+{
+    return !lockoutActive(state, now) && state.count == 0;
+}
+
+} // namespace
 
 int lockoutOpen(int dir, char const* userName)
 {
@@ -69,15 +88,29 @@ int lockoutOpen(int dir, char const* userName)
     fileNameOf(userName, name);
     if (dir < 0 || name[0] == '\0')
         return -1;
-    int fd = openat(dir, name, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !ownedSafely(st) || lockWaiting(fd, LOCK_EX) != 0) {
+    return openLocked(dir, name, O_CREAT, LOCK_EX);
+}
+
+void lockoutForget(int dir, char const* userName, int fd)
+{
+    char name[2 * kUserNameLimit + 1];
+    fileNameOf(userName, name);
+    // Emptied first: a file that could not be removed holds no failure.
+    if (ftruncate(fd, 0) == 0)
+        unlinkat(dir, name, 0);
+}
+
+void lockoutSweep(int dir, long now)
+{
+    eachFileName(dir, [dir, now](char const* name) {
+        // A file in use by a login at this moment is left to it.
+        int fd = openLocked(dir, name, 0, LOCK_EX | LOCK_NB);
+        if (fd < 0)
+            return;
+        if (lockoutEmpty(lockoutRead(fd, now), now))
+            unlinkat(dir, name, 0);
         close(fd);
-        return -1;
-    }
-    return fd;
+    });
 }
 
 // The file holds numbers apart by blanks: the end of the lock, then the
@@ -114,7 +147,7 @@ LockoutState lockoutRead(int fd, long now)
 
 // The new content first, then the file cut to it, so that it is never empty
 // in between.
-void lockoutWrite(int fd, LockoutState const& state)
+bool lockoutWrite(int fd, LockoutState const& state)
 {
     char text[256];
     int length = 0;
@@ -125,9 +158,8 @@ void lockoutWrite(int fd, LockoutState const& state)
         length += snprintf(text + length, sizeof text - static_cast<size_t>(length), "\n");
     }
     if (length > 0 && pwrite(fd, text, static_cast<size_t>(length), 0) != length)
-        return;
-    if (ftruncate(fd, length) != 0)
-        return;
+        return false;
+    return ftruncate(fd, length) == 0;
 }
 
 bool lockoutActive(LockoutState const& state, long now)

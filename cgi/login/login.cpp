@@ -9,9 +9,11 @@
 
 #include <strings.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,17 +79,24 @@ int32_t webSettings(uint32_t& maxSessions)
 int32_t openSession(int sessionDir, Credentials const& credentials, uint32_t maxSessions)
 {
     Privilege const privilege = privilegeOf(credentials.userName, MGMT_LOGIN_RW_GROUP);
-    long const now = loginUptime();
+    long const now = bootUptime();
     // Counted and created under one lock on the directory, so that logins at
     // once cannot pass the limit together.
     if (now < 0 || lockWaiting(sessionDir, LOCK_EX) != 0) {
         DEVMGR_LOG(3, "Session directory lock failed\n");
         return kRespGeneralFailed;
     }
-    unsigned const open = countOpenSessions(sessionDir, now);
-    if (open >= maxSessions) {
-        DEVMGR_LOG(4, "Login of user %s refused: %u sessions open, the limit is %u\n", credentials.userName, open,
-                   maxSessions);
+    OpenSessions const open = countOpenSessions(sessionDir, now);
+    if (open.total >= maxSessions) {
+        DEVMGR_LOG(4, "Login of user %s refused: %u sessions open, the limit is %u\n", credentials.userName,
+                   open.total, maxSessions);
+        return kRespPermissionDenied;
+    }
+    // The last place is kept for admin: other users, however many sessions
+    // they open, never keep admin from logging in.
+    if (privilege != Privilege::kAdmin && open.others + 1 >= maxSessions) {
+        DEVMGR_LOG(4, "Login of user %s refused: %u sessions of other users than admin open, the limit is %u\n",
+                   credentials.userName, open.others, maxSessions - 1);
         return kRespPermissionDenied;
     }
     char token[33];
@@ -123,16 +132,26 @@ int32_t logIn(PasswordGroup const& passwordGroup, uint32_t maxSessions)
     // Held until the login is decided, so that every attempt on the account
     // counts, however many run at once.
     Fd const lockout { lockoutOpen(lockoutDir.fd, credentials.userName) };
-    long now = loginUptime();
+    long now = bootUptime();
     if (lockout.fd < 0 || now < 0) {
         DEVMGR_LOG(3, "Lockout file of user %s unusable\n", credentials.userName);
         return kRespGeneralFailed;
     }
+    lockoutSweep(lockoutDir.fd, now);
     LockoutState state = lockoutRead(lockout.fd, now);
     if (lockoutActive(state, now)) {
         DEVMGR_LOG(4, "Login of user %s refused: locked out for %ld s more\n", credentials.userName,
                    state.lockedUntil - now);
         return kRespLockedOut;
+    }
+    // The attempt counts as a failure before PAM is asked, and is forgotten
+    // only when PAM accepts it: a process ended in between (the client hung
+    // up, the web server sent a signal) has counted. An attempt that cannot
+    // be counted is not made.
+    lockoutFail(state, now);
+    if (!lockoutWrite(lockout.fd, state)) {
+        DEVMGR_LOG(3, "Login of user %s refused: the attempt could not be recorded\n", credentials.userName);
+        return kRespGeneralFailed;
     }
 
     passwordGroup.take();
@@ -141,15 +160,13 @@ int32_t logIn(PasswordGroup const& passwordGroup, uint32_t maxSessions)
     passwordGroup.giveUp();
     explicit_bzero(credentials.password, sizeof credentials.password);
 
-    now = loginUptime();
+    now = bootUptime();
     if (verdict == PamVerdict::kRefused || verdict == PamVerdict::kUnavailable) {
-        lockoutFail(state, now);
-        lockoutWrite(lockout.fd, state);
         DEVMGR_LOG(4, "Login of user %s failed%s\n", credentials.userName,
                    lockoutActive(state, now) ? ": locked out for 5 minutes" : "");
         return kRespLoginIncorrect;
     }
-    lockoutWrite(lockout.fd, LockoutState {});
+    lockoutForget(lockoutDir.fd, credentials.userName, lockout.fd);
     if (verdict == PamVerdict::kPasswordExpired) {
         DEVMGR_LOG(4, "Login of user %s refused: the password must be changed\n", credentials.userName);
         return kRespChangePassword;
@@ -189,9 +206,38 @@ void serveLogOut()
 
 } // namespace
 
+bool runByServerAccount()
+{
+    uid_t const real = getuid();
+    if (real == 0)
+        return true;
+    char path[PATH_MAX];
+    ssize_t const n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) {
+        fputs("login_v2.cgi: refused: its own place is unknown\n", stderr);
+        return false;
+    }
+    path[n] = '\0';
+    char* const slash = strrchr(path, '/');
+    if (slash != nullptr)
+        *(slash == path ? slash + 1 : slash) = '\0';
+    struct stat st {};
+    if (slash == nullptr || stat(path, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != real) {
+        fprintf(stderr, "login_v2.cgi: refused: run by user %u, not by the owner of %s\n", static_cast<unsigned>(real),
+                path);
+        return false;
+    }
+    return true;
+}
+
 int serveLogin()
 {
     PasswordGroup const passwordGroup;
+    // Before anything is read or any password checked.
+    if (!runByServerAccount()) {
+        fputs("Status:403\r\n\r\n", stdout);
+        return 1;
+    }
     wipeJsonOnFree();
     devmgrLogOpen(LOG_MODE_FILE, 8, "orla_cgi");
     char const* method = getenv("REQUEST_METHOD");

@@ -6,9 +6,13 @@
 
 #include "../../tools/httpd.h"
 #include "../../tools/own_files.h"
+#include "../../tools/uptime.h"
+
+#include <dirent.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // The PAM service and the group whose members may change settings; the build
 // names both (MGMT_LOGIN_PAM_SERVICE, MGMT_LOGIN_RW_GROUP).
@@ -62,19 +66,45 @@ int32_t readCredentials(Credentials& credentials);
 // body stays behind in freed memory.
 void wipeJsonOnFree();
 
-// ---- the clock ----
-
-// Seconds since boot, the clock of session time stamps; -1 when unknown.
-long loginUptime();
-
 // ---- directories and locks ----
 
-// lockWaiting and trustedOwner: tools/own_files.h.
+// The clock (bootUptime), locks (lockWaiting) and the files the program
+// takes as its own (trustedDirectory, openTrustedFile): tools/, shared with
+// the management program's session check.
 
-// Opens the directory, creating it (mode 0700) when missing: only a real
-// directory, not a link, owned by this process's account or root and
-// writable by nobody else. -1 otherwise.
+// Opens the directory: only a real directory, not a link, owned by this
+// process's account or root and writable by nobody else. -1 otherwise. The
+// login program never makes its directories: they are made before the web
+// server starts, as the server account's own.
 int openOwnedDir(char const* path);
+
+// Calls visit(name) for each name in the directory that may be one of the
+// program's files: not "." or "..", nor any other that begins with ".", nor
+// one known to be something else than a regular file.
+template <typename Visit>
+void eachFileName(int dir, Visit visit)
+{
+    int const listFd = dup(dir);
+    if (listFd < 0)
+        return;
+    std::unique_ptr<DIR, int (*)(DIR*)> list(fdopendir(listFd), closedir);
+    if (!list) {
+        close(listFd);
+        return;
+    }
+    rewinddir(list.get());
+    while (dirent const* entry = readdir(list.get()))
+        if (entry->d_name[0] != '.' && (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN))
+            visit(entry->d_name);
+}
+
+// ---- who may run it ----
+
+// The program may carry a group that reads every account's password
+// (set-group-ID): it serves the account that owns the directory it sits in
+// (the server account, which alone can enter that directory) and root, and
+// nobody else. False, with the reason on standard error, for anyone else.
+bool runByServerAccount();
 
 // ---- lockout ----
 
@@ -92,7 +122,13 @@ int lockoutOpen(int dir, char const* userName);
 // The state in the file as of now: stamps from a previous boot and failures
 // older than the window are dropped.
 LockoutState lockoutRead(int fd, long now);
-void lockoutWrite(int fd, LockoutState const& state);
+// False when the state could not be written whole (a full /tmp).
+bool lockoutWrite(int fd, LockoutState const& state);
+// Removes the account's file, open and locked as fd: it logged in.
+void lockoutForget(int dir, char const* userName, int fd);
+// Removes the files that hold no failure within the window and no lock,
+// except those a login holds at the moment.
+void lockoutSweep(int dir, long now);
 bool lockoutActive(LockoutState const& state, long now);
 // Counts a failure; the fifth within the window locks the account.
 void lockoutFail(LockoutState& state, long now);
@@ -115,12 +151,19 @@ enum class Privilege { kAdmin, kReadWrite, kReadOnly };
 Privilege privilegeOf(char const* userName, char const* readWriteGroup);
 char const* privilegeName(Privilege privilege);
 
+struct OpenSessions {
+    unsigned total = 0;
+    unsigned others = 0; // of other users than admin
+};
 // Sessions in the directory that have not been idle past the limit at now.
-unsigned countOpenSessions(int dir, long now);
+// A file that holds no session (no user name line, no time stamp line) is
+// expired and removed.
+OpenSessions countOpenSessions(int dir, long now);
 // 32 lowercase hex digits from 128 random bits; false when none could be had.
 bool newToken(char (&token)[33]);
-// Creates the session file (O_EXCL, 0600) in the session check's format:
-// 0, -1 on failure, or EEXIST when the token is taken.
+// Creates the session file (0600) in the session check's format, written
+// whole before it takes its name: 0, -1 on failure, or EEXIST when the
+// token is taken.
 int createSession(int dir, char const* token, char const* userName, Privilege privilege, long now);
 // Removes the session file named by the token: true when there was one.
 bool removeSession(int dir, char const* token);
@@ -128,5 +171,6 @@ bool removeSession(int dir, char const* token);
 // ---- the program ----
 
 // Serves the request of the CGI environment and returns the exit status: 0,
-// or 255 when the switch RPC service could not be reached.
+// 255 when the switch RPC service could not be reached, or 1 (and a 403
+// reply) when run by another account than the server's or root.
 int serveLogin();

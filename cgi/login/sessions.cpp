@@ -2,7 +2,6 @@
 // login side; the privilege a user logs in with.
 #include "login.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -11,38 +10,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
 
-// A regular file in the directory, opened without following a link or
-// blocking on a FIFO; -1 otherwise.
-int openRegular(int dir, char const* name, int flags)
-{
-    int fd = openat(dir, name, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// A session's time stamp, its second line; 0 (no limit) when it has none.
-long sessionStamp(int fd)
+// A session's head: its user name line and its time stamp line (0: no
+// limit). False when the file holds no session: one killed before it was
+// written, or cut short.
+bool sessionHead(int fd, bool& admin, long& stamp)
 {
     char text[512] = {};
     ssize_t const n = pread(fd, text, sizeof text - 1, 0);
     text[n > 0 ? n : 0] = '\0';
     char const* line = strchr(text, '\n');
-    return line != nullptr ? strtol(line + 1, nullptr, 10) : 0;
+    if (line == nullptr || line == text || !isdigit(static_cast<unsigned char>(line[1])))
+        return false;
+    char* end = nullptr;
+    stamp = strtol(line + 1, &end, 10);
+    admin = strncmp(text, "admin\n", 6) == 0;
+    return *end == '\n';
 }
 
 // Buffers of the sizes the system asks for, for the reentrant account lookups.
@@ -97,34 +88,28 @@ char const* privilegeName(Privilege privilege)
     return "read-only";
 }
 
-unsigned countOpenSessions(int dir, long now)
+OpenSessions countOpenSessions(int dir, long now)
 {
-    int const listFd = dup(dir);
-    if (listFd < 0)
-        return 0;
-    std::unique_ptr<DIR, int (*)(DIR*)> list(fdopendir(listFd), closedir);
-    if (!list) {
-        close(listFd);
-        return 0;
-    }
-    rewinddir(list.get());
-    unsigned open = 0;
-    while (dirent const* entry = readdir(list.get())) {
-        // Names that begin with "." are no tokens: the directory itself, its
-        // parent, and files still being written.
-        if (entry->d_name[0] == '.' || (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN))
-            continue;
-        int fd = openRegular(dir, entry->d_name, O_RDONLY);
+    OpenSessions open;
+    eachFileName(dir, [dir, now, &open](char const* name) {
+        int fd = openTrustedFile(dir, name, O_RDONLY);
         if (fd < 0)
-            continue;
+            return;
         // Read as the session check leaves it, never half rewritten.
+        bool admin = false;
         long stamp = 0;
-        if (lockWaiting(fd, LOCK_SH) == 0)
-            stamp = sessionStamp(fd);
+        bool valid = true;
+        if (lockWaiting(fd, LOCK_EX) == 0) {
+            valid = sessionHead(fd, admin, stamp);
+            if (!valid)
+                unlinkat(dir, name, 0);
+        }
         close(fd);
-        if (stamp == 0 || stamp >= now - kSessionIdleLimit)
-            ++open;
-    }
+        if (valid && (stamp == 0 || stamp >= now - kSessionIdleLimit)) {
+            ++open.total;
+            open.others += admin ? 0 : 1;
+        }
+    });
     return open;
 }
 
@@ -157,12 +142,12 @@ int createSession(int dir, char const* token, char const* userName, Privilege pr
                                 kLines[static_cast<int>(privilege)], token);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof content)
         return -1;
-    int fd = openat(dir, token, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // Written in a file without a name, which then takes the token's: no
+    // process, killed at any point, leaves a session file half written.
+    int fd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0)
-        return errno == EEXIST ? EEXIST : -1;
-    // Locked as the session check locks it, so that no check reads it half
-    // written.
-    bool written = lockWaiting(fd, LOCK_EX) == 0 && fchmod(fd, 0600) == 0;
+        return -1;
+    bool written = fchmod(fd, 0600) == 0;
     for (ssize_t done = 0; written && done < length;) {
         ssize_t n = write(fd, content + done, static_cast<size_t>(length - done));
         if (n < 0 && errno == EINTR)
@@ -170,18 +155,22 @@ int createSession(int dir, char const* token, char const* userName, Privilege pr
         written = n > 0;
         done += n > 0 ? n : 0;
     }
-    if (!written)
-        unlinkat(dir, token, 0);
+    int result = -1;
+    if (written) {
+        char self[32];
+        snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+        result = linkat(AT_FDCWD, self, dir, token, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno == EEXIST ? EEXIST : -1;
+    }
     close(fd);
-    return written ? 0 : -1;
+    return result;
 }
 
 bool removeSession(int dir, char const* token)
 {
-    if (token == nullptr || token[0] == '\0' || token[0] == '.' || strchr(token, '/') != nullptr
-        || strlen(token) > NAME_MAX)
+    // Names that begin with "." are no tokens the login program gives.
+    if (!plainFileName(token) || token[0] == '.')
         return false;
-    int fd = openRegular(dir, token, O_RDONLY);
+    int fd = openTrustedFile(dir, token, O_RDONLY);
     if (fd < 0)
         return false;
     // Not while a request checks or refreshes it.

@@ -56,8 +56,10 @@ int statusOf(pid_t pid)
 }
 
 // Runs the program under strace with the options given, in a CGI
-// environment, with the body from a file; its exit status, or 128 + signal.
-int runTraced(std::vector<std::string> options, std::vector<std::string> const& env, char const* bodyPath)
+// environment, with the body from a file and its output to another (or
+// none); its exit status, or 128 + signal.
+int runTraced(std::vector<std::string> options, std::vector<std::string> const& env, char const* bodyPath,
+              char const* outPath = nullptr)
 {
     if (access("/usr/bin/strace", X_OK) != 0) {
         ADD_FAILURE() << "strace is not installed (scripts/test installs it)";
@@ -73,8 +75,9 @@ int runTraced(std::vector<std::string> options, std::vector<std::string> const& 
         setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
         int body = open(bodyPath != nullptr ? bodyPath : "/dev/null", O_RDONLY);
         int null = open("/dev/null", O_RDWR);
+        int out = outPath != nullptr ? open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0600) : null;
         dup2(body, 0);
-        dup2(null, 1);
+        dup2(out, 1);
         dup2(null, 2);
         options.insert(options.begin(), { "strace", "-qq" });
         options.push_back(programPath());
@@ -267,30 +270,76 @@ TEST_F(HostileLocal, LevelFileCutUnderARunningProcess)
     EXPECT_NE(readFile("/tmp/brisk.log").find("after the cut"), std::string::npos);
 }
 
-// Rotation with something in the way of "/tmp/brisk.log.old": the log stays
-// where it is and keeps its count, and the first line after the way is free
-// rotates it.
-TEST_F(HostileLocal, RotationBlockedIsTriedAgainAtTheNextLine)
+// Logs lines past the rotation size in a process of its own, with the log
+// facility as the program uses it, its standard output to /tmp/stdout.
+void logPastTheLimit(int lines)
 {
-    writeFile("/tmp/brisk.log", "");
-    ASSERT_EQ(truncate("/tmp/brisk.log", kLogRotateSize - 10), 0);
-    asNobody("mkdir /tmp/brisk.log.old && touch /tmp/brisk.log.old/keep");
     pid_t const pid = fork();
     if (pid == 0) {
+        int out = open("/tmp/stdout", O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, 1);
         devmgrLogOpen(LOG_MODE_FILE, 8, "orla_cgi");
-        devmgrLog(3, "[%s:%d] past the limit, blocked\n", "test", 1);
-        // The way is cleared, as by the administrator.
-        int status = system("rm -rf /tmp/brisk.log.old") == 0 ? 0 : 1;
-        devmgrLog(3, "[%s:%d] rotates now\n", "test", 2);
+        for (int i = 0; i < lines; ++i)
+            devmgrLog(3, "[%s:%d] %s\n", "test", i, std::string(4096, 'l').c_str());
         devmgrLogClose();
-        _exit(status);
+        _exit(0);
     }
     EXPECT_EQ(statusOf(pid), 0);
-    struct stat old {};
-    ASSERT_EQ(lstat("/tmp/brisk.log.old", &old), 0);
-    EXPECT_TRUE(S_ISREG(old.st_mode));
-    EXPECT_GT(old.st_size, kLogRotateSize);
-    EXPECT_EQ(readFile("/tmp/brisk.log"), "");
+}
+
+// Rotation while another account takes the names it uses: the log stays
+// bounded, and no line reaches standard output (an HTTP reply).
+TEST_F(HostileLocal, RotationWithTheNamesTaken)
+{
+    Attack const kAttacks[] = {
+        { "old log taken, a file: the log is emptied where it is",
+          [] { asNobody("echo mine > /tmp/brisk.log.old"); },
+          [] {
+              writeFile("/tmp/brisk.log", "");
+              ASSERT_EQ(truncate("/tmp/brisk.log", kLogRotateSize - 10), 0);
+              logPastTheLimit(3);
+              struct stat log {};
+              ASSERT_EQ(stat("/tmp/brisk.log", &log), 0);
+              EXPECT_LT(log.st_size, 3 * 4200);
+              EXPECT_EQ(readFile("/tmp/brisk.log.old"), "mine\n");
+              EXPECT_EQ(readFile("/tmp/stdout"), "");
+          } },
+        { "old log taken, a directory: the log stays bounded over many rotations",
+          [] { asNobody("mkdir /tmp/brisk.log.old && touch /tmp/brisk.log.old/keep"); },
+          [] {
+              logPastTheLimit(600); // 2.4 MiB
+              struct stat log {};
+              ASSERT_EQ(stat("/tmp/brisk.log", &log), 0);
+              EXPECT_LE(log.st_size, kLogRotateSize + 4200);
+              EXPECT_EQ(readFile("/tmp/stdout"), "");
+          } },
+        { "log name taken while the rotating request is held between its calls",
+          [] {},
+          [] {
+              if (getenv("MGMT_TEST_CGI") != nullptr)
+                  return;
+              writeFile("/tmp/devmgr_log_level", std::string("7\0\0\0", 4));
+              writeFile("/tmp/brisk.log", "");
+              ASSERT_EQ(truncate("/tmp/brisk.log", kLogRotateSize - 10), 0);
+              // The attacker makes the log's name whenever it is free.
+              pid_t const taker = fork();
+              if (taker == 0)
+                  _exit(runAs(kNobody, "end=$(($(date +%s) + 4)); while [ $(date +%s) -lt $end ]; do"
+                                       " (set -o noclobber; : > /tmp/brisk.log) 2>/dev/null; done; true"));
+              // Every open of the log waits a second.
+              int const status = runTraced({ "-P", "/tmp/brisk.log", "-e", "inject=openat:delay_enter=1000000" },
+                                           { std::string("REQUEST_URI=") + kBeacon, "REQUEST_METHOD=GET",
+                                             std::string("HTTP_SESSION=") + kAdminToken },
+                                           nullptr, "/tmp/stdout");
+              EXPECT_EQ(status, 0);
+              EXPECT_EQ(statusOf(taker), 0);
+              EXPECT_EQ(readFile("/tmp/stdout"), kBeaconReply);
+              struct stat log {};
+              ASSERT_EQ(stat("/tmp/brisk.log", &log), 0);
+              EXPECT_EQ(log.st_uid, 0u);
+          } },
+    };
+    runAttacks(*this, kAttacks);
 }
 
 // A process killed at any point of its session refresh (at the write of the

@@ -9,13 +9,19 @@
 #include "../../cgi/login/login.h"
 
 #include <cjson/cJSON.h>
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -49,6 +55,8 @@ void mountOrFail(char const* source, char const* target, char const* type, unsig
     }
 }
 
+constexpr char kPamHook[] = "/mnt/login/pam-hook";
+
 // The machine's account files with the test accounts added, mounted over
 // the real ones, and a PAM service of the tests' own: in this test
 // program's mount namespace only.
@@ -66,10 +74,17 @@ public:
         mountOrFail("/mnt/login/group", "/etc/group", nullptr, MS_BIND);
         mountOrFail("/mnt/login/passwd", "/etc/passwd", nullptr, MS_BIND);
         mountOrFail("tmpfs", "/etc/pam.d", "tmpfs", 0);
+        // While /tmp/pam-hold exists, PAM stops in a hook (its pid in
+        // /tmp/pam-held) until the test ends the login, as the web server
+        // ends one whose client hung up.
+        writeFile(kPamHook, "#!/bin/sh\n[ -e /tmp/pam-hold ] || exit 0\n"
+                            "echo $$ > /tmp/pam-held.new && mv /tmp/pam-held.new /tmp/pam-held\nexec sleep 60\n");
+        chmod(kPamHook, 0755);
         // A failure takes a moment, as with the system's own modules, so
         // that attempts at once overlap; carol's password has expired.
         std::string const matrix = PAM_MATRIX_MODULE " passdb=/tmp/passdb\n";
-        std::string const service = "auth optional pam_faildelay.so delay=200000\n"
+        std::string const service = std::string("auth optional pam_exec.so quiet ") + kPamHook + "\n"
+                                    "auth optional pam_faildelay.so delay=200000\n"
                                     "auth required " + matrix
                                     + "account [success=1 default=ignore] pam_succeed_if.so quiet user notin carol\n"
                                       "account requisite pam_debug.so acct=new_authtok_reqd\n"
@@ -185,9 +200,19 @@ protected:
     void SetUp() override
     {
         CgiTest::SetUp();
+        // Made before the server starts, as the session directory is.
+        mkdir("/tmp/login-lockout", 0700);
         writeFile("/tmp/passdb", kPassDb);
         // Every log line, the debug ones too.
         writeFile("/tmp/devmgr_log_level", std::string("9\0\0\0", 4));
+    }
+
+public:
+    // A fresh /tmp for the next case of a table.
+    void renew()
+    {
+        CgiTest::TearDown();
+        SetUp();
     }
 };
 
@@ -324,16 +349,30 @@ TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
         std::vector<long> failuresAt; // clock ahead, in seconds, of each failure
         bool clearedBetween;          // a right password after the fourth
         int want;                     // then, at the last failure's time
+        std::vector<long> agesBefore {}; // failures already in the file, seconds before the first
     } const rows[] = {
         { "five in a window", "bob", { 0, 60, 120, 180, 240 }, false, 12003 },
         { "spread over six minutes", "bob", { 0, 90, 180, 270, 360 }, false, 0 },
         { "a login between", "bob", { 0, 10, 20, 30, 40 }, true, 0 },
         { "unknown account", "zed", { 0, 10, 20, 30, 40 }, false, 12003 },
+        // The window's edge, to the second.
+        { "the first of five exactly 300 s before", "bob", { 0 }, false, 0, { 300, 225, 150, 75 } },
+        { "the first of five 299 s before", "bob", { 0 }, false, 12003, { 299, 225, 150, 75 } },
     };
     for (Row const& row : rows) {
         SCOPED_TRACE(row.what);
-        CgiTest::TearDown();
-        SetUp();
+        renew();
+        if (!row.agesBefore.empty()) {
+            // Written just after the clock's second turns, so that the
+            // failure that follows is stamped in the same second.
+            long const start = uptime();
+            while (uptime() == start)
+                usleep(2000);
+            std::string stamps = "0";
+            for (long age : row.agesBefore)
+                stamps += " " + std::to_string(uptime() - age);
+            writeFile("/tmp/login-lockout/626f62", stamps + "\n"); // "bob"
+        }
         for (size_t i = 0; i < row.failuresAt.size(); ++i) {
             if (row.clearedBetween && i == 4) {
                 EXPECT_FALSE(granted(login(row.user, row.user + "-pw", row.failuresAt[i])).token.empty());
@@ -426,22 +465,26 @@ TEST_F(LoginTest, OtherMethodsAreNotServed)
                                     .token = std::nullopt, .program = MGMT_LOGIN_CGI_PATH });
         EXPECT_EQ(result.out, failure(10024));
     }
-    EXPECT_FALSE(exists("/tmp/login-lockout"));
+    EXPECT_FALSE(exists("/tmp/login-lockout/626f62"));
 }
 
 // The directories the login side trusts must be its own: not a link, not
-// writable by others.
+// writable by others; and it never makes them.
 TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
 {
     struct Row {
         char const* what;
         void (*plant)();
     } const rows[] = {
-        { "session directory a link", [] { mkdir("/tmp/elsewhere", 0700); symlink("/tmp/elsewhere", "/tmp/session"); } },
-        { "session directory open to all", [] { mkdir("/tmp/session", 0700); chmod("/tmp/session", 0777); } },
-        { "lockout directory group-writable", [] { mkdir("/tmp/login-lockout", 0770); chmod("/tmp/login-lockout", 0770); } },
+        { "session directory a link", [] {
+              rmdir("/tmp/session");
+              mkdir("/tmp/elsewhere", 0700);
+              symlink("/tmp/elsewhere", "/tmp/session");
+          } },
+        { "session directory open to all", [] { chmod("/tmp/session", 0777); } },
+        { "lockout directory group-writable", [] { chmod("/tmp/login-lockout", 0770); } },
+        { "lockout directory missing", [] { rmdir("/tmp/login-lockout"); } },
         { "lockout file a link", [] {
-              mkdir("/tmp/login-lockout", 0700);
               writeFile("/tmp/elsewhere-file", "");
               symlink("/tmp/elsewhere-file", "/tmp/login-lockout/626f62");
           } },
@@ -451,9 +494,183 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
         CgiTest::TearDown();
         ASSERT_EQ(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=16m"), 0);
         writeFile("/tmp/passdb", kPassDb);
+        mkdir("/tmp/session", 0700);
+        mkdir("/tmp/login-lockout", 0700);
         row.plant();
+        bool const lockoutDir = exists("/tmp/login-lockout");
         EXPECT_EQ(login("bob", "bob-pw").out, failure(10000));
         EXPECT_FALSE(exists("/tmp/elsewhere/626f62"));
+        EXPECT_EQ(readFile("/tmp/elsewhere-file"), "");
+        EXPECT_EQ(exists("/tmp/login-lockout"), lockoutDir);
+    }
+}
+
+// ---- attacks of another account on the box, and faults, replayed ----
+
+constexpr uid_t kNobody = 65534;
+
+// The pid in a file another process writes, once it is there.
+pid_t waitForPid(char const* path)
+{
+    for (int i = 0; i < 5000 && !exists(path); ++i)
+        usleep(2000);
+    return static_cast<pid_t>(atol(readFile(path).c_str()));
+}
+
+pid_t parentOf(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    for (int i = 0; i < 4 && stat >> field; ++i) {
+    }
+    return static_cast<pid_t>(atol(field.c_str()));
+}
+
+// Runs a program as nobody, in a CGI environment, with a login body; what it
+// printed.
+std::string loginAsNobody(char const* program, std::string const& text)
+{
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+        return "(no pipe)";
+    (void)!write(in[1], text.data(), text.size());
+    close(in[1]);
+    pid_t const pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        std::string const length = "CONTENT_LENGTH=" + std::to_string(text.size());
+        char const* env[] = { "REQUEST_METHOD=POST", "REQUEST_URI=/api/v2/login", length.c_str(),
+                              "SWSIM_STATE=/tmp/nobody/state.json", nullptr };
+        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
+            _exit(126);
+        execle(program, "login_v2.cgi", static_cast<char*>(nullptr), env);
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    std::string printed;
+    char chunk[4096];
+    for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;)
+        printed.append(chunk, static_cast<size_t>(n));
+    close(out[0]);
+    waitpid(pid, nullptr, 0);
+    return printed;
+}
+
+size_t filesIn(char const* path)
+{
+    size_t count = 0;
+    if (DIR* dir = opendir(path)) {
+        while (dirent const* entry = readdir(dir))
+            count += entry->d_name[0] != '.';
+        closedir(dir);
+    }
+    return count;
+}
+
+TEST_F(LoginTest, HostileLocalAttacksAreRefused)
+{
+    struct Attack {
+        char const* name;
+        std::function<void()> replay;
+    } const attacks[] = {
+        { "guesses whose clients hang up while PAM runs count all the same", [] {
+              writeFile("/tmp/pam-hold", "");
+              for (int i = 0; i < kLockoutFailures; ++i) {
+                  Result hungUp;
+                  std::thread attempt([&hungUp, i] { hungUp = login("admin", "guess-" + std::to_string(i)); });
+                  pid_t const hook = waitForPid("/tmp/pam-held");
+                  kill(parentOf(hook), SIGTERM);
+                  kill(hook, SIGKILL);
+                  attempt.join();
+                  EXPECT_EQ(hungUp.status, 128 + SIGTERM);
+                  unlink("/tmp/pam-held");
+              }
+              unlink("/tmp/pam-hold");
+              EXPECT_EQ(login("admin", "admin-pw").out, failure(12003));
+          } },
+        { "a full /tmp: an attempt that cannot be counted is not made", [] {
+              ASSERT_EQ(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=512k"), 0);
+              writeSession(kAdminToken, std::string("admin\n0\n") + kAdminToken);
+              mkdir("/tmp/login-lockout", 0700);
+              writeFile("/tmp/passdb", kPassDb);
+              EXPECT_FALSE(granted(login("bob", "bob-pw")).token.empty()); // the stand-in's files are made
+              // Room for the log lines in the log file, none elsewhere.
+              int log = open("/tmp/brisk.log", O_WRONLY | O_APPEND);
+              EXPECT_EQ(fallocate(log, FALLOC_FL_KEEP_SIZE, 0, 1 << 16), 0);
+              close(log);
+              int filler = open("/tmp/filler", O_WRONLY | O_CREAT, 0600);
+              std::string const block(4096, 'x');
+              while (write(filler, block.data(), block.size()) > 0) {
+              }
+              close(filler);
+              for (int i = 0; i < 7; ++i)
+                  EXPECT_EQ(login("admin", "guess-" + std::to_string(i)).out, failure(10000));
+              EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user admin refused: the attempt could not be recorded"),
+                        std::string::npos);
+              umount2("/tmp", MNT_DETACH);
+          } },
+        { "the set-group-ID program run by another account: refused before PAM, nothing made", [] {
+              struct group const* shadow = getgrnam("shadow");
+              if (geteuid() != 0 || shadow == nullptr || access("/usr/bin/setpriv", X_OK) != 0) {
+                  GTEST_LOG_(INFO) << "needs root and the group shadow: not replayed";
+                  return;
+              }
+              // Before the server made its directories.
+              ASSERT_EQ(system("rm -rf /tmp/session /tmp/login-lockout"), 0);
+              mkdir("/tmp/gate", 0755);
+              writeFile("/tmp/gate/login_v2.cgi", readFile(programPath(MGMT_LOGIN_CGI_PATH)));
+              ASSERT_EQ(chown("/tmp/gate/login_v2.cgi", 0, shadow->gr_gid), 0);
+              ASSERT_EQ(chmod("/tmp/gate/login_v2.cgi", 02755), 0);
+              mkdir("/tmp/nobody", 0700);
+              ASSERT_EQ(chown("/tmp/nobody", kNobody, kNobody), 0);
+              for (char const* password : { "admin-pw", "wrong" }) {
+                  SCOPED_TRACE(password);
+                  EXPECT_EQ(loginAsNobody("/tmp/gate/login_v2.cgi", body("admin", password)), kRefused);
+              }
+              EXPECT_FALSE(exists("/tmp/session"));
+              EXPECT_FALSE(exists("/tmp/login-lockout"));
+              // The owner of its directory is the server account: served, in
+              // the directories made for it.
+              ASSERT_EQ(chown("/tmp/gate", kNobody, kNobody), 0);
+              for (char const* dir : { "/tmp/session", "/tmp/login-lockout" }) {
+                  mkdir(dir, 0700);
+                  ASSERT_EQ(chown(dir, kNobody, kNobody), 0);
+              }
+              EXPECT_EQ(granted(loginAsNobody("/tmp/gate/login_v2.cgi", body("admin", "admin-pw"))).privilege, "admin");
+          } },
+        { "read-only logins at the limit keep admin out", [] {
+              ASSERT_EQ(put(kMaxSessions, R"({"maxSession": 4})").out, setReply(0, "Success"));
+              unlink(sessionPath(kAdminToken).c_str());
+              int opened = 0;
+              for (int i = 0; i < 6; ++i)
+                  opened += !granted(login("bob", "bob-pw")).token.empty();
+              EXPECT_EQ(opened, 3);
+              EXPECT_EQ(granted(login("admin", "admin-pw")).privilege, "admin");
+          } },
+        { "session files of logins killed before they were written hold no place", [] {
+              ASSERT_EQ(put(kMaxSessions, R"({"maxSession": 3})").out, setReply(0, "Success"));
+              for (char const* token : { "killed-1", "killed-2", "killed-3" })
+                  writeSession(token, "");
+              EXPECT_EQ(getWith("killed-1"), kRefused);
+              EXPECT_FALSE(exists(sessionPath("killed-1")));
+              EXPECT_FALSE(granted(login("bob", "bob-pw")).token.empty());
+              EXPECT_FALSE(exists(sessionPath("killed-2")));
+              EXPECT_FALSE(exists(sessionPath("killed-3")));
+          } },
+        { "lockout files of made-up names go once their window has passed", [] {
+              for (int i = 0; i < 6; ++i)
+                  EXPECT_EQ(login("made-up-" + std::to_string(i), "guess").out, failure(12001));
+              EXPECT_EQ(filesIn("/tmp/login-lockout"), 6u);
+              EXPECT_FALSE(granted(login("bob", "bob-pw", kLockoutWindow)).token.empty());
+              EXPECT_EQ(filesIn("/tmp/login-lockout"), 0u);
+          } },
+    };
+    for (Attack const& attack : attacks) {
+        SCOPED_TRACE(attack.name);
+        renew();
+        attack.replay();
     }
 }
 

@@ -30,7 +30,7 @@ printf '%s required %s passdb=/tmp/passdb\n' auth "$matrix" account "$matrix" >/
 printf 'admin:admin-pw:management\n' >/tmp/passdb
 
 session=0123456789abcdef0123456789abcdef
-mkdir -m 0700 /tmp/session
+mkdir -m 0700 /tmp/session /tmp/login-lockout
 failed=0
 # Usage: one NAME METHOD BODY [TOKEN]
 one() {

@@ -39,10 +39,21 @@ case_https_login() {
   admin=$token
   check_json_reply "admin logs in" \
     "$(envelope 0 Success login token "\"$admin\"" | sed '3s/$/,/; 3a\		"privilege":\t"admin"')"
-  check "no cache keeps the token" "$(header Cache-Control)" no-store
+  check "no cache keeps the token" "$(grep -ic '^Cache-Control: no-store$' "$work/headers")" 1
 
   send PUT "$path" "$admin" --data '{"timeout": 20}'
   check_json_reply "PUT with the token" "$(envelope 0 Success)"$'\n'
+  # The web server's headers on the API's answers, one HTTP/1.1 request per
+  # connection even to a client that offers HTTP/2.
+  local name want
+  for name in Cache-Control X-Content-Type-Options Strict-Transport-Security; do
+    case $name in
+    Cache-Control) want=no-store ;; X-Content-Type-Options) want=nosniff ;; *) want=max-age=31536000 ;;
+    esac
+    check "$name on the API" "$(header "$name")" "$want"
+  done
+  check "HTTP/2 not served" "$(curl -s -o /dev/null -w '%{http_version}' --http2 "${tls[@]}" \
+    -H "Session: $admin" "$base$path")" 1.1
   send GET "$path" "$admin"
   check_json_reply "GET with the token" "$(envelope 0 Success mgmttelnet pTimeout 20)"
 
