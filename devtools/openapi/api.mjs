@@ -509,11 +509,13 @@ export const groups = [
         GET: get('Read the NTP version used with a server', [ntpServerQuery], [outNum16('version', 'The NTP version.')]),
       },
       'auth-table-key': {
-        POST: set('Add an NTP authentication key', [keyNumberBody, keyValue, isEncrypted, msgAuthAlg]),
+        POST: set('Add an NTP authentication key', [keyNumberBody, keyValue, isEncrypted, msgAuthAlg],
+          { examples: { isEncrypted: 'false' } }),
         DELETE: set('Remove an NTP authentication key', [keyNumberQuery]),
       },
       'auth-table-key-value': {
-        PUT: set('Set the value of an NTP authentication key', [keyNumberBody, keyValue, isEncrypted]),
+        PUT: set('Set the value of an NTP authentication key', [keyNumberBody, keyValue, isEncrypted],
+          { examples: { isEncrypted: 'false' } }),
         GET: get('Read the value of an NTP authentication key', [keyNumberQuery],
           [outText('keyValue', 'The key value, as the switch keeps it.')]),
       },

@@ -6,7 +6,9 @@ import { isNeeded, limitOf, limitText } from './limits.mjs';
 import { walkOf, walkOperations } from './walks.mjs';
 
 export const methods = ['GET', 'POST', 'DELETE', 'PUT'];
-export const exampleServer = 'http://127.0.0.1:8080';
+// What scripts/serve serves by default: HTTPS with the certificate it makes.
+export const exampleServer = 'https://127.0.0.1:8443';
+const exampleCacert = 'build/tls/cert.pem';
 
 // The response codes this program answers, with their messages.
 export const failureCodes = [
@@ -179,7 +181,7 @@ function inputSchema(field, where, id) {
   }
   const limit = id ? limitOf(id, field.name) : null;
   return limit
-    ? { ...field.schema, description: `${field.text(where)} ${limitText(limit)}`, 'x-switch': limit }
+    ? { ...field.schema, description: `${field.text(where)} ${limitText(id, field.name)}`, 'x-switch': limit }
     : { ...field.schema, description: field.text(where) };
 }
 
@@ -231,7 +233,12 @@ function okResponse(op, method, group) {
     return {
       description: `Always code 17002 "Unsupported Feature"; the request is not read and the switch is not asked. ${
         method === 'GET' ? 'No line end.' : 'The body ends with a line end.'}`,
-      content: { 'application/json': { schema: { $ref: '#/components/schemas/Unsupported' } } },
+      content: {
+        'application/json': {
+          schema: { $ref: '#/components/schemas/Unsupported' },
+          example: { resp: { respCode: 17002, respMsg: 'Unsupported Feature', status: 'fail' } },
+        },
+      },
     };
   }
   const failure = op.failure === 'status' ? 'a failure answers "resp" alone, with a line end'
@@ -269,7 +276,7 @@ function curlSample(method, path, query, body) {
   // lighttpd answers 411 to a POST or PUT without a body: send an empty one.
   const empty = method === 'POST' || method === 'PUT' ? ` -d ''` : '';
   const data = body ? ` -d '${JSON.stringify(body)}'` : empty;
-  return `curl -s${verb} -H "Session: $TOKEN"${data} '${url}'`;
+  return `curl -s --cacert ${exampleCacert}${verb} -H "Session: $TOKEN"${data} '${url}'`;
 }
 
 function operation(method, path, declared, op) {
