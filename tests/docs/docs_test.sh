@@ -101,7 +101,27 @@ scripts/serve-commands https://127.0.0.1:8443 build/tls/cert.pem "$(scripts/logi
 run --serve-commands /tmp/serve-commands.txt
 stop_server
 
-# The description's samples, after login as the admin.
+# The description's samples, after login as the admin, on a switch whose
+# clock is synchronised with the NTP server 192.0.2.20 (nothing the
+# interface can do: the active server's reads need it): a new state, with
+# that server and its association written into it.
+export SWSIM_STATE=/tmp/synchronised/state.json
+start_server
+/usr/bin/curl -s -o /dev/null --cacert build/tls/cert.pem -H "Session: $(scripts/login admin)" \
+  https://127.0.0.1:8443/api/v2/mgmt/ntp/mode
+stop_server
+python3 - "$SWSIM_STATE" <<'PYTHON'
+import json, sys
+state = json.load(open(sys.argv[1]))
+ntp = state["ntp"]
+association = {"id": 1, "name": "192.0.2.20", "address": "192.0.2.20", "addressType": 1, "refId": "GPS",
+               "stratum": 1, "mode": 4, "offset": "0.012", "jitter": "0.004", "delay": "1.310",
+               "dispersion": "0.950", "inPkts": 12, "outPkts": 12, "protocolErrorPkts": 0}
+ntp["servers"] = [{"address": "192.0.2.20", "addressType": 1, "keyIndex": 0, "minPoll": 6, "maxPoll": 10,
+                   "prefer": 0, "burst": 0, "iburst": 0, "version": 4, "association": association}]
+ntp.update(mode=1, activeServer="192.0.2.20", nextAssocId=2)
+json.dump(state, open(sys.argv[1], "w"))
+PYTHON
 start_server
 TOKEN=$(/usr/bin/curl -s --cacert build/tls/cert.pem -H 'Content-Type: application/json' \
   --data '{"userName": "admin", "password": "admin-pw"}' https://127.0.0.1:8443/api/v2/login |
@@ -110,4 +130,5 @@ export TOKEN
 rm -f "$DOCS_HEADERS"/*
 run --samples client/swmgmt/api.json
 stop_server
+unset SWSIM_STATE
 exit "$status"

@@ -1,7 +1,8 @@
 """Every curl sample of the API description, sent as shown (after login,
 with the token in TOKEN), in an order that makes what a sample needs
 first: the adds (POST), then the changes (PUT), the reads (GET), and the
-removals (DELETE) last. Each must answer HTTP 200 and the envelope the
+removals (DELETE, and the POSTs that deregister) last, the last made
+first. Each must answer HTTP 200 and the envelope the
 description gives as its example: the same respCode, and the same data
 members (their values are the switch's)."""
 
@@ -33,7 +34,8 @@ def run(api_json):
     for path, item in document["paths"].items():
         for method, op in item.items():
             if method in ORDER:
-                samples.append((ORDER[method], len(samples), op))
+                rank = 3 if op["operationId"].endswith("Deregister") else ORDER[method]
+                samples.append((rank, -len(samples) if rank == 3 else len(samples), op))
     failures = []
     headers = os.environ["DOCS_HEADERS"]
     for _, _, op in sorted(samples, key=lambda s: s[:2]):
