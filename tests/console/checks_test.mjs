@@ -22,7 +22,7 @@ const check = (what, fn) => {
 
 // [operation, query, body as typed, a piece of the one problem ('' for none)]
 const cases = [
-  ['putBonjourAdminMode', {}, '{"mode": true}', 'true is a JSON literal, not the text "true"'],
+  ['putBonjourAdminMode', {}, '{"mode": true}', 'mode: true is not one of "enable", "disable" (the switch would take it as "disable")'],
   ['putBonjourAdminMode', {}, '{"mode": "Enable"}', 'write "enable", letter case included'],
   ['putBonjourAdminMode', {}, '{"mode": "enable"}', ''],
   ['putBonjourAdminMode', {}, '{"Mode": "enable"}', ''],
