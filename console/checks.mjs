@@ -35,7 +35,8 @@ export function problemOf(member, value, fromQuery = false) {
       return `${name}: ${value} is a JSON literal, not the text "${value}"${meaning}; write "${value}", in quotes`;
     if (member.enum.includes(value))
       return '';
-    const close = typeof value === 'string' ? member.enum.find((e) => e.toLowerCase() === value.toLowerCase()) : undefined;
+    const close = typeof value === 'string'
+      ? member.enum.find((e) => e.toLowerCase() === value.toLowerCase()) : undefined;
     return `${name}: ${shown(value)} is not one of ${quote(member.enum)}${meaning}` +
       (close ? `; write "${close}", letter case included` : '');
   }
@@ -55,7 +56,8 @@ export function problemOf(member, value, fromQuery = false) {
       return `${name}: a text is wanted, not ${shown(value)}`;
     const longest = Math.min(limit.maxLength ?? Infinity, member.maxLength ?? Infinity);
     if (value.length > longest)
-      return `${name}: ${value.length} characters are too many: at most ${longest} are taken (the program would cut the rest)`;
+      return `${name}: ${value.length} characters are too many: at most ${longest} are taken ` +
+        '(the program would cut the rest)';
     if (value.length < (limit.minLength ?? 0))
       return `${name}: at least ${limit.minLength} characters are needed`;
     if (member['x-format'] === 'ip-address' && value !== '' && !isAddress(value))

@@ -336,7 +336,8 @@ int ping(sim::State& state, DiagRequest const& request, PingOptions options, Ope
     int const result = resolve(state, request, target);
     if (result != kOk)
         return result;
-    return writeLines(output, target.route != nullptr ? pingText(target, options) : std::string("ping: ") + kUnreachable);
+    std::string const text = target.route != nullptr ? pingText(target, options) : std::string("ping: ") + kUnreachable;
+    return writeLines(output, text);
 }
 
 struct TraceOptions {

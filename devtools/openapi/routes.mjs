@@ -11,7 +11,8 @@ export function routeIndex(document) {
       if (method === 'parameters')
         continue;
       const write = op.security.some((s) => (s.session ?? []).includes('read-write'));
-      byTag.get(op.tags[0]).push(`| ${method.toUpperCase()} | \`${path}\` | ${op.summary} | ${write ? 'read-write' : 'any'} |`);
+      const who = write ? 'read-write' : 'any';
+      byTag.get(op.tags[0]).push(`| ${method.toUpperCase()} | \`${path}\` | ${op.summary} | ${who} |`);
     }
   }
   const count = [...byTag.values()].reduce((n, rows) => n + rows.length, 0);

@@ -18,12 +18,14 @@ Usage: run_docs.py DOC... [--serve-commands FILE] [--samples API_JSON]
 (run from the project root the server is serving; curl's headers land in
 DOCS_HEADERS, written by the curl on PATH the test puts first)."""
 
-import json
+import argparse
 import os
 import re
 import subprocess
 import sys
 import tempfile
+
+import samples
 
 MARKER = re.compile(r"^<!-- docs-test: (run|skip|answer)\b(.*?)-->\s*$")
 TOKEN = re.compile(r"\b[0-9a-f]{32}\b")
@@ -166,6 +168,8 @@ def run_serve_commands(path):
     pasted one after another into one shell."""
     lines = [l[2:] for l in open(path).read().split("\n") if l.startswith("  ") and not l.startswith("   ")]
     commands = [l for l in lines if re.match(r"(read|T=|curl|s=)", l)]
+    if not commands:
+        failures.append(f"{path}: no commands found to run")
     work = tempfile.mkdtemp(prefix="serve.")
     script = ["set -o errexit"]
     for n, command in enumerate(commands):
@@ -197,25 +201,17 @@ def run_serve_commands(path):
 
 
 def main(argv):
-    documents, serve, samples = [], None, None
-    i = 0
-    while i < len(argv):
-        if argv[i] == "--serve-commands":
-            serve = argv[i + 1]
-            i += 2
-        elif argv[i] == "--samples":
-            samples = argv[i + 1]
-            i += 2
-        else:
-            documents.append(argv[i])
-            i += 1
-    for document in documents:
+    parser = argparse.ArgumentParser()
+    parser.add_argument("documents", nargs="*")
+    parser.add_argument("--serve-commands")
+    parser.add_argument("--samples")
+    args = parser.parse_args(argv)
+    for document in args.documents:
         run_document(document)
-    if serve:
-        run_serve_commands(serve)
-    if samples:
-        import samples as sample_run
-        failures.extend(sample_run.run(samples))
+    if args.serve_commands:
+        run_serve_commands(args.serve_commands)
+    if args.samples:
+        failures.extend(samples.run(args.samples))
     for failure in failures:
         print(f"FAIL {failure}")
     print(f"{len(failures)} failures")
