@@ -12,7 +12,7 @@ import { fileURLToPath } from 'node:url';
 import { createRequire } from 'node:module';
 
 const here = dirname(fileURLToPath(import.meta.url));
-const pageFiles = ['index.html', 'console.js', 'walk.mjs', 'console.css', 'favicon.svg'];
+const pageFiles = ['index.html', 'console.js', 'walk.mjs', 'checks.mjs', 'console.css', 'favicon.svg'];
 const methods = ['get', 'put', 'post', 'delete'];
 
 // Groups with many routes are shown in sub-groups, by the route's resource
@@ -71,7 +71,8 @@ function resolve(doc, node, seen = []) {
   return out;
 }
 
-const limitKeys = ['type', 'enum', 'const', 'minimum', 'maximum', 'minLength', 'maxLength', 'pattern', 'format', 'default'];
+const limitKeys = ['type', 'enum', 'const', 'minimum', 'maximum', 'minLength', 'maxLength', 'pattern', 'format', 'default',
+  'x-switch', 'x-format'];
 
 // A member's type and limits, as the page shows them.
 function member(name, schema, required) {
@@ -81,6 +82,8 @@ function member(name, schema, required) {
       out[key] = schema[key];
   if (required)
     out.required = true;
+  if (schema.properties)
+    out.members = members(schema);
   return out;
 }
 

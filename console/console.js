@@ -6,6 +6,7 @@
 // Every text from the description or from a reply reaches the page as text
 // (textContent), never as markup. The session token lives in sessionStorage,
 // for this tab only, and travels in the "Session" header alone.
+import { matchesWords, requestProblems } from './checks.mjs';
 import { walkTable } from './walk.mjs';
 
 (() => {
@@ -274,8 +275,7 @@ import { walkTable } from './walk.mjs';
   // ---- the navigation ----
 
   function matches(op, words) {
-    const text = `${op.tag} ${op.subGroup} ${op.summary} ${op.path} ${op.method} ${op.id}`.toLowerCase();
-    return words.every((w) => text.includes(w));
+    return matchesWords(`${op.tag} ${op.subGroup} ${op.summary} ${op.path} ${op.method} ${op.id}`, words);
   }
 
   function renderTree() {
@@ -283,7 +283,7 @@ import { walkTable } from './walk.mjs';
     const tree = $('tree');
     tree.replaceChildren();
     const open = words.length > 0;
-    const tables = state.api.tables.filter((t) => words.every((w) => `tables ${t.table} ${t.tag}`.toLowerCase().includes(w)));
+    const tables = state.api.tables.filter((t) => matchesWords(`tables ${t.table} ${t.tag}`, words));
     if (tables.length)
       tree.append(el('details', { open: open || undefined, class: 'tables' },
         el('summary', {}, 'Tables ', el('span', { class: 'count' }, `(${tables.length})`)),
@@ -335,6 +335,13 @@ import { walkTable } from './walk.mjs';
       const query = {};
       for (const [name, input] of queryInputs)
         query[name] = input.value;
+      const problems = requestProblems(op, query, bodyInput?.value);
+      if (problems.length) {
+        fill(result, el('div', { class: 'verdict bad' }, el('strong', {}, 'Not sent'),
+          'The switch would not take this as meant:', el('ul', {}, problems.map((p) => el('li', {}, p)))));
+        sendButton.disabled = false;
+        return;
+      }
       try {
         await tryOperation(op, target(op, query), bodyInput?.value, refresh.checked, result);
       } finally {

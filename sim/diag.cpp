@@ -20,7 +20,7 @@ namespace sim {
 
 // Factory defaults of the "diag" section of the state file. A hop whose
 // address is empty does not answer; a destination with "answers" false is
-// routed but silent.
+// routed but silent. The switch's own addresses (the ports) always answer.
 extern char const kDiagDefaults[] = R"({
     "vrfs": ["default", "mgmt"],
     "ports": [
@@ -41,7 +41,9 @@ extern char const kDiagDefaults[] = R"({
         ], "rttMs": 11.347 },
         { "prefix": "192.0.2.0/24", "path": [{ "address": "10.1.1.1", "rttMs": 0.412 }], "rttMs": 0, "answers": false },
         { "prefix": "fd00:0:0:10::/64", "path": [], "rttMs": 0.301 },
-        { "prefix": "2001:db8::/32", "path": [{ "address": "fd00:0:0:10::1", "rttMs": 0.455 }], "rttMs": 3.118 }
+        { "prefix": "2001:db8::/32", "path": [{ "address": "fd00:0:0:10::1", "rttMs": 0.455 }], "rttMs": 3.118 },
+        { "prefix": "127.0.0.0/8", "path": [], "rttMs": 0.021 },
+        { "prefix": "::1/128", "path": [], "rttMs": 0.019 }
     ]
 })";
 
@@ -50,7 +52,6 @@ extern char const kDiagDefaults[] = R"({
 namespace {
 
 using sim::kBadParam;
-using sim::kFail;
 using sim::kOk;
 
 // A source type no request can name: the flag of an address variant was
@@ -141,6 +142,23 @@ cJSON const* routeTo(sim::State& state, Ip const& ip)
         &longest);
 }
 
+// The port that owns ip: the switch answers its own addresses itself, with
+// no router on the way (a port row has no "path", and its round trip is the
+// probes' few microseconds).
+cJSON const* ownPort(sim::State& state, Ip const& ip)
+{
+    char const* const family = ip.inet6 ? "inet6" : "inet";
+    cJSON const* port = nullptr;
+    cJSON const* const ports = table(state, "ports");
+    cJSON_ArrayForEach(port, ports)
+    {
+        Ip own;
+        if (parseIp(sim::text(port, family), ip.inet6, own) && memcmp(own.bytes, ip.bytes, sizeof own.bytes) == 0)
+            return port;
+    }
+    return nullptr;
+}
+
 bool knownVrf(sim::State& state, std::string const& vrf)
 {
     if (vrf.empty())
@@ -206,7 +224,7 @@ struct Target {
 };
 
 // kBadParam for a VRF, family, address or source the switch cannot use;
-// kFail when no route leads to the address.
+// with no route to the address, target.route stays none.
 int resolve(sim::State& state, DiagRequest const& request, Target& target)
 {
     if (!knownVrf(state, sim::readText(request.vrf)) || request.family > kAfInet6)
@@ -217,9 +235,15 @@ int resolve(sim::State& state, DiagRequest const& request, Target& target)
     if (!parseIp(target.given, target.inet6, ip) || !sourceAddress(state, request, target.inet6, target.source))
         return kBadParam;
     target.address = ipText(ip);
-    target.route = routeTo(state, ip);
-    return target.route != nullptr ? kOk : kFail;
+    target.route = ownPort(state, ip);
+    if (target.route == nullptr)
+        target.route = routeTo(state, ip);
+    return kOk;
 }
+
+// What the tools print when no route leads to the address: the system
+// refuses to send, and the run ends there.
+constexpr char kUnreachable[] = "connect: Network is unreachable\n";
 
 // Round-trip times vary a little from probe to probe, the same way every run.
 double probeRtt(double base, unsigned probe)
@@ -310,7 +334,10 @@ int ping(sim::State& state, DiagRequest const& request, PingOptions options, Ope
         return kBadParam;
     Target target;
     int const result = resolve(state, request, target);
-    return result != kOk ? result : writeLines(output, pingText(target, options));
+    if (result != kOk)
+        return result;
+    std::string const text = target.route != nullptr ? pingText(target, options) : std::string("ping: ") + kUnreachable;
+    return writeLines(output, text);
 }
 
 struct TraceOptions {
@@ -330,6 +357,8 @@ std::string traceText(Target const& target, TraceOptions const& options)
     sim::ToolPiece(text) << "traceroute to " << target.given << " (" << target.address << ")"
                          << fromText(target, " from ", "") << ", " << options.maxTtl << " hops max, " << size
                          << " byte packets\n";
+    if (target.route == nullptr)
+        return text + kUnreachable;
 
     cJSON const* path = cJSON_GetObjectItemCaseSensitive(target.route, "path");
     unsigned const hops = static_cast<unsigned>(cJSON_GetArraySize(path));

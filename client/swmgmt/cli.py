@@ -155,7 +155,7 @@ def parser():
     p.add_argument("command", help="what to do (below)")
     p.add_argument("words", nargs="*", help="its arguments")
     p.add_argument("-s", "--switch", action="append", metavar="BASE",
-                   help="a switch, as https://HOST[:PORT] or http://HOST:PORT (repeatable)")
+                   help="a switch, as https://HOST[:PORT] or http://HOST:PORT (repeatable; default: SWMGMT_SWITCH)")
     p.add_argument("-f", "--switches", action="append", metavar="FILE", help="switches from a file")
     p.add_argument("-t", "--token", help="session token (default: SWMGMT_TOKEN)")
     p.add_argument("--token-file", metavar="FILE", help="session token from a file")

@@ -3,6 +3,7 @@ checked input, clear errors, settings under one name, and whole tables."""
 
 import http.client
 import json
+import socket
 import ssl
 import urllib.parse
 
@@ -74,6 +75,20 @@ class Client:
     def __exit__(self, *_):
         self.close()
 
+    def _speaks_tls(self):
+        """Whether the server completes a TLS handshake: the likely cause when
+        plain HTTP gets the connection closed without an answer."""
+        context = ssl.create_default_context()
+        context.check_hostname = False
+        context.verify_mode = ssl.CERT_NONE
+        address = urllib.parse.urlsplit(self.base)
+        try:
+            with socket.create_connection((address.hostname, address.port or 80), timeout=self.timeout) as raw:
+                with context.wrap_socket(raw):
+                    return True
+        except (OSError, ValueError):
+            return False
+
     def _http(self, method, target, body, route, headers=None):
         """Status and body text of one request; one retry when a kept-alive
         connection turns out closed before it answered."""
@@ -97,6 +112,9 @@ class Client:
                 conn.close()
                 self._conn = None
                 if attempt == 2:
+                    if self.scheme == "http" and self._speaks_tls():
+                        raise HttpError(route, None, f"{self.base}: this server speaks HTTPS: use "
+                                        f"https://{self.netloc}") from None
                     raise HttpError(route, None, f"{self.base}: connection lost: {error}") from None
             except ssl.SSLError as error:
                 conn.close()

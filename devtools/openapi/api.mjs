@@ -411,7 +411,8 @@ export const groups = [
       },
       'server-next': {
         GET: get('Walk the NTP servers: the server after the one sent', [ntpServerQuery],
-          [outText('nextNtpServer', 'The next server; send it back as "ntpServer".')]),
+          [outText('nextNtpServer', 'The next server; send it back as "ntpServer".')],
+          { examples: { ntpServer: '192.0.2.20' } }),
       },
       'server-address-type': {
         GET: get('Read the address type of an NTP server', [ntpServerQuery],
@@ -509,11 +510,13 @@ export const groups = [
         GET: get('Read the NTP version used with a server', [ntpServerQuery], [outNum16('version', 'The NTP version.')]),
       },
       'auth-table-key': {
-        POST: set('Add an NTP authentication key', [keyNumberBody, keyValue, isEncrypted, msgAuthAlg]),
+        POST: set('Add an NTP authentication key', [keyNumberBody, keyValue, isEncrypted, msgAuthAlg],
+          { examples: { isEncrypted: 'false' } }),
         DELETE: set('Remove an NTP authentication key', [keyNumberQuery]),
       },
       'auth-table-key-value': {
-        PUT: set('Set the value of an NTP authentication key', [keyNumberBody, keyValue, isEncrypted]),
+        PUT: set('Set the value of an NTP authentication key', [keyNumberBody, keyValue, isEncrypted],
+          { examples: { isEncrypted: 'false' } }),
         GET: get('Read the value of an NTP authentication key', [keyNumberQuery],
           [outText('keyValue', 'The key value, as the switch keeps it.')]),
       },
@@ -534,7 +537,7 @@ export const groups = [
       },
       'auth-table-entry-get-next': {
         POST: get('Walk the NTP keys: the key number after the one sent', [inBody(num('keyNum',
-          'The key number to start after.', { example: 7 }))], [outNum('nextKeyNum', 'The next key number; send it ' +
+          'The key number to start after.', { example: 1 }))], [outNum('nextKeyNum', 'The next key number; send it ' +
           'back as "keyNum".')]),
       },
       'notify-peer-list': {

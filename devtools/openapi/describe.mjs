@@ -6,7 +6,9 @@ import { isNeeded, limitOf, limitText } from './limits.mjs';
 import { walkOf, walkOperations } from './walks.mjs';
 
 export const methods = ['GET', 'POST', 'DELETE', 'PUT'];
-export const exampleServer = 'http://127.0.0.1:8080';
+// What scripts/serve serves by default: HTTPS with the certificate it makes.
+export const exampleServer = 'https://127.0.0.1:8443';
+const exampleCacert = 'build/tls/cert.pem';
 
 // The response codes this program answers, with their messages.
 export const failureCodes = [
@@ -58,8 +60,8 @@ program passes any other value on as its default (for example "Enable" is not "e
 as "disable"). Where the switch refuses values outside a range or length, the input says so and
 carries it as \`x-switch\` (\`minimum\`/\`maximum\`, \`minLength\`/\`maxLength\`).
 
-**The web server's own answers.** 403 (refused session, no body), 411 (a POST or PUT without a body:
-send an empty one), 500 (the program wrote nothing: no route for the path and method), and 501 to a
+**The web server's own answers.** 403 (refused session, no body), 411 (a POST without a body: send
+an empty one; a PUT without one reaches the program, which answers 10003), 500 (the program wrote nothing: no route for the path and method), and 501 to a
 method written in lower case.
 `;
 
@@ -142,7 +144,7 @@ function components() {
           'GET. No body.',
       },
       LengthRequired: {
-        description: 'Answered by the web server (lighttpd) to a POST or PUT without a body and without a ' +
+        description: 'Answered by the web server (lighttpd) to a POST without a body and without a ' +
           '"Content-Length" header; the program does not run. Send an empty body (curl -d \'\') instead.',
         content: { 'text/html': { schema: { type: 'string' } } },
       },
@@ -179,7 +181,7 @@ function inputSchema(field, where, id) {
   }
   const limit = id ? limitOf(id, field.name) : null;
   return limit
-    ? { ...field.schema, description: `${field.text(where)} ${limitText(limit)}`, 'x-switch': limit }
+    ? { ...field.schema, description: `${field.text(where)} ${limitText(id, field.name)}`, 'x-switch': limit }
     : { ...field.schema, description: field.text(where) };
 }
 
@@ -231,7 +233,12 @@ function okResponse(op, method, group) {
     return {
       description: `Always code 17002 "Unsupported Feature"; the request is not read and the switch is not asked. ${
         method === 'GET' ? 'No line end.' : 'The body ends with a line end.'}`,
-      content: { 'application/json': { schema: { $ref: '#/components/schemas/Unsupported' } } },
+      content: {
+        'application/json': {
+          schema: { $ref: '#/components/schemas/Unsupported' },
+          example: { resp: { respCode: 17002, respMsg: 'Unsupported Feature', status: 'fail' } },
+        },
+      },
     };
   }
   const failure = op.failure === 'status' ? 'a failure answers "resp" alone, with a line end'
@@ -266,10 +273,11 @@ function exampleOf(op, field) {
 function curlSample(method, path, query, body) {
   const url = `${exampleServer}${path}${query.length ? '?' + query.map(([k, v]) => `${k}=${v}`).join('&') : ''}`;
   const verb = method === 'GET' ? '' : ` -X ${method}`;
-  // lighttpd answers 411 to a POST or PUT without a body: send an empty one.
+  // lighttpd answers 411 to a POST without a body, and a PUT without one
+  // gets 10003: send an empty one to a route that reads none.
   const empty = method === 'POST' || method === 'PUT' ? ` -d ''` : '';
   const data = body ? ` -d '${JSON.stringify(body)}'` : empty;
-  return `curl -s${verb} -H "Session: $TOKEN"${data} '${url}'`;
+  return `curl -s --cacert ${exampleCacert}${verb} -H "Session: $TOKEN"${data} '${url}'`;
 }
 
 function operation(method, path, declared, op) {
@@ -317,7 +325,7 @@ function operation(method, path, declared, op) {
     };
   }
   result.responses = { 200: okResponse(op, method, declared.group), 403: { $ref: '#/components/responses/Refused' } };
-  if (method === 'POST' || method === 'PUT')
+  if (method === 'POST')
     result.responses[411] = { $ref: '#/components/responses/LengthRequired' };
   result.responses[500] = { $ref: '#/components/responses/NoAnswer' };
   const walk = walkOf(id);

@@ -5,7 +5,8 @@
 //   node generate.mjs --routes OPENAPI_ROUTES --check docs/openapi.yaml
 //
 // With --json FILE the same document is also written (or checked) in JSON
-// form: the client (client/swmgmt) reads that one, needing no YAML parser.
+// form: the client (client/swmgmt) reads that one, needing no YAML parser;
+// with --routes-md FILE the route index (docs/routes.md) made from it.
 //
 // OPENAPI_ROUTES is the built tool that prints the route table
 // (cmake --build build --target openapi_routes); `cmake --build build
@@ -15,6 +16,7 @@ import { readFileSync, writeFileSync } from 'node:fs';
 import { pathToFileURL } from 'node:url';
 
 import { describe } from './describe.mjs';
+import { routeIndex } from './routes.mjs';
 import { toYaml } from './yaml.mjs';
 
 // The route table as the program registers it.
@@ -58,16 +60,19 @@ function main(argv) {
   }
   let text;
   let json;
+  let index;
   try {
     const document = build(routesTool);
     text = toYaml(document);
     json = `${JSON.stringify(document)}\n`;
+    index = routeIndex(document);
   } catch (error) {
     console.error(error.message);
     return 1;
   }
   // [file, what it must hold] for each form asked for.
-  const forms = [[target, text], ...(arg('--json') ? [[arg('--json'), json]] : [])];
+  const forms = [[target, text], ...(arg('--json') ? [[arg('--json'), json]] : []),
+    ...(arg('--routes-md') ? [[arg('--routes-md'), index]] : [])];
   if (arg('--write')) {
     for (const [file, content] of forms) {
       writeFileSync(file, content);

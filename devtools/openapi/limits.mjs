@@ -20,7 +20,12 @@ export const limits = [
   [/^putNtpServerTableVersion$/, 'version', range(1, 4)],
   [/^putNtpSourceInterface$/, 'intIfNum', range(0, 64)],
   [/^(post|delete|put)NtpAuthTableKey/, 'keyNumber', range(1, 65535)],
-  [/^(post|put)NtpAuthTableKey(Value)?$/, 'keyValue', length(1, 128)],
+  // A plain key is 1 to 64 printable characters without spaces; the switch's
+  // encrypted form of one ("isEncrypted": "true") is an even count of up to
+  // 128 hex digits. The check before sending holds the longer of the two.
+  [/^(post|put)NtpAuthTableKey(Value)?$/, 'keyValue', length(1, 128), 'The switch takes 1 to 64 printable ' +
+    'characters without spaces for a plain key, and an even count of up to 128 hex digits (0-9, a-f) when ' +
+    '"isEncrypted" is "true"; it refuses other text.'],
   [/^postNtpServer$/, 'ipAddr', length(1, 255)],
   [/^putCloudManagedProxyIp$/, 'portNum', range(1, 65535)],
   [/^putCloudManagedProxyUser$/, 'userName', length(0, 64)],
@@ -47,7 +52,12 @@ export function limitOf(operationId, name) {
   return found ? found[2] : null;
 }
 
-export function limitText(limit) {
+// The limit in words: its own words where the table gives some.
+export function limitText(operationId, name) {
+  const found = limits.find(([ids, input]) => input === name && ids.test(operationId));
+  if (found[3])
+    return found[3];
+  const limit = found[2];
   if ('minimum' in limit)
     return `The switch takes ${limit.minimum} to ${limit.maximum}; the switch refuses another value.`;
   return limit.minLength

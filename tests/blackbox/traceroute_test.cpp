@@ -150,7 +150,9 @@ constexpr RunCase kRunCases[] = {
     { "first ttl over the last", "address-with-ttl", R"({"address":"10.5.1.1","tracerouteInitTtl":31})", 10003 },
     { "udp port over 65535", "address-with-udp-port", R"({"address":"10.5.1.1","tracerouteUdpPort":65536})", 10003 },
     { "unknown vrf", "with-source", R"({"address":"10.5.1.1","vrfName":"mgmt"})", 10003 },
-    { "no route", "traceroute", R"({"address":"10.4.1.1"})", 10000 },
+    { "no route", "traceroute", R"({"address":"10.4.1.1"})", 0,
+      "60 byte packets\nconnect: Network is unreachable\n", kProbe, 0 },
+    { "own address", "address", R"({"address":"10.9.0.2"})", 0, "packets\n 1  10.9.0.2 (10.9.0.2)  0.0", kProbe, 3 },
 };
 
 TEST_F(Traceroute, StandInRunsOverItsNetwork)

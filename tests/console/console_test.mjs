@@ -148,6 +148,9 @@ try {
   await openOperation('ntp mode', 'Set the NTP mode', 'NTP', 'Global');
   verdict = await send('{"mode": "ntp_broadcast"}');
   check('PUT ntp mode as admin: Success', verdict.startsWith('Success'), verdict);
+  verdict = await send('{"mode": true}');
+  check('a value the switch would misread is not sent, and why',
+        verdict.startsWith('Not sent') && verdict.includes('"ntp_disabled"'), verdict);
   await openOperation('ntp mode', 'Read the NTP mode', 'NTP', 'Global');
   await send();
   check('the change reads back', (await page.textContent('main pre.envelope')).includes('ntp_broadcast'));

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The documentation as tests: serves the built programs over HTTPS on
+# 127.0.0.1:8443 as scripts/serve does (scripts/httpd, a certificate from
+# scripts/tls-cert in build/tls), with accounts of pam_matrix (admin and
+# alice; their passwords are typed into the blocks that log in), then runs
+# the marked blocks of README.md and docs/guide.md, the commands
+# scripts/serve prints, and every curl sample of the API description
+# (tests/docs/run_docs.py says how a block passes).
+#
+# It runs in namespaces of its own: its own network (so port 8443 is its
+# own), /tmp, and an /etc whose changes (the account alice, the group
+# mgmt-rw the README's command makes) vanish with it.
+# Usage: docs_test.sh PROGRAM LOGIN_PROGRAM     (as root; PAM_MATRIX_MODULE)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if [ "$(id -u)" != 0 ]; then
+  echo "the documentation test runs as root (it serves as www-data and adds accounts in its own /etc)" >&2
+  exit 77
+fi
+if [ -z "${DOCS_TEST_PRIVATE:-}" ]; then
+  DOCS_TEST_PRIVATE=1 exec unshare --mount --propagation private --net --pid --fork --kill-child --mount-proc \
+    "$0" "$@"
+fi
+[ -n "${PAM_MATRIX_MODULE:-}" ] || { echo "PAM_MATRIX_MODULE names pam_matrix.so" >&2; exit 1; }
+program=$1 login_program=$2
+ip link set lo up
+
+# The host's /tmp stays reachable (the build may live there), then /tmp is
+# the test's own.
+mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
+mkdir /mnt/host-tmp
+mount --rbind /tmp /mnt/host-tmp
+moved() { case $1 in /tmp/*) echo "/mnt/host-tmp/${1#/tmp/}" ;; *) echo "$1" ;; esac; }
+program=$(moved "$program") login_program=$(moved "$login_program") root=$(moved "$root")
+mount -t tmpfs -o mode=1777 tmpfs /tmp
+
+# /etc as an overlay: accounts and groups made here stay here.
+mkdir -m 0755 /tmp/etc-upper /tmp/etc-work
+mount -t overlay overlay -o lowerdir=/etc,upperdir=/tmp/etc-upper,workdir=/tmp/etc-work /etc
+id alice >/dev/null 2>&1 || useradd --no-create-home --shell /usr/sbin/nologin alice
+printf 'admin:admin-pw:management\nalice:alice-pw:management\n' >/tmp/passdb
+chmod 0644 /tmp/passdb
+printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
+  >/etc/pam.d/management
+
+# The project as a user has it: its files, and build/ with the programs.
+project=/tmp/project
+mkdir -p "$project/build"
+for name in README.md docs scripts client conf devtools console; do
+  ln -s "$root/$name" "$project/$name"
+done
+ln -s "$program" "$project/build/management_v2.cgi"
+ln -s "$login_program" "$project/build/login_v2.cgi"
+cd "$project"
+mapfile -t pair < <(scripts/tls-cert build/tls)
+
+# curl as the user has it, keeping each answer's headers for the checks.
+export DOCS_HEADERS=/tmp/headers
+mkdir -p /tmp/bin "$DOCS_HEADERS"
+printf '#!/bin/sh\nexec /usr/bin/curl -D "$DOCS_HEADERS/$(date +%%s%%N).$$" "$@"\n' >/tmp/bin/curl
+chmod 0755 /tmp/bin/curl
+export PATH=/tmp/bin:$PATH
+
+# The server as scripts/serve starts it, with a new switch state each time.
+server=
+start_server() {
+  MGMT_PORT=8443 MGMT_CGI=$program MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]} MGMT_CONSOLE=/nonexistent \
+    scripts/httpd >>/tmp/httpd.log 2>&1 &
+  server=$!
+  for _ in $(seq 100); do
+    /usr/bin/curl -s -o /dev/null --cacert build/tls/cert.pem https://127.0.0.1:8443/ && return 0
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat /tmp/httpd.log
+  exit 1
+}
+stop_server() {
+  if [ -n "$server" ]; then
+    kill -TERM "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+    server=
+  fi
+  rm -f "$DOCS_HEADERS"/*
+}
+trap stop_server EXIT
+run() {
+  PYTHONPATH=$root/tests/docs PYTHONDONTWRITEBYTECODE=1 python3 "$root/tests/docs/run_docs.py" "$@" || status=1
+}
+status=0
+
+# The README and then the guide, as a newcomer reads them, on one server.
+start_server
+run README.md docs/guide.md
+stop_server
+
+# The commands scripts/serve prints, with sessions made as it makes them.
+start_server
+scripts/serve-commands https://127.0.0.1:8443 build/tls/cert.pem "$(scripts/login admin)" \
+  "$(scripts/login operator read-only)" >/tmp/serve-commands.txt
+run --serve-commands /tmp/serve-commands.txt
+stop_server
+
+# The description's samples, after login as the admin, on a switch whose
+# clock is synchronised with the NTP server 192.0.2.20 (nothing the
+# interface can do: the active server's reads need it): a new state, with
+# that server and its association written into it.
+export SWSIM_STATE=/tmp/synchronised/state.json
+start_server
+/usr/bin/curl -s -o /dev/null --cacert build/tls/cert.pem -H "Session: $(scripts/login admin)" \
+  https://127.0.0.1:8443/api/v2/mgmt/ntp/mode
+stop_server
+python3 - "$SWSIM_STATE" <<'PYTHON'
+import json, sys
+state = json.load(open(sys.argv[1]))
+ntp = state["ntp"]
+association = {"id": 1, "name": "192.0.2.20", "address": "192.0.2.20", "addressType": 1, "refId": "GPS",
+               "stratum": 1, "mode": 4, "offset": "0.012", "jitter": "0.004", "delay": "1.310",
+               "dispersion": "0.950", "inPkts": 12, "outPkts": 12, "protocolErrorPkts": 0}
+ntp["servers"] = [{"address": "192.0.2.20", "addressType": 1, "keyIndex": 0, "minPoll": 6, "maxPoll": 10,
+                   "prefer": 0, "burst": 0, "iburst": 0, "version": 4, "association": association}]
+ntp.update(mode=1, activeServer="192.0.2.20", nextAssocId=2)
+json.dump(state, open(sys.argv[1], "w"))
+PYTHON
+start_server
+TOKEN=$(/usr/bin/curl -s --cacert build/tls/cert.pem -H 'Content-Type: application/json' \
+  --data '{"userName": "admin", "password": "admin-pw"}' https://127.0.0.1:8443/api/v2/login |
+  sed -n 's/^\t\t"token":\t"\(.*\)",$/\1/p')
+export TOKEN
+rm -f "$DOCS_HEADERS"/*
+run --samples client/swmgmt/api.json
+stop_server
+unset SWSIM_STATE
+exit "$status"

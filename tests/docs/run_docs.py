@@ -1,0 +1,222 @@
+"""Runs the documentation as a user would: the marked shell blocks of each
+document in order, in one shell per document, the commands that
+scripts/serve prints, and every curl sample of the API description.
+
+A shell block (```sh) carries a marker on the line before its fence:
+  <!-- docs-test: run -->               run it
+  <!-- docs-test: run stdin="a\\nb" --> run it, typing these lines
+  <!-- docs-test: run exit=N -->        run it; it ends with status N
+  <!-- docs-test: skip REASON -->       not run, for the reason given
+A plain block marked <!-- docs-test: answer --> right after a run block is
+that block's whole output. In a run block, a group of comment lines that
+begin "#   " is an answer shown: it appears in the output, white space
+aside. A block passes when it ends as marked, every answer shown is what
+it printed, and every HTTP status and "respCode" it met is 200 and 0 or
+one that an answer next to it shows.
+
+Usage: run_docs.py DOC... [--serve-commands FILE] [--samples API_JSON]
+(run from the project root the server is serving; curl's headers land in
+DOCS_HEADERS, written by the curl on PATH the test puts first)."""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+import samples
+
+MARKER = re.compile(r"^<!-- docs-test: (run|skip|answer)\b(.*?)-->\s*$")
+TOKEN = re.compile(r"\b[0-9a-f]{32}\b")
+CODE = re.compile(r'"respCode":\s*(\d+)')
+STATUS = re.compile(r"^HTTP/[\d.]+ (\d{3})", re.M)
+headers_dir = os.environ["DOCS_HEADERS"]
+failures = []
+
+
+def blocks(path):
+    """[(line, marker kind, marker options, language, text)] of a document;
+    a shell block without a marker is an error."""
+    lines = open(path, encoding="utf-8").read().split("\n")
+    out = []
+    i = 0
+    while i < len(lines):
+        fence = re.match(r"^```(\w*)\s*$", lines[i])
+        if not fence:
+            i += 1
+            continue
+        start = i
+        end = lines.index("```", i + 1)
+        marker = MARKER.match(lines[start - 1]) if start > 0 else None
+        language = fence.group(1)
+        if marker:
+            out.append((start + 1, marker.group(1), marker.group(2).strip(), language, "\n".join(lines[start + 1:end])))
+        elif language in ("sh", "python"):
+            failures.append(f"{path}:{start + 1}: a {language} block without a docs-test marker (run, or skip with why)")
+        i = end + 1
+    return out
+
+
+def squeeze(text):
+    return " ".join(text.split())
+
+
+def shown_answers(text):
+    """The comment groups that begin "#   " in a block: answers shown."""
+    groups, current = [], []
+    for line in text.split("\n"):
+        if line.startswith("#   "):
+            current.append(line[4:])
+        elif current:
+            groups.append(" ".join(current))
+            current = []
+    if current:
+        groups.append(" ".join(current))
+    return groups
+
+
+def statuses(directory):
+    """The HTTP statuses of the answers whose headers curl left in
+    directory, oldest first."""
+    found = []
+    for name in sorted(os.listdir(directory)):
+        path = os.path.join(directory, name)
+        text = open(path, encoding="latin-1").read()
+        codes = STATUS.findall(text)
+        if codes:
+            found.append(int(codes[-1]))
+        os.unlink(path)
+    return found
+
+
+def check_answers(where, output, expected_text, answer, met):
+    """Holds what a block printed and met against what its document shows."""
+    shown = " ".join([expected_text] + ([answer] if answer is not None else []))
+    allowed_codes = {0} | {int(c) for c in CODE.findall(shown)}
+    allowed_status = {200} | {int(s) for s in re.findall(r"HTTP(?:/[\d.]+)? (\d{3})", shown)}
+    # An answer shown as a status alone, as curl -w '%{http_code}' prints it.
+    allowed_status |= {int(g) for g in shown_answers(expected_text) if re.fullmatch(r"\d{3}", g.strip())}
+    for code in CODE.findall(output):
+        if int(code) not in allowed_codes:
+            failures.append(f"{where}: answered respCode {code}, which the document does not show")
+    for status in met:
+        if status not in allowed_status:
+            failures.append(f"{where}: HTTP {status}, which the document does not show")
+    flat = squeeze(TOKEN.sub("TOKEN", output))
+    at = 0
+    for group in shown_answers(expected_text):
+        found = flat.find(squeeze(TOKEN.sub("TOKEN", group)), at)
+        if found < 0:
+            failures.append(f"{where}: the answer shown is not what it printed:\n  shown:   {group}\n  printed: {flat}")
+        else:
+            at = found
+    if answer is not None and TOKEN.sub("TOKEN", output).strip("\n") != TOKEN.sub("TOKEN", answer).strip("\n"):
+        failures.append(f"{where}: printed\n{output}\n  where the document shows\n{answer}")
+
+
+def run_document(path):
+    """One shell for the document's run blocks, in order, as pasted."""
+    work = tempfile.mkdtemp(prefix="docs.")
+    items = blocks(path)
+    script = ["shopt -s expand_aliases", "set -o errexit"]
+    runs = []
+    for index, (line, kind, options, language, text) in enumerate(items):
+        if kind == "skip" and not options:
+            failures.append(f"{path}:{line}: a skipped block must say why")
+        if kind != "run":
+            continue
+        answer = None
+        if index + 1 < len(items) and items[index + 1][1] == "answer":
+            answer = items[index + 1][4]
+        stdin = re.search(r'stdin="([^"]*)"', options)
+        status = re.search(r"exit=(\d+)", options)
+        n = len(runs)
+        base = os.path.join(work, str(n))
+        with open(base + ".in", "w") as f:
+            f.write(stdin.group(1).replace("\\n", "\n") + "\n" if stdin else "")
+        body = text if language == "sh" else f"python3 - <<'DOCS_PYTHON'\n{text}\nDOCS_PYTHON"
+        with open(base + ".sh", "w") as f:
+            f.write(body + "\n")
+        if status:
+            script.append(f"set +o errexit; source {base}.sh <{base}.in >{base}.out 2>&1; echo $? >{base}.rc; "
+                          "set -o errexit")
+        else:
+            script.append(f"source {base}.sh <{base}.in >{base}.out 2>&1; echo $? >{base}.rc")
+        # Each block's HTTP statuses apart from the next one's.
+        script.append(f"mkdir {base}.headers; mv {headers_dir}/* {base}.headers/ 2>/dev/null || true")
+        runs.append((line, text, answer, int(status.group(1)) if status else 0, base))
+    with open(os.path.join(work, "all.sh"), "w") as f:
+        f.write("\n".join(script) + "\n")
+    subprocess.run(["bash", os.path.join(work, "all.sh")], check=False)
+    for line, text, answer, want, base in runs:
+        where = f"{path}:{line}"
+        output = open(base + ".out", encoding="utf-8", errors="replace").read() if os.path.exists(base + ".out") else ""
+        if not os.path.exists(base + ".rc"):
+            failures.append(f"{where}: a command failed (the shell stopped here); it printed:\n{output}")
+            break
+        rc = int(open(base + ".rc").read())
+        if rc != want:
+            failures.append(f"{where}: ended with status {rc}, not {want}; it printed:\n{output}")
+        met = statuses(base + ".headers")
+        check_answers(where, output, text, answer, met)
+        print(f"{where}: ran, {len(met)} HTTP requests")
+
+
+def run_serve_commands(path):
+    """Each command line scripts/serve prints (indented by two spaces), as
+    pasted one after another into one shell."""
+    lines = [l[2:] for l in open(path).read().split("\n") if l.startswith("  ") and not l.startswith("   ")]
+    commands = [l for l in lines if re.match(r"(read|T=|curl|s=)", l)]
+    if not commands:
+        failures.append(f"{path}: no commands found to run")
+    work = tempfile.mkdtemp(prefix="serve.")
+    script = ["set -o errexit"]
+    for n, command in enumerate(commands):
+        base = os.path.join(work, str(n))
+        script.append(f"{{ {command}\n}} <{work}/in >{base}.out 2>&1; echo $? >{base}.rc; "
+                      f"mkdir {base}.headers; mv {headers_dir}/* {base}.headers/ 2>/dev/null || true")
+    with open(f"{work}/in", "w") as f:
+        f.write("admin\nadmin-pw\n")
+    with open(f"{work}/all.sh", "w") as f:
+        f.write("\n".join(script) + "\n")
+    subprocess.run(["bash", f"{work}/all.sh"], check=False)
+    for n, command in enumerate(commands):
+        base = os.path.join(work, str(n))
+        where = f"scripts/serve prints: {command[:90]}"
+        if not os.path.exists(base + ".rc"):
+            failures.append(f"{where}: failed (the shell stopped here)")
+            break
+        output = open(base + ".out", errors="replace").read()
+        met = statuses(base + ".headers")
+        # The read-only user's change is refused; everything else succeeds.
+        refused = "-X PUT" in command and "-i" in command.split()
+        bad = met != [403] if refused else ("curl" in command and not met) or any(s != 200 for s in met)
+        if int(open(base + ".rc").read()) != 0 or bad:
+            failures.append(f"{where}: status {open(base + '.rc').read().strip()}, HTTP {met}; printed:\n{output}")
+        for code in CODE.findall(output):
+            if code != "0":
+                failures.append(f"{where}: answered respCode {code}")
+    print(f"scripts/serve: {len(commands)} printed commands ran")
+
+
+def main(argv):
+    parser = argparse.ArgumentParser()
+    parser.add_argument("documents", nargs="*")
+    parser.add_argument("--serve-commands")
+    parser.add_argument("--samples")
+    args = parser.parse_args(argv)
+    for document in args.documents:
+        run_document(document)
+    if args.serve_commands:
+        run_serve_commands(args.serve_commands)
+    if args.samples:
+        failures.extend(samples.run(args.samples))
+    for failure in failures:
+        print(f"FAIL {failure}")
+    print(f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
