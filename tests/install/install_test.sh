@@ -7,9 +7,9 @@
 # each kind of planted one.
 # Usage: install_test.sh BUILD-DIR SOURCE-DIR VERSION
 set -euo pipefail
-build=$1 source=$2 version=$3
 
 if [ -z "${INSTALL_TEST_INNER:-}" ]; then
+  build=$1 source=$2 version=$3
   dest=$(mktemp -d)
   trap 'rm -rf "$dest"' EXIT
   DESTDIR=$dest/root cmake --install "$build" --prefix /usr --strip >"$dest/install.log"
@@ -26,7 +26,7 @@ if [ -z "${INSTALL_TEST_INNER:-}" ]; then
       echo "install: $program is not stripped" >&2
       exit 1
     fi
-    strings "$program" | grep -qx "management_v2 $version" ||
+    strings "$program" | grep -x "management_v2 $version" >/dev/null ||
       { echo "install: $program does not carry 'management_v2 $version'" >&2; exit 1; }
   done
   # The configuration names installed paths only, no environment values.
