@@ -3,7 +3,7 @@
 export DEBIAN_FRONTEND=noninteractive
 fail() { echo "package: $*" >&2; exit 1; }
 
-apt-get install -y -qq --no-download /debs/*.deb >/run/apt.log 2>&1 || { cat /run/apt.log; fail "apt install failed"; }
+apt-get install -y -qq /debs/*.deb >/run/apt.log 2>&1 || { cat /run/apt.log; fail "apt install failed"; }
 [ -L /etc/lighttpd/conf-enabled/50-management_v2.conf ] || fail "the site is not enabled"
 stat -c '%A %U %G %n' /usr/lib/management_v2/login /usr/lib/management_v2/login/login_v2.cgi
 
@@ -11,19 +11,20 @@ stat -c '%A %U %G %n' /usr/lib/management_v2/login /usr/lib/management_v2/login/
 /usr/lib/management_v2/prepare-files
 lighttpd -tt -f /etc/lighttpd/lighttpd.conf || fail "lighttpd refuses its configuration"
 lighttpd -f /etc/lighttpd/lighttpd.conf
-c="curl -sS --max-time 10 --cacert /etc/management_v2/tls/cert.pem https://localhost"
+c="curl -sS --max-time 10 --cacert /etc/management_v2/tls/cert.pem"
+site=https://localhost
 i=0
-until $c/ -o /dev/null 2>/dev/null; do
+until $c $site/ -o /dev/null 2>/dev/null; do
   i=$((i + 1))
   [ $i -lt 50 ] || fail "lighttpd does not answer on 443"
   sleep 0.1
 done
 
 login=$(printf '{"userName": "admin", "password": "pass-of-the-test"}' |
-  $c -H 'Content-Type: application/json' --data @- /api/v2/login)
+  $c -H 'Content-Type: application/json' --data @- $site/api/v2/login)
 token=$(printf '%s\n' "$login" | sed -n 's/^\t\t"token":\t"\(.*\)",$/\1/p')
 [ -n "$token" ] || fail "no token from the login: $login"
-api=/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
+api=$site/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
 $c -H "Session: $token" $api | grep -q '"timeout"' || fail "GET answered: $($c -H "Session: $token" $api)"
 $c -X PUT -H "Session: $token" -d '{"timeout": 23}' $api >/dev/null
 got=$($c -H "Session: $token" $api)
