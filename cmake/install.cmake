@@ -33,6 +33,13 @@ set(mgmt_staged ${CMAKE_BINARY_DIR}/install-staged)
 file(MAKE_DIRECTORY ${mgmt_staged})
 file(WRITE ${mgmt_staged}/tls-settings.txt "${mgmt_tls_settings}")
 
+# The PAM service, with the login program.
+set(mgmt_install_pam "")
+if(MGMT_LOGIN)
+  set(mgmt_install_pam "file(INSTALL DESTINATION \"\${etc}/pam.d\" TYPE FILE
+       FILES \"${PROJECT_SOURCE_DIR}/conf/pam.d/management\" RENAME \"${MGMT_LOGIN_PAM_SERVICE}\")")
+endif()
+
 install(CODE "
   set(prefix \"\${CMAKE_INSTALL_PREFIX}\")
   if(prefix STREQUAL \"/usr\")
@@ -60,19 +67,8 @@ install(CODE "
        FILES \"${mgmt_staged}/lighttpd-site.conf\" RENAME 50-management_v2.conf)
   file(INSTALL DESTINATION \"\${MGMT_CONF_DIR}\" TYPE FILE
        FILES \"${PROJECT_SOURCE_DIR}/conf/limits.conf\" RENAME lighttpd-limits.conf)
+  ${mgmt_install_pam}
 ")
-if(MGMT_LOGIN)
-  install(CODE "
-    set(prefix \"\${CMAKE_INSTALL_PREFIX}\")
-    if(prefix STREQUAL \"/usr\")
-      set(etc /etc)
-    else()
-      set(etc \"\${prefix}/etc\")
-    endif()
-    file(INSTALL DESTINATION \"\${etc}/pam.d\" TYPE FILE
-         FILES \"${PROJECT_SOURCE_DIR}/conf/pam.d/management\" RENAME \"${MGMT_LOGIN_PAM_SERVICE}\")
-  ")
-endif()
 
 if(MGMT_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING AND MGMT_LOGIN)
   # Installs into a temporary folder and runs the boot script under BusyBox.
