@@ -25,10 +25,10 @@ login=$(printf '{"userName": "admin", "password": "pass-of-the-test"}' |
 token=$(printf '%s\n' "$login" | sed -n 's/^\t\t"token":\t"\(.*\)",$/\1/p')
 [ -n "$token" ] || fail "no token from the login: $login"
 api=$site/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
-$c -H "Session: $token" $api | grep -q '"timeout"' || fail "GET answered: $($c -H "Session: $token" $api)"
+$c -H "Session: $token" $api | grep -q '"pTimeout"' || fail "GET answered: $($c -H "Session: $token" $api)"
 $c -X PUT -H "Session: $token" -d '{"timeout": 23}' $api >/dev/null
 got=$($c -H "Session: $token" $api)
-printf '%s\n' "$got" | grep -q '"timeout":[[:space:]]*23' || fail "the setting did not change: $got"
+printf '%s\n' "$got" | grep -q '"pTimeout":[[:space:]]*23' || fail "the setting did not change: $got"
 [ -s /var/lib/switch-stand-in/state.json ] || fail "no settings file of the stand-in"
 echo "package: logged in as admin over HTTPS, read, changed and read back the telnet timeout"
 
