@@ -78,8 +78,15 @@ class Description:
     """Every operation of the description, by operationId and by route."""
 
     def __init__(self, path=DESCRIPTION):
-        with open(path, encoding="utf-8") as f:
-            self.document = json.load(f)
+        try:
+            with open(path, encoding="utf-8") as f:
+                self.document = json.load(f)
+        except OSError:
+            # A copy of the library packed without its data files (the
+            # Ansible collection's) carries the description as code.
+            from .api_document import DOCUMENT
+
+            self.document = json.loads(DOCUMENT)
         self.operations = {}
         self.by_route = {}
         for path_name, item in self.document["paths"].items():
