@@ -11,12 +11,7 @@ description:
 options:
   operation: {description: The operationId or "METHOD path"., type: str, required: true}
   values: {description: The inputs by name., type: dict, default: {}}
-  base: {description: The switch, as https://HOST[:PORT]., type: str, required: true}
-  token: {description: A session token., type: str}
-  user: {description: A user to log in as., type: str}
-  password: {description: The user's password., type: str}
-  cacert: {description: The certificate authorities to verify the switch against., type: path}
-  timeout: {description: Seconds a request may take., type: float, default: 30}
+extends_documentation_fragment: [swmgmt.switch.switch]
 attributes:
   check_mode: {support: partial, details: Operations other than GET are not sent.}
 """

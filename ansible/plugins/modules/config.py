@@ -21,12 +21,7 @@ options:
     type: str
     choices: [merged, replaced]
     default: merged
-  base: {description: The switch, as https://HOST[:PORT]., type: str, required: true}
-  token: {description: A session token., type: str}
-  user: {description: A user to log in as (with password) when there is no token., type: str}
-  password: {description: The user's password., type: str}
-  cacert: {description: The certificate authorities the switch's certificate is verified against., type: path}
-  timeout: {description: Seconds a request may take., type: float, default: 30}
+extends_documentation_fragment: [swmgmt.switch.switch]
 attributes:
   check_mode: {support: full}
   diff_mode: {support: full}

@@ -10,12 +10,7 @@ description:
 options:
   areas: {description: Only these areas of the configuration., type: list, elements: str}
   status: {description: Whether to read the status too., type: bool, default: true}
-  base: {description: The switch, as https://HOST[:PORT]., type: str, required: true}
-  token: {description: A session token., type: str}
-  user: {description: A user to log in as., type: str}
-  password: {description: The user's password., type: str}
-  cacert: {description: The certificate authorities to verify the switch against., type: path}
-  timeout: {description: Seconds a request may take., type: float, default: 30}
+extends_documentation_fragment: [swmgmt.switch.switch]
 attributes:
   check_mode: {support: full}
 """
