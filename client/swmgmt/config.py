@@ -112,6 +112,9 @@ def read(client, select=None):
     """The configuration document; with select (a document), only the areas,
     settings and tables it names."""
     model = client.config_model()
+    unknown = sorted(set(select or ()) - set(model.areas))
+    if unknown:
+        raise InputError("", f"{', '.join(unknown)}: no such area; the areas are: {', '.join(sorted(model.areas))}")
     document = {}
     for area, name, item in model.items(None if select is None else set(select)):
         if select is not None and select.get(area) is not None and name not in select[area]:

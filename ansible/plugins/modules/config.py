@@ -38,6 +38,7 @@ EXAMPLES = r"""
 
 RETURN = r"""
 changes: {description: The changes, a line each (made, or with check mode those that would be)., type: list, returned: always}
+requests: {description: The requests sent to the switch, reads included., type: int, returned: success}
 """
 
 from ansible.module_utils.basic import AnsibleModule
@@ -59,7 +60,7 @@ def main():
                                           check=module.check_mode)
     except SwitchError as error:
         fail(module, error, changed=bool(getattr(error, "done", None)))
-    result = dict(changed=bool(changes), changes=changes)
+    result = dict(changed=bool(changes), changes=changes, requests=client.requests)
     if module._diff and changes:
         result["diff"] = dict(prepared="\n".join(changes) + "\n")
     module.exit_json(**result)
