@@ -44,6 +44,14 @@ With several switches the exit code is the highest of them.
 """
 
 
+class Text(str):
+    """A result printed as it is: a token, what set did, a change's lines."""
+
+
+def as_text(result):
+    return Text(result) if isinstance(result, str) else result
+
+
 def parse_values(route, words):
     values = {}
     for word in words:
@@ -108,18 +116,19 @@ def work_of(args):
     if args.command == "login":
         if not args.user:
             raise InputError("", "login needs --user")
-        return lambda client: client.detach()
+        return lambda client: Text(client.detach())
     if args.command == "logout":
         return lambda client: client.logout()
     # ---- configuration documents ----
     if args.command == "config":
-        return config_cli.work(args)
+        work = config_cli.work(args)
+        return lambda client: as_text(work(client))
     # ---- end of configuration documents ----
     raise InputError("", f"no command {args.command!r} (see: swmgmt --help)")
 
 
 def said_set(name, values):
-    return f"set {name}: " + ", ".join(f"{k}={v}" for k, v in values.items())
+    return Text(f"set {name}: " + ", ".join(f"{k}={v}" for k, v in values.items()))
 
 
 def switches_of(args):
@@ -154,8 +163,8 @@ def show(result, form):
         lines = ["\t".join(columns)]
         lines += ["\t".join(str(entry.get(c, "")) for c in columns) for entry in result]
         return "\n".join(lines)
-    if isinstance(result, str) and form != "line":
-        return result  # a token, a message, the lines of a change
+    if isinstance(result, str) and (form == "table" or isinstance(result, Text) and form != "line"):
+        return result
     if form == "yaml":
         return config_cli.dump_yaml(result)
     return json.dumps(result, indent=None if form == "line" else 2)

@@ -21,12 +21,12 @@ from ansible_collections.swmgmt.switch.plugins.module_utils.swmgmt import ApiErr
 
 
 def status_of(client):
-    """Every value read with GET and no input that is not configuration;
-    one the switch does not carry is left out."""
+    """Every value read with GET and no input that is not configuration
+    (table walks left out); one the switch does not carry is left out."""
     configured = {op.id for op in client.api.operations.values() if op.config}
     status = {}
     for name, (get, _) in sorted(client.api.settings(writable=False).items()):
-        if get.id in configured or any(i.required for i in get.inputs.values()):
+        if get.id in configured or get.inputs or get.walk:
             continue
         try:
             status[name] = client.get(name)
