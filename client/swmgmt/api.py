@@ -39,6 +39,7 @@ class Operation:
     body_schema: dict | None = None
     walk: dict | None = None
     reply_members: tuple = ()
+    config: dict | None = None  # x-config: what it reads or writes of the configuration
 
     @property
     def route(self):
@@ -77,8 +78,15 @@ class Description:
     """Every operation of the description, by operationId and by route."""
 
     def __init__(self, path=DESCRIPTION):
-        with open(path, encoding="utf-8") as f:
-            self.document = json.load(f)
+        try:
+            with open(path, encoding="utf-8") as f:
+                self.document = json.load(f)
+        except OSError:
+            # A copy of the library packed without its data files (the
+            # Ansible collection's) carries the description as code.
+            from .api_document import DOCUMENT
+
+            self.document = json.loads(DOCUMENT)
         self.operations = {}
         self.by_route = {}
         for path_name, item in self.document["paths"].items():
@@ -102,7 +110,7 @@ class Description:
                 inputs[name] = Input(name, "body", schema, name in body.get("required", []))
         group, members = _data_of(raw.get("responses", {}).get("200", {}))
         op = Operation(raw["operationId"], method, path, raw.get("summary", ""), group, inputs, body,
-                       raw.get("x-walk"), members)
+                       raw.get("x-walk"), members, raw.get("x-config"))
         self.operations[op.id] = op
         self.by_route[op.route] = op
 
@@ -137,3 +145,23 @@ def short_name(path):
         if path.startswith(prefix):
             return path[len(prefix):]
     return path
+
+
+def setting_members(get, put):
+    """Which reply member of the GET carries which input of the PUT: the same
+    name, "p" and the name ("mode"/"pMode"), or the one left of each."""
+    keys = {f.name for f in get.query}
+    inputs = [f.name for f in put.inputs.values() if f.name not in keys]
+    replies = [m for m in get.reply_members if m not in keys]
+    pairs = {}
+    for name in inputs:
+        for reply in (name, "p" + name[:1].upper() + name[1:]):
+            if reply in replies:
+                pairs[name] = reply
+                replies.remove(reply)
+                break
+    # A flag that says when a value takes effect is written, never read.
+    left = [n for n in inputs if n not in pairs and n != "flag"]
+    if len(left) == 1 and len(replies) == 1:
+        pairs[left[0]] = replies[0]
+    return pairs

@@ -5,6 +5,7 @@ import json
 import os
 import sys
 
+from . import config_cli
 from .client import description
 from .errors import InputError, SwitchError
 from .many import Switch, read_switches, run_all
@@ -21,7 +22,7 @@ EPILOG = """commands:
   operations [WORD]               the operations, with their inputs
   login                           log in with --user and print the session token
   logout                          end the session of --token
-
+""" + config_cli.HELP + """
 switches: --switch (repeatable) and --switches FILE (lines "BASE [TOKEN]"); the
 command runs on all of them at once (--jobs at a time) and prints one JSON line a
 switch: {"switch": BASE, "result": ...} or {"switch": BASE, "error": ..., "exit": N}.
@@ -37,8 +38,18 @@ exit codes:
   3  the switch answered a response code other than 0 (route, code, message)
   4  the web server refused or failed: HTTP 403 (session), 411, 500, or no connection
   5  a table could not be read whole (it changed under every walk, or the switch looped)
+  6  config apply failed midway and put the switch back as it was
+  7  config apply failed midway and could not put the switch back
 With several switches the exit code is the highest of them.
 """
+
+
+class Text(str):
+    """A result printed as it is: a token, what set did, a change's lines."""
+
+
+def as_text(result):
+    return Text(result) if isinstance(result, str) else result
 
 
 def parse_values(route, words):
@@ -97,7 +108,7 @@ def work_of(args):
         value = None
         if "=" not in rest[0]:
             value, rest = rest[0], rest[1:]
-        return lambda client: client.set(words[0], value, **parse_values(words[0], rest))
+        return lambda client: said_set(words[0], client.set(words[0], value, **parse_values(words[0], rest)))
     if args.command == "call":
         if not words:
             raise InputError("", "call needs an OPERATION (see: swmgmt operations)")
@@ -105,10 +116,19 @@ def work_of(args):
     if args.command == "login":
         if not args.user:
             raise InputError("", "login needs --user")
-        return lambda client: client.detach()
+        return lambda client: Text(client.detach())
     if args.command == "logout":
         return lambda client: client.logout()
+    # ---- configuration documents ----
+    if args.command == "config":
+        work = config_cli.work(args)
+        return lambda client: as_text(work(client))
+    # ---- end of configuration documents ----
     raise InputError("", f"no command {args.command!r} (see: swmgmt --help)")
+
+
+def said_set(name, values):
+    return Text(f"set {name}: " + ", ".join(f"{k}={v}" for k, v in values.items()))
 
 
 def switches_of(args):
@@ -143,8 +163,10 @@ def show(result, form):
         lines = ["\t".join(columns)]
         lines += ["\t".join(str(entry.get(c, "")) for c in columns) for entry in result]
         return "\n".join(lines)
-    if isinstance(result, str) and form == "table":
+    if isinstance(result, str) and (form == "table" or isinstance(result, Text) and form != "line"):
         return result
+    if form == "yaml":
+        return config_cli.dump_yaml(result)
     return json.dumps(result, indent=None if form == "line" else 2)
 
 
@@ -164,13 +186,17 @@ def parser():
     p.add_argument("--cacert", metavar="FILE", help="verify HTTPS servers against these certificates")
     p.add_argument("-j", "--jobs", type=int, default=8, help="switches at a time (default 8)")
     p.add_argument("--timeout", type=float, default=30.0, help="seconds a request may take (default 30)")
-    p.add_argument("-o", "--output", choices=("json", "line", "table"), default="json",
-                   help="json (default), line (one line of JSON), table (tab-separated columns)")
+    p.add_argument("-o", "--output", choices=("json", "line", "table", "yaml"), default="json",
+                   help="json (default), line (one line of JSON), table (tab-separated columns), yaml")
+    # ---- configuration documents ----
+    p.add_argument("--mode", choices=("merge", "replace"), default="merge",
+                   help="config apply/diff: merge (default) or replace")
+    p.add_argument("--check", action="store_true", help="config apply: say what would change, send no write")
     return p
 
 
 def main(argv=None):
-    args = parser().parse_args(argv)
+    args = parser().parse_intermixed_args(argv)  # options may follow the words
     try:
         text = local_command(args)
         if text is not None:
@@ -182,7 +208,9 @@ def main(argv=None):
         password = read_secret(args.password_file) if args.password_file else os.environ.get("SWMGMT_PASSWORD")
         if args.command == "login":
             token = None
-        if not token and not args.user:
+            for switch in switches:
+                switch.token = None
+        if not token and not args.user and not all(s.token for s in switches):
             raise InputError("", "no session: give --token, --token-file, SWMGMT_TOKEN, or --user")
     except SwitchError as error:
         print(f"swmgmt: {error}", file=sys.stderr)

@@ -7,8 +7,9 @@ import socket
 import ssl
 import urllib.parse
 
-from . import tables
-from .api import Description, short_name
+from . import config, tables
+from .diag import PARSERS
+from .api import Description, setting_members, short_name
 from .checks import check_value, unknown_member
 from .errors import ApiError, HttpError, InputError
 
@@ -194,6 +195,8 @@ class Client:
         code, message, data = self.exchange(op, values)
         if code != 0:
             raise ApiError(op.route, code, message, values)
+        if op.group in PARSERS and isinstance(data, dict) and isinstance(data.get("output"), str):
+            data = {**data, **PARSERS[op.group](data["output"])}
         return data
 
     # ---- settings: read with GET, written with PUT, under one name ----
@@ -218,13 +221,38 @@ class Client:
         return next(iter(values.values())) if len(values) == 1 else values
 
     def set(self, name, value=None, **values):
-        """Sets the setting: value for its one member, or values by name."""
+        """Sets the setting: value for its one member, or values by name.
+        The values sent, by name."""
         get, put, members = self.setting(name)
         if value is not None:
             if not members:
                 raise InputError(put.route, "give the values by name")
             values[next(iter(members))] = value
         self.call(put.id, **values)
+        return values
+
+    # ---- configuration: a whole document, its differences, applied ----
+
+    def config_model(self):
+        if getattr(self.api, "config_model", None) is None:
+            self.api.config_model = config.Model(self.api)
+        return self.api.config_model
+
+    def config_get(self, areas=None):
+        """The switch's configuration: {area: {setting: value, table: [entry]}};
+        areas (names) limits it to those."""
+        return config.read(self, None if areas is None else {area: None for area in areas})
+
+    def config_diff(self, document, mode="merge"):
+        """The changes config_apply would make, one line each."""
+        return config.diff(self, document, mode)
+
+    def config_apply(self, document, mode="merge", check=False):
+        """Makes the switch equal the document (merge: what it names;
+        replace: its tables too, entries not named are deleted). The changes
+        made, one line each; [] when there were none. config.ApplyError when
+        a write failed midway, after putting the switch back."""
+        return config.apply(self, document, mode, check)
 
     # ---- tables ----
 
@@ -263,23 +291,3 @@ class Client:
         if code != 0:
             raise ApiError(route, code, message)
         self.token = None
-
-
-def setting_members(get, put):
-    """Which reply member of the GET carries which input of the PUT: the same
-    name, "p" and the name ("mode"/"pMode"), or the one left of each."""
-    keys = {f.name for f in get.query}
-    inputs = [f.name for f in put.inputs.values() if f.name not in keys]
-    replies = [m for m in get.reply_members if m not in keys]
-    pairs = {}
-    for name in inputs:
-        for reply in (name, "p" + name[:1].upper() + name[1:]):
-            if reply in replies:
-                pairs[name] = reply
-                replies.remove(reply)
-                break
-    # A flag that says when a value takes effect is written, never read.
-    left = [n for n in inputs if n not in pairs and n != "flag"]
-    if len(left) == 1 and len(replies) == 1:
-        pairs[left[0]] = replies[0]
-    return pairs

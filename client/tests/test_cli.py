@@ -32,7 +32,8 @@ def test_help_lists_what_it_can_do():
 def test_one_switch(server):
     at = ["--switch", server.base, "--token", server.token]
     assert swmgmt("call", "postNtpServer", "ipAddr=192.0.2.10", *at)[0] == 0
-    assert swmgmt("set", "ntp/server-table-prefer", "true", "ntpServer=192.0.2.10", *at)[0] == 0
+    assert swmgmt("set", "ntp/server-table-prefer", "true", "ntpServer=192.0.2.10", *at)[1:] == (
+        "set ntp/server-table-prefer: ntpServer=192.0.2.10, prefer=true\n", "")
     code, out, _ = swmgmt("list", "ntp-servers", *at)
     assert code == 0
     [entry] = json.loads(out)
@@ -42,6 +43,15 @@ def test_one_switch(server):
     code, out, _ = swmgmt("get", "webmgmt/cli-web-http-session-hard-time-out", *at,
                           env={"SWMGMT_TOKEN": "unused"})
     assert (code, out) == (0, "24\n")
+    code, out, _ = swmgmt("call", "postPingAddressWithCount", "address=10.1.2.3", "pingCount=2", *at)
+    ping = json.loads(out)
+    assert (code, ping["sent"], ping["received"], ping["loss"], len(ping["replies"])) == (0, 2, 2, 0.0, 2)
+    assert ping["replies"][0]["address"] == "10.1.2.3" and ping["output"].startswith("PING")
+    code, out, _ = swmgmt("call", "postTracerouteAddress", "address=198.51.100.9", *at)
+    hops = json.loads(out)["hops"]
+    assert [(h["hop"], h["address"], len(h["times"])) for h in hops[:4]] == [
+        (1, "10.1.1.1", 3), (2, "203.0.113.1", 3), (3, None, 3), (4, "203.0.113.77", 3)]
+    assert hops[2]["times"] == [None] * 3 and all(t > 0 for t in hops[0]["times"])
     assert swmgmt("call", "postEventNotifyRegister", "numOfNotifyEvents=1",
                   'eventNotifyCfg:=[{"eventType": 5, "timeout": 30, "eventCount": 1}]', *at)[0] == 3
 
@@ -75,6 +85,10 @@ def test_three_switches_at_once_and_one_that_is_down(make_server, tmp_path):
     lines = [json.loads(line) for line in out.splitlines()]
     assert [line["switch"] for line in lines] == [s.base for s in servers]
     assert [len(line["result"]) for line in lines] == [1, 2, 3]
+    # The file's own tokens, with no session given besides.
+    code, out, err = swmgmt("list", "ntp-servers", "-f", str(listing), env={"SWMGMT_TOKEN": ""})
+    assert code == 0, err
+    assert [len(json.loads(line)["result"]) for line in out.splitlines()] == [2, 3]
     servers[1].stop()
     code, out, _ = swmgmt("get", "ntp/servers-max-supported", "-s", servers[0].base, "-f", str(listing),
                           env={"SWMGMT_TOKEN": servers[0].token})

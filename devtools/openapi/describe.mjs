@@ -4,6 +4,10 @@ import { groups } from './api.mjs';
 import { objectSchema } from './fields.mjs';
 import { isNeeded, limitOf, limitText } from './limits.mjs';
 import { walkOf, walkOperations } from './walks.mjs';
+import { configMarks, configOf } from './config.mjs';
+
+const marks = configMarks();
+const usedMarks = new Set();
 
 export const methods = ['GET', 'POST', 'DELETE', 'PUT'];
 // What scripts/serve serves by default: HTTPS with the certificate it makes.
@@ -54,6 +58,13 @@ Each walk's operations carry the extension \`x-walk\`: the table's name, the ope
 continue it, the entry's members, the cursor that the next request takes from an entry, the codes
 that end it, how a walk cut short by a concurrent delete shows, and the per-entry reads that
 complete an entry.
+
+**Configuration.** The operations that read and write the switch's configuration carry the extension
+\`x-config\`: the area (the first segment of the resource), the setting or table, the role (a
+setting's read, write or clear; a table's walk, add or delete, and its entries' settings), the
+entry's identity for tables, and the order in which changes are made (keys before the servers that
+use them, authentication after its keys). Status values and actions carry none. A client builds a
+whole configuration document from these, and the requests that make a switch equal to one.
 
 **Values the switch takes.** Keyword inputs are given as \`enum\` of their meaningful values; the
 program passes any other value on as its default (for example "Enable" is not "enable" and counts
@@ -331,6 +342,12 @@ function operation(method, path, declared, op) {
   const walk = walkOf(id);
   if (walk)
     result['x-walk'] = walk;
+  const resource = path.replace(/^\/api\/v2\/(mgmt|system)\//, '');
+  const config = configOf(marks, id, method, resource, walk?.step === 'first' ? walk.table : null);
+  if (config) {
+    result['x-config'] = config;
+    usedMarks.add(config);
+  }
   result['x-codeSamples'] = [{
     lang: 'Shell',
     label: 'curl',
@@ -381,6 +398,10 @@ export function describe(routes) {
   for (const id of walkOperations()) {
     if (!ids.has(id))
       problems.push(`walks.mjs names the operation ${id}, which the description does not have`);
+  }
+  for (const mark of [...marks.byRoute.values(), ...marks.byId.values()]) {
+    if (!usedMarks.has(mark))
+      problems.push(`config.mjs marks ${mark.area} ${mark.setting ?? mark.table} (${mark.role}), which no operation is`);
   }
   const document = {
     openapi: '3.1.0',
