@@ -172,6 +172,8 @@ int createSession(int dir, char const* token, char const* userName, Privilege pr
     }
     if (!written)
         unlinkat(dir, token, 0);
+    else
+        auditSession(userName, kLines[static_cast<int>(privilege)]);
     close(fd);
     return written ? 0 : -1;
 }
@@ -185,7 +187,11 @@ bool removeSession(int dir, char const* token)
     if (fd < 0)
         return false;
     // Not while a request checks or refreshes it.
-    bool const removed = lockWaiting(fd, LOCK_EX) == 0 && unlinkat(dir, token, 0) == 0;
+    bool const locked = lockWaiting(fd, LOCK_EX) == 0;
+    char head[512];
+    if (locked)
+        auditSessionText(head, pread(fd, head, sizeof head, 0));
+    bool const removed = locked && unlinkat(dir, token, 0) == 0;
     close(fd);
     return removed;
 }
