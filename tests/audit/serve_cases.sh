@@ -23,6 +23,18 @@ case_audit_records() {
   python3 "$root/tests/audit/records.py" table "$base" "$MGMT_AUDIT_FILE" /tmp/syslog "$carol" || failures=$((failures + 1))
   check "the file is the server account's, 0600" "$(stat -c '%U %a' "$MGMT_AUDIT_FILE")" "$(stat -c %U /tmp/session) 600"
   check "the passwords never reach the log" "$(grep -c -e admin-pw -e bob-pw /tmp/brisk.log || true)" 0
+  # swmgmt audit over the same file: (filter, records) rows.
+  local filter count
+  while read -r filter count; do
+    check "swmgmt audit $filter" "$(PYTHONPATH=$root/client python3 -m swmgmt audit --file "$MGMT_AUDIT_FILE" \
+      "$filter" | wc -l)" "$count"
+  done <<'ROWS'
+--user=admin 4
+--route=/api/v2/login 10
+--route=/api/v2/mgmt/ntp/* 3
+--since=2000-01-01 17
+--until=2000-01-01 0
+ROWS
 }
 
 # The same records when the program serves under FastCGI.
