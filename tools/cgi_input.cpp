@@ -1,5 +1,7 @@
 #include "cgi_input.h"
 
+#include "audit.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -84,7 +86,9 @@ CText cgiRequestRead()
     long long const claimed = strtoll(length, nullptr, 10);
     if (claimed < 0)
         return nullptr;
-    return readBody(static_cast<uint32_t>(claimed));
+    CText body = readBody(static_cast<uint32_t>(claimed));
+    auditBody(body.get());
+    return body;
 }
 
 char** cgiParamListSplit(char const* text)

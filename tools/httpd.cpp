@@ -236,6 +236,7 @@ void httpdProcessRequest(HttpdHandle handle)
         && checkSessionX(getenv("HTTP_SESSION"), getenv("HTTP_REFRESH"), entry) == -1) {
         DEVMGR_LOG(3, "403 Forbidden\n");
         puts("Status:403\r\n\r");
+        auditStatus(403);
         return;
     }
     if (strncmp(uri, "/api/v2/", 8) == 0)

@@ -2,6 +2,8 @@
 // and method, and the dispatcher that serves the process's one request.
 #pragma once
 
+#include "audit.h"
+
 #include <cstdint>
 #include <span>
 

@@ -173,10 +173,10 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         bool const readOnly = privilege[1] == 'o';
         if (entry->authFlag == kAuthAdmin || (readOnly && entry->method != kMethodGet)) {
             DEVMGR_LOG(3, "Permission denied, not a priviledged user\n");
+            auditSession(userName, privilege);
             return -1;
         }
     }
-
     long const uptime = bootUptime();
     if (uptime < 0) {
         DEVMGR_LOG(3, "Failed to get sysinfo\r\n");
@@ -214,5 +214,6 @@ int checkSessionX(char const* token, char const* refresh, HttpdCContent const* e
         DEVMGR_LOG(3, "File unlock failed\n");
         return -1;
     }
+    auditSession(userName, privilege);
     return 0;
 }

@@ -93,8 +93,10 @@ int32_t readCredentials(Credentials& credentials)
     bool const read = readBody(body);
     Json const parsed = read ? jsonParse(body) : nullptr;
     explicit_bzero(body, sizeof body);
+    auditMembers(parsed.get());
     if (!cJSON_IsObject(parsed.get()) || !takeText(parsed.get(), "userName", credentials.userName)
         || !takeText(parsed.get(), "password", credentials.password) || !plainName(credentials.userName))
         return kRespInvalidArgument;
+    auditUser(credentials.userName, nullptr);
     return kRespSuccess;
 }

@@ -177,5 +177,6 @@ void lockoutFail(LockoutState& state, long now)
     if (state.count == kLockoutFailures && now - state.failures[0] < kLockoutWindow) {
         state.lockedUntil = now + kLockoutTime;
         state.count = 0;
+        auditEvent("lockout");
     }
 }

@@ -3,6 +3,8 @@
 // be reached.
 #include "login.h"
 
+#include "../../tools/audit.h"
+
 #include <sys/prctl.h>
 #include <sys/resource.h>
 
@@ -12,5 +14,10 @@ int main()
     struct rlimit const noCore { 0, 0 };
     setrlimit(RLIMIT_CORE, &noCore);
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-    return serveLogin();
+    auditBegin();
+    int const status = serveLogin();
+    // Without an envelope the program refused a logout (403), or could not
+    // reach the switch and answered nothing (the web server's 500).
+    auditEnd("login_v2.cgi", status == 0 ? 403 : 500);
+    return status;
 }

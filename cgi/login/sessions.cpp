@@ -161,6 +161,8 @@ int createSession(int dir, char const* token, char const* userName, Privilege pr
         snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
         result = linkat(AT_FDCWD, self, dir, token, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno == EEXIST ? EEXIST : -1;
     }
+    if (result == 0)
+        auditSession(userName, kLines[static_cast<int>(privilege)]);
     close(fd);
     return result;
 }
@@ -174,7 +176,11 @@ bool removeSession(int dir, char const* token)
     if (fd < 0)
         return false;
     // Not while a request checks or refreshes it.
-    bool const removed = lockWaiting(fd, LOCK_EX) == 0 && unlinkat(dir, token, 0) == 0;
+    bool const locked = lockWaiting(fd, LOCK_EX) == 0;
+    char head[512];
+    if (locked)
+        auditSessionText(head, pread(fd, head, sizeof head, 0));
+    bool const removed = locked && unlinkat(dir, token, 0) == 0;
     close(fd);
     return removed;
 }

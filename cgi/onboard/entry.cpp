@@ -2,6 +2,8 @@
 
 #include "routes.h"
 
+#include "../../tools/audit.h"
+#include "../../tools/cgi_input.h"
 #include "../../tools/common/rpc_client.h"
 #include "../../tools/log.h"
 
@@ -43,6 +45,17 @@ int registerAndBuild(HttpdHandle& routes)
     return status;
 }
 
+// The request served, with its audit record around it. A body the request
+// was refused before reading is read for the record.
+void serveAudited(HttpdHandle routes)
+{
+    auditBegin();
+    httpdProcessRequest(routes);
+    if (auditBodyWanted())
+        cgiRequestRead();
+    auditEnd(kProgramName, 500);
+}
+
 } // namespace
 
 int serveRequest(HttpdHandle& routes)
@@ -53,9 +66,12 @@ int serveRequest(HttpdHandle& routes)
     static char replyBuffer[4096];
     setvbuf(stdout, replyBuffer, _IOFBF, sizeof replyBuffer);
     openLog();
-    if (int const status = registerAndBuild(routes); status != 0)
+    if (int const status = registerAndBuild(routes); status != 0) {
+        auditBegin();
+        auditEnd(kProgramName, 500);
         return status;
-    httpdProcessRequest(routes);
+    }
+    serveAudited(routes);
     openapiClientTearDown(&clientHandle);
     devmgrLogClose();
     return 0;
@@ -73,7 +89,7 @@ int startServing(HttpdHandle& routes)
 void serveNext(HttpdHandle routes)
 {
     openLog();
-    httpdProcessRequest(routes);
+    serveAudited(routes);
     closeLogAsAtExit();
 }
 

@@ -196,6 +196,11 @@ def parser():
 
 
 def main(argv=None):
+    argv = sys.argv[1:] if argv is None else argv
+    # swmgmt audit reads the audit file on this machine: no switch, no session.
+    if argv[:1] == ["audit"]:
+        from . import audit
+        return audit.main(argv[1:])
     args = parser().parse_intermixed_args(argv)  # options may follow the words
     try:
         text = local_command(args)

@@ -13,6 +13,14 @@ import {
 
 const inBody = (field) => ({ ...field, where: 'body' });
 const inQuery = (field) => ({ ...field, where: 'query' });
+// A secret input (a key value, a password): "format: password" tells tools to
+// hide it, and the program's audit record holds "***" in its place. The
+// program's own list of secret names is held against these marks (tests/audit).
+const secret = (field) => ({
+  ...field,
+  schema: { ...field.schema, format: 'password' },
+  text: (where) => `${field.text(where)} A secret: the audit record holds "***" in its place.`,
+});
 
 // A set: the inputs go to the switch and the reply is the status only.
 const set = (summary, inputs = [], more = {}) => ({ reply: 'status', summary, inputs, ...more });
@@ -48,7 +56,7 @@ const ntpServerQuery = inQuery(text('ntpServer', 'The configured NTP server, by 
   '192.0.2.10'));
 const keyNumberBody = inBody(num('keyNumber', 'The key number.', { example: 7 }));
 const keyNumberQuery = inQuery(num('keyNumber', 'The key number.', { example: 7 }));
-const keyValue = inBody(text('keyValue', 'The key value.', 129, 'Secret7Key'));
+const keyValue = inBody(secret(text('keyValue', 'The key value.', 129, 'Secret7Key')));
 const isEncrypted = inBody(flag('isEncrypted', 'Whether "keyValue" is the switch\'s encrypted form of the key.'));
 const msgAuthAlgs = ['none', 'md5', 'sha1', 'sha256'];
 const msgAuthAlg = inBody(word('msgAuthAlg', 'The message authentication algorithm.', msgAuthAlgs, 'is "none" (0)',
@@ -199,7 +207,7 @@ export const groups = [
           inBody(text('userName', 'The user name.', 64, 'proxyuser')),
           inBody(word('encryptType', 'How the password is kept.', ['password_encrypt_none', 'password_encrypt_aes',
             'password_encrypt_md5'], 'is "password_encrypt_none"', { dflt: 'password_encrypt_none' })),
-          inBody(text('password', 'The password.', 128, 'proxy-secret')),
+          inBody(secret(text('password', 'The password.', 128, 'proxy-secret'))),
         ]),
       },
       'server-url': {

@@ -196,6 +196,7 @@ constexpr int kEnvelopeBufferSize = 1024;
 template <typename TakeData>
 void writeEnvelope(int32_t code, char const* name, bool withData, TakeData&& takeData, char const* lineEnd)
 {
+    auditResponseCode(code);
     char buffer[kEnvelopeBufferSize];
     Printed printed;
     printed.buffer = buffer;

@@ -2,6 +2,7 @@
 // switch RPC results to response codes.
 #pragma once
 
+#include "../audit.h"
 #include "../json.h"
 
 #include <cstdint>

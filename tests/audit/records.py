@@ -1,0 +1,223 @@
+"""The audit records of requests sent through lighttpd, checked against what
+each request must leave: run by tests/audit/serve_cases.sh.
+
+records.py table BASE AUDIT SYSLOG RW_TOKEN
+    sends the table's requests one after the other; each must leave exactly
+    one record in the file and in syslog (or none, for a GET), with the
+    fields the table names; no key value or password sent appears anywhere.
+records.py concurrent BASE AUDIT TOKEN...
+    eight PUTs per token at once; one whole record each, with its user.
+records.py answers BASE TOKEN OUT
+    a PUT, a refused PUT and a login; their answers (status and body) to OUT.
+"""
+
+import concurrent.futures
+import json
+import re
+import sys
+import time
+import urllib.error
+import urllib.request
+
+TIMEOUT = "/api/v2/mgmt/mgmttelnet/agent-telnet-timeout"
+KEY = "/api/v2/mgmt/ntp/auth-table-key"
+LOGIN = "/api/v2/login"
+FIELDS = {"time": str, "program": str, "user": (str, type(None)), "privilege": (str, type(None)),
+          "remoteAddr": str, "remotePort": int, "method": str, "path": str, "query": dict, "members": dict,
+          "status": (int, type(None)), "respCode": (int, type(None)), "durationMs": (int, float)}
+SYSLOG_HEAD = re.compile(r"^<86>\w{3} [ \d]\d \d\d:\d\d:\d\d mgmt-audit\[\d+\]: ")
+ANY_INT = "any int"
+
+
+def send(base, method, path, token=None, body=None):
+    data = None if body is None else json.dumps(body).encode()
+    request = urllib.request.Request(base + path, data=data, method=method)
+    if token is not None:
+        request.add_header("Session", token)
+    if data is not None:
+        request.add_header("Content-Type", "application/json")
+    try:
+        with urllib.request.urlopen(request, timeout=30) as reply:
+            return reply.status, reply.read()
+    except urllib.error.HTTPError as error:
+        return error.code, error.read()
+
+
+def login(base, user, password):
+    status, body = send(base, "POST", LOGIN, body={"userName": user, "password": password})
+    return json.loads(body).get("login", {}).get("token") if status == 200 else None
+
+
+def lines(path):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return f.read().splitlines()
+    except FileNotFoundError:
+        return []
+
+
+def well_formed(line, where):
+    record = json.loads(line)
+    for name, kind in FIELDS.items():
+        assert name in record, f"{where}: no {name}: {line}"
+        assert isinstance(record[name], kind), f"{where}: {name} of the wrong type: {line}"
+    assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z", record["time"]), line
+    return record
+
+
+def syslog_records(path):
+    """The audit records among the syslog lines (PAM writes there too)."""
+    out = []
+    for line in lines(path):
+        if "mgmt-audit[" not in line.split(": ", 1)[0]:
+            continue
+        head = SYSLOG_HEAD.match(line)
+        assert head, f"syslog line: {line}"
+        out.append(line[head.end():])
+    return out
+
+
+def arrived(syslog, before, count):
+    """The syslog records after the first before, once count of them are
+    there (the listener writes them a moment after the program sent them)."""
+    for _ in range(100):
+        new = syslog_records(syslog)[before:]
+        if len(new) >= count:
+            break
+        time.sleep(0.02)
+    return new
+
+
+def matches(record, want):
+    for name, value in want.items():
+        got = record.get(name)
+        if value == ANY_INT:
+            if not isinstance(got, int):
+                return f"{name}: {got!r}, not an integer"
+        elif got != value:
+            return f"{name}: {got!r}, want {value!r}"
+    return None
+
+
+def table(base, audit, syslog, rw_token):
+    failures = []
+    admin_login = {"program": "login_v2.cgi", "method": "POST", "path": LOGIN, "status": 200}
+    admin_token = []
+
+    def admin():
+        return admin_token[0]
+
+    secrets = ["admin-pw", "wrong-pw", "bob-pw", "Key-Secret-77", "Other-Secret-88", "Proxy-Pass-99",
+               "Upper-Pass-55"]
+    # (what, method, path, token, body, the record, or None for no record)
+    rows = [
+        ("failed login", "POST", LOGIN, None, {"userName": "admin", "password": "wrong-pw"},
+         dict(admin_login, event="login-failed", user="admin", privilege=None, respCode=12001,
+              members={"userName": "admin", "password": "***"})),
+        ("login", "POST", LOGIN, None, {"userName": "admin", "password": "admin-pw"},
+         dict(admin_login, event="login", user="admin", privilege="admin", respCode=0)),
+        ("PUT", "PUT", TIMEOUT, admin, {"timeout": 20},
+         {"program": "management_v2.cgi", "user": "admin", "privilege": "admin", "method": "PUT", "path": TIMEOUT,
+          "members": {"timeout": 20}, "query": {}, "status": 200, "respCode": 0, "remoteAddr": "127.0.0.1"}),
+        ("GET: no record", "GET", TIMEOUT, admin, None, None),
+        ("refused token", "PUT", TIMEOUT, "0" * 32, {"timeout": 30},
+         {"user": None, "privilege": None, "status": 403, "respCode": None, "members": {"timeout": 30}}),
+        ("POST with a key value", "POST", KEY, rw_token,
+         {"keyNumber": 7, "keyValue": "Key-Secret-77", "isEncrypted": False, "msgAuthAlg": "md5"},
+         {"user": "carol", "privilege": "rw", "method": "POST", "status": 200, "respCode": ANY_INT,
+          "members": {"keyNumber": 7, "keyValue": "***", "isEncrypted": False, "msgAuthAlg": "md5"}}),
+        ("PUT of a key value", "PUT", KEY + "-value", rw_token, {"keyNumber": 7, "keyValue": "Other-Secret-88"},
+         {"user": "carol", "members": {"keyNumber": 7, "keyValue": "***"}, "respCode": ANY_INT}),
+        ("PUT of a password", "PUT", "/api/v2/mgmt/cloud-managed/proxy-user", rw_token,
+         {"userName": "proxy", "password": "Proxy-Pass-99"},
+         {"user": "carol", "members": {"userName": "proxy", "password": "***"}, "respCode": ANY_INT}),
+        ("a password in capitals", "PUT", "/api/v2/mgmt/cloud-managed/proxy-user", rw_token,
+         {"userName": "proxy", "PASSWORD": "Upper-Pass-55"},
+         {"members": {"userName": "proxy", "PASSWORD": "***"}, "respCode": ANY_INT}),
+        ("DELETE with a query", "DELETE", KEY + "?keyNumber=7", rw_token, None,
+         {"method": "DELETE", "path": KEY, "query": {"keyNumber": "7"}, "members": {}, "respCode": ANY_INT}),
+        ("logout", "DELETE", LOGIN, admin, None,
+         {"program": "login_v2.cgi", "event": "logout", "user": "admin", "privilege": "admin", "status": 200,
+          "respCode": 0}),
+        ("logout again", "DELETE", LOGIN, admin, None,
+         {"program": "login_v2.cgi", "event": "logout", "user": None, "status": 403, "respCode": None}),
+    ]
+    # Five failures lock the account; the right password is then refused.
+    for attempt in range(1, 6):
+        rows.append((f"bob's failure {attempt}", "POST", LOGIN, None, {"userName": "bob", "password": "wrong-pw"},
+                     {"event": "lockout" if attempt == 5 else "login-failed", "user": "bob", "respCode": 12001}))
+    rows.append(("bob locked out", "POST", LOGIN, None, {"userName": "bob", "password": "bob-pw"},
+                 {"event": "locked-out", "user": "bob", "respCode": 12003}))
+
+    for what, method, path, token, body, want in rows:
+        before = len(lines(audit)), len(syslog_records(syslog))
+        status, reply = send(base, method, path, token() if callable(token) else token, body)
+        if what == "login":
+            admin_token.append(json.loads(reply)["login"]["token"])
+        count = 0 if want is None else 1
+        file_new = lines(audit)[before[0]:]
+        syslog_new = arrived(syslog, before[1], count)
+        if len(file_new) != count or len(syslog_new) != count:
+            failures.append(f"{what}: {len(file_new)} records in the file, {len(syslog_new)} in syslog, want {count}")
+            continue
+        if want is None:
+            continue
+        record = well_formed(file_new[0], what)
+        if json.loads(syslog_new[0]) != record:
+            failures.append(f"{what}: syslog and file differ:\n  {syslog_new[0]}\n  {file_new[0]}")
+        if record["status"] is not None and record["status"] != status:
+            failures.append(f"{what}: status {record['status']} recorded, {status} answered")
+        wrong = matches(record, want)
+        if wrong:
+            failures.append(f"{what}: {wrong}\n  {file_new[0]}")
+    everything = "\n".join(lines(audit) + lines(syslog))
+    for secret in secrets:
+        if secret in everything:
+            failures.append(f"the secret {secret} is in a record")
+    return failures
+
+
+def concurrent_writes(base, audit, tokens):
+    users = {}
+    for token in tokens:
+        with open(f"/tmp/session/{token}", encoding="utf-8") as f:
+            users[token] = f.readline().strip()
+    jobs = [(token, 10 + i) for token in tokens for i in range(8)]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=len(jobs)) as pool:
+        answers = list(pool.map(lambda job: send(base, "PUT", TIMEOUT, job[0], {"timeout": job[1]}), jobs))
+    failures = []
+    records = [well_formed(line, "concurrent") for line in lines(audit)]
+    if len(records) != len(jobs):
+        failures.append(f"{len(records)} records for {len(jobs)} requests")
+    got = sorted((r["user"], r["members"].get("timeout"), r["status"], r["respCode"]) for r in records)
+    want = sorted((users[token], timeout, status, 0 if status == 200 else None)
+                  for (token, timeout), (status, _) in zip(jobs, answers))
+    if got != want:
+        failures.append(f"records {got}\n  requests {want}")
+    return failures
+
+
+def answers(base, token, out):
+    result = [send(base, "PUT", TIMEOUT, token, {"timeout": 25}), send(base, "PUT", TIMEOUT, "1" * 32, {}),
+              send(base, "POST", LOGIN, body={"userName": "nobody", "password": "x"})]
+    with open(out, "w", encoding="utf-8") as f:
+        for status, body in result:
+            f.write(f"{status} {body.decode()}\n")
+    return []
+
+
+def main(argv):
+    command, base = argv[1], argv[2]
+    if command == "table":
+        failures = table(base, argv[3], argv[4], argv[5])
+    elif command == "concurrent":
+        failures = concurrent_writes(base, argv[3], argv[4:])
+    else:
+        failures = answers(base, argv[3], argv[4])
+    for failure in failures:
+        print(f"not ok - {failure}")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
