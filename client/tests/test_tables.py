@@ -5,7 +5,7 @@ import json
 
 import pytest
 
-from swmgmt import Client, WalkError
+from swmgmt import ApiError, Client, WalkError
 
 
 def ntp_address(i):
@@ -147,6 +147,17 @@ def test_a_delete_during_the_walk_is_not_a_short_list(client, table, add, delete
     entries = client.table(table)
     assert done  # the delete happened, after the first entry
     assert [e[member] for e in entries] == [a for a in addresses if a != done[0]]
+
+
+def test_a_step_that_fails_with_other_than_an_end_code_raises(make_server):
+    """The end of an NTP server walk is 10000; a 10003 after the first entry
+    is a failure, not a table of one."""
+    server = make_server(faults={"rpcclt_openapiNtpServerNextGet": -22})
+    with Client(server.base, server.token) as c:
+        for i in range(2):
+            c.call("postNtpServer", ipAddr=ntp_address(i))
+        with pytest.raises(ApiError, match="10003"):
+            c.table("ntp-servers")
 
 
 def test_a_switch_that_repeats_an_entry_ends_the_walk(make_server):

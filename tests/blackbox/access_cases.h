@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <optional>
+#include <span>
 #include <string>
 
 namespace access_cases {
@@ -42,8 +43,7 @@ struct CallCase {
     char const* query = nullptr;
 };
 
-template <size_t N>
-void expectCalls(std::string const& base, CallCase const (&cases)[N])
+inline void expectCalls(std::string const& base, std::span<CallCase const> cases)
 {
     for (CallCase const& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.resource);
@@ -67,8 +67,8 @@ struct ReplyCase {
     char const* faults = nullptr;
 };
 
-template <size_t N>
-void expectReplies(std::string const& base, char const* group, ReplyCase const (&cases)[N], bool setsLikeGets = false)
+inline void expectReplies(std::string const& base, char const* group, std::span<ReplyCase const> cases,
+                          bool setsLikeGets = false)
 {
     for (ReplyCase const& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.method + " " + c.resource);
@@ -131,8 +131,7 @@ struct RunCase {
     char const* query = nullptr;
 };
 
-template <size_t N>
-void expectRuns(std::string const& base, char const* group, RunCase const (&cases)[N], bool failuresLikeGets)
+inline void expectRuns(std::string const& base, char const* group, std::span<RunCase const> cases, bool failuresLikeGets)
 {
     for (RunCase const& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.resource);

@@ -50,7 +50,6 @@ TEST_F(CloudManaged, ProxyAddressComesFromTheBodyAndThePortFromTheQuery)
         { "xportNum=81&portNum=80", R"({"IPADDR":"192.0.2.10"})", 0, R"({"family":1,"addr":"192.0.2.10"},81)", v4 },
         { std::nullopt, R"({"ipAddr":"192.0.2.1","portNum":8080})", 10003, R"({"family":1,"addr":"192.0.2.1"},0)", v4 },
         { "portNum=8080", R"({"ipAddr":"proxy.example.com"})", 10003, R"({"family":1,"addr":"0.0.0.0"},8080)", v4 },
-        { "portNum=-1", R"({"ipAddr":"192.0.2.1"})", 10003, R"({"family":1,"addr":"192.0.2.1"},4294967295)", v4 },
         { "portNum=8080", R"({"ipAddr":"::"})", 10003, R"({"family":2,"addr":"::"},8080)", v4 },
         { "portNum=8080", R"({"ipAddr":5})", 0, R"({"family":0,"addr":"0.0.0.0"},8080)", R"({"ipAddr":"0.0.0.0","portNum":0})" },
     };

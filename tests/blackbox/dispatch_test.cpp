@@ -33,6 +33,15 @@ TEST_F(Dispatch, FindsTheRouteByDirectoryResourceAndMethod)
         { "base path alone", "GET", "/api/v2/mgmt/beacon", "" },
         { "unknown base path", "GET", "/api/v2/mgmt/nothing/mode", "" },
         { "resource compares case-sensitively", "GET", "/api/v2/mgmt/beacon/Mode", "" },
+        // Whole names only: neither a prefix nor a longer name of any part.
+        { "resource prefix", "GET", "/api/v2/mgmt/beacon/mod", "" },
+        { "longer resource", "GET", "/api/v2/mgmt/beacon/modes", "" },
+        { "base path prefix", "GET", "/api/v2/mgmt/beaco/mode", "" },
+        { "longer base path", "GET", "/api/v2/mgmt/beaconx/mode", "" },
+        { "a part between", "GET", "/api/v2/mgmt/beacon/x/mode", "" },
+        { "resource at the base", "GET", "/api/v2/mgmt/mode", "" },
+        { "method prefix", "G", "/api/v2/mgmt/beacon/mode", "" },
+        { "longer method", "PUTS", "/api/v2/mgmt/beacon/mode", "" },
         { "method without a name", "PATCH", "/api/v2/mgmt/beacon/mode", "" },
         { "method not registered", "DELETE", "/api/v2/mgmt/beacon/mode", "" },
         // Doubled slashes find the route, but the URL no longer starts "/api/v2/".

@@ -84,9 +84,7 @@ TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
     Case const cases[] = {
         { "other member disables", "PUT", "mgmt/dns/admin-mode", R"({"mode":"enable"})", kSetAdmin, "[0]", Form::Status, 0 },
         { "member in any case", "PUT", "mgmt/dns/admin-mode", R"({"ADMINMODE":"enable"})", kSetAdmin, "[1]", Form::Status, 0 },
-        { "keyword exactly", "PUT", "mgmt/dns/admin-mode", R"({"adminMode":"Enable"})", kSetAdmin, "[0]", Form::Status, 0 },
         { "empty domain", "PUT", "mgmt/dns/default-domain-name", "{}", kSetDomain, R"([{"size":1,"text":""}])", Form::Status, 10003 },
-        { "number domain", "PUT", "mgmt/dns/default-domain-name", R"({"defaultDomainName":7})", kSetDomain, R"([{"size":1,"text":""}])", Form::Status, 10003 },
         { "domain cut", "PUT", "mgmt/dns/default-domain-name", kLongBody.c_str(), kSetDomain, kCut255.c_str(), Form::Status, 10003 },
         { "domain", "PUT", "mgmt/dns/default-domain-name", R"({"defaultdomainname":"corp.example"})", kSetDomain, R"([{"size":13,"text":"corp.example"}])", Form::Status, 0 },
         { "domain delete", "DELETE", "mgmt/dns/default-domain-name", "x=1", "rpcclt_openapiDNSDefaultDomainNameDelete", "[]", Form::Status, 0 },
@@ -94,7 +92,6 @@ TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
         { "server v6", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"2001:db8::7"})", kAddServer, R"([{"family":2,"addr":"2001:db8::7"}])", Form::Status, 0 },
         { "server twice", "POST", "mgmt/dns/ip-name-server", R"({"ipaddr":"192.168.1.1"})", kAddServer, R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 10011 },
         { "server none", "POST", "mgmt/dns/ip-name-server", "{}", kAddServer, R"([{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
-        { "server empty", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":""})", kAddServer, R"([{"family":1,"addr":"0.0.0.0"}])", Form::Status, 10003 },
         { "server delete", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=192.168.1.1", kDelServer, R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 0 },
         { "server delete empty", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=", kDelServer, R"([{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
         { "server delete encoded", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", kDelServer, R"([{"family":1,"addr":"0.0.0.0"}])", Form::Status, 10000 },

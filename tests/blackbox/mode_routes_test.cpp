@@ -21,13 +21,10 @@ constexpr ModeRoute kRoutes[] = {
     { "/api/v2/mgmt/cloud-managed/oper-mode", "cloudManaged", "mode", "CloudManagedOperMode" },
 };
 
-// Alternating values, so that every row changes what the switch holds.
+// Alternating values, so that every row changes what the switch holds; the
+// mode reader's own rules are its unit test's.
 constexpr std::pair<char const*, int> kBodies[] = {
-    { R"({"mode":"enable"})", 1 }, { R"({"mode":"Enable"})", 0 },
-    { R"({"MODE":"enable"} )", 1 }, { R"({"mode":true})", 0 },
-    { R"({"Mode":"enable","mode":"disable"})", 1 }, { R"({"mode":1})", 0 },
-    { R"({"mode":"enable"})", 1 }, { R"([{"mode":"enable"}])", 0 },
-    { R"({"mode":"enable"})", 1 }, { "{}", 0 },
+    { R"({"mode":"enable"})", 1 }, { R"({"mode":"disable"})", 0 }, { R"({"MODE":"enable"} )", 1 }, { "{}", 0 },
 };
 
 std::string modeData(ModeRoute const& route, int value)

@@ -26,42 +26,31 @@ struct SetCase {
     std::string args; // its arguments as they reach the switch
 };
 
-// Member lookup without regard to case, keywords compared exactly, numbers
-// truncated and saturated or cut to 16 bits, texts cut to their buffers.
+// Each route's members through its readers (whose rules are their own unit
+// test's): member lookup without regard to case, the keyword tables, 16 or
+// 32 bits, texts cut to their buffers.
 TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
 {
     std::string const longAddress(300, 'a');
     std::string const longKey(200, 'k');
     std::vector<SetCase> const cases = {
-        { { "PUT", "time", {}, R"({"offset":12.9})" }, "NtpTimeSet", "12" },
-        { { "PUT", "time", {}, R"({"offset":-1})" }, "NtpTimeSet", "0" },
-        { { "PUT", "time", {}, R"({"offset":"12"})" }, "NtpTimeSet", "0" },
-        { { "PUT", "time", {}, R"({"offset":1e10})" }, "NtpTimeSet", "4294967295" },
+        { { "PUT", "time", {}, R"({"offset":12})" }, "NtpTimeSet", "12" },
         { { "PUT", "mode", {}, R"({"MODE":"ntp_broadcast"})" }, "NtpModeSet", "2" },
         { { "PUT", "mode", {}, R"({"mode":"NTP_UNICAST"})" }, "NtpModeSet", "0" },
-        { { "PUT", "mode", {}, R"({"mode":1})" }, "NtpModeSet", "0" },
-        { { "PUT", "mode", {}, "[1]" }, "NtpModeSet", "0" },
         { { "PUT", "authentication-mode", {}, R"({"mode":"true"})" }, "NtpAuthenticationModeSet", "1" },
-        { { "PUT", "authentication-mode", {}, R"({"mode":true})" }, "NtpAuthenticationModeSet", "0" },
         { { "PUT", "broadcast-client-mode", {}, R"({"mode":"enable"})" }, "NtpBroadcastClientModeSet", "1" },
         { { "PUT", "broadcast-client-mode", {}, R"({"mode":"true"})" }, "NtpBroadcastClientModeSet", "0" },
         { { "PUT", "source-interface", "intIfNum=7", "{not json" }, "NtpSourceInterfaceSet", "7" },
-        { { "PUT", "source-interface", "intIfNum=4294967303" }, "NtpSourceInterfaceSet", "7" },
         { { "PUT", "source-interface" }, "NtpSourceInterfaceSet", "0" },
         { { "POST", "server", {}, R"({"IPADDR":"192.0.2.1"})" }, "NtpServerAdd", desc("192.0.2.1") },
-        { { "POST", "server", {}, R"({"ipAddr":5})" }, "NtpServerAdd", desc("") },
         { { "POST", "server", {}, "{\"ipAddr\":\"" + longAddress + "\"}" }, "NtpServerAdd",
             desc(longAddress.substr(0, 255)) },
         { { "DELETE", "server", "ipAddr=time%2Eexample" }, "NtpServerDelete", desc("time%2Eexample") },
         { { "PUT", "server-table-max-poll", {}, R"({"ntpServer":"a","interval":70000})" }, "NtpServerTableMaxPollSet",
             desc("a") + ",4464" },
-        { { "PUT", "server-table-min-poll", {}, R"({"ntpServer":"a","interval":65535.9})" }, "NtpServerTableMinPollSet",
-            desc("a") + ",65535" },
         { { "PUT", "server-table-version", {}, R"({"interval":3,"version":-6})" }, "NtpServerTableVersionSet",
             desc("") + ",0" },
         { { "PUT", "server-table-prefer", {}, R"({"ntpServer":"a","prefer":true})" }, "NtpServerTablePreferSet",
-            desc("a") + ",0" },
-        { { "PUT", "server-table-burst", {}, R"({"ntpServer":"a","burst":"TRUE"})" }, "NtpServerTableBurstSet",
             desc("a") + ",0" },
         { { "PUT", "server-table-iburst", {}, R"({"ntpServer":"a","iburst":"true"})" }, "NtpServerTableIBurstSet",
             desc("a") + ",1" },
@@ -70,10 +59,8 @@ TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
         { { "PUT", "server-table-auth-key", {}, R"({"ntpServer":"a","keyIndex":3})" }, "NtpServerTableAuthKeySet",
             desc("a") + ",0" },
         { { "POST", "auth-table-key", {},
-              R"({"keyNumber":7.8,"keyValue":"k","isEncrypted":"true","msgAuthAlg":"sha256"})" },
+              R"({"keyNumber":7,"keyValue":"k","isEncrypted":"true","msgAuthAlg":"sha256"})" },
             "NtpAuthTableKeyAdd", "7," + desc("k") + ",1,3" },
-        { { "POST", "auth-table-key", {}, R"({"keyNumber":"7","isEncrypted":true,"msgAuthAlg":"SHA256"})" },
-            "NtpAuthTableKeyAdd", "0," + desc("") + ",0,0" },
         { { "POST", "auth-table-key", {}, "{\"keyNumber\":1,\"keyValue\":\"" + longKey + "\",\"msgAuthAlg\":\"md5\"}" },
             "NtpAuthTableKeyAdd", "1," + desc(longKey.substr(0, 129)) + ",0,1" },
         { { "DELETE", "auth-table-key" }, "NtpAuthTableKeyDelete", "0" },

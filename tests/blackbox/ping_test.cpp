@@ -15,14 +15,10 @@ constexpr char kBase[] = "/api/v2/mgmt/ping/";
 
 constexpr CallCase kCallCases[] = {
     { "empty object", "POST", "address", "{}", R"({"call":"rpcclt_openapiPingAddress","args":[)" NONE "," OUT "]}" },
-    { "not an object", "POST", "address", R"([{"address":"10.1.1.1"}])",
-      R"({"call":"rpcclt_openapiPingAddress","args":[)" NONE "," OUT "]}" },
     { "name in capitals", "POST", "address", R"({"ADDRESS":"10.1.1.1"})",
       R"({"call":"rpcclt_openapiPingAddress","args":[)" V4 "," OUT "]}" },
-    { "count truncated", "POST", "address-with-count", R"({"address":"10.1.1.1","pingCount":5.9})",
+    { "count", "POST", "address-with-count", R"({"address":"10.1.1.1","pingCount":5})",
       R"({"call":"rpcclt_openapiPingAddressWithCount","args":[)" V4 ",5," OUT "]}" },
-    { "count a string", "POST", "address-with-count", R"({"pingCount":"5"})",
-      R"({"call":"rpcclt_openapiPingAddressWithCount","args":[)" NONE ",0," OUT "]}" },
     { "interval", "POST", "address-with-interval", R"({"pingInterval":2,"pingCount":9})",
       R"({"call":"rpcclt_openapiPingAddressWithInterval","args":[)" NONE ",2," OUT "]}" },
     { "size", "POST", "address-with-pdu-size", R"({"pingSize":1400})",
@@ -30,9 +26,6 @@ constexpr CallCase kCallCases[] = {
     { "network port keyword", "POST", "address-with-source-interface",
       R"({"srcIntf":"ping_source_intf_network_port"})",
       R"({"call":"rpcclt_openapiPingAddressWithSourceInterface","args":[)" NONE ",1," OUT "]}" },
-    { "keyword in other case", "POST", "address-with-source-interface",
-      R"({"srcIntf":"PING_SOURCE_INTF_NETWORK_PORT"})",
-      R"({"call":"rpcclt_openapiPingAddressWithSourceInterface","args":[)" NONE ",0," OUT "]}" },
     { "explicit defaults", "POST", "address-explicit", "{}",
       R"({"call":"rpcclt_openapiPingAddressExplicit","args":[)" NONE ",0,0,0,0," OUT "]}" },
     { "explicit in call order", "POST", "address-explicit",
@@ -47,8 +40,6 @@ constexpr CallCase kCallCases[] = {
     { "ping takes intIfNum from the query", "POST", "ping",
       R"({"family":"inet","address":"10.1.1.1","pingCount":4,"pingInterval":5,"pingSize":6,"srcType":"ping_source_ip_port","srcIntf":9})",
       R"({"call":"rpcclt_openapiPing","args":[)" NONE ",1," V4 ",4,5,6,2,12," NONE "," OUT "]}", "intIfNum=12" },
-    { "intIfNum not a number", "POST", "ping", R"({"srcType":"ping_source_network_port"})",
-      R"({"call":"rpcclt_openapiPing","args":[)" NONE ",0," NONE ",0,0,0,1,0," NONE "," OUT "]}", "intIfNum=x" },
     { "no query", "POST", "ping", R"({"srcType":"ping_source_service_port"})",
       R"({"call":"rpcclt_openapiPing","args":[)" NONE ",0," NONE ",0,0,0,0,0," NONE "," OUT "]}" },
 };
@@ -83,18 +74,12 @@ constexpr ReplyCase kReplyCases[] = {
     { "not json", "POST", "address-with-pdu-size", "{\"address\":", 10003 },
 };
 
-TEST_F(Ping, AnswersWithTheOutputOrTheStatusOnly)
+// The output, or the status only; an unparsable body makes no call; the
+// output is read within its buffer.
+TEST_F(Ping, AnswersInTheirForms)
 {
     expectReplies(kBase, "ping", kReplyCases);
-}
-
-TEST_F(Ping, UnparsableBodyMakesNoCall)
-{
     expectRefusedWithoutCall(std::string(kBase) + "ping", { "", "{", "{} x", "nul" });
-}
-
-TEST_F(Ping, OutputIsReadWithinItsBuffer)
-{
     expectOutputWithin(std::string(kBase) + "address", "rpcclt_openapiPingAddress", "ping", 2048);
 }
 

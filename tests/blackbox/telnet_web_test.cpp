@@ -1,0 +1,155 @@
+// Telnet and web management, two groups of one shape: each PUT hands its
+// members to the switch through the reader the route uses (the readers' own
+// rules are their unit test's), each GET answers the switch's value under
+// the group's name, and the stand-in keeps every value within the server's
+// ranges.
+#include "access_cases.h"
+
+using namespace access_cases;
+
+namespace {
+
+constexpr char kTelnet[] = "/api/v2/mgmt/mgmttelnet/";
+constexpr char kWeb[] = "/api/v2/mgmt/webmgmt/";
+
+constexpr CallCase kTelnetCalls[] = {
+    { "mode", "PUT", "agent-telnet-admin-mode", R"({"mode":"enable"})",
+      R"({"call":"rpcclt_openapiAgentTelnetAdminModeSet","args":[1]})" },
+    { "port, 32 bits, flag", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"FLAG":"true","Port":70000})",
+      R"({"call":"rpcclt_openapiSwDevCtrlTelnetMgmtPortNumSet","args":[70000,1]})" },
+    { "sessions", "PUT", "agent-telnet-num-sessions", R"({"maxSession":3})",
+      R"({"call":"rpcclt_openapiAgentTelnetNumSessionsSet","args":[3]})" },
+    { "timeout", "PUT", "agent-telnet-timeout", R"({"timeout":5})",
+      R"({"call":"rpcclt_openapiAgentTelnetTimeoutSet","args":[5]})" },
+    { "new sessions", "PUT", "agent-telnet-new-sessions", R"({"state":"enable","mode":"disable"})",
+      R"({"call":"rpcclt_openapiAgentTelnetNewSessionsSet","args":[1]})" },
+    { "get takes no input", "GET", "agent-telnet-current-num-sessions", "{}",
+      R"({"call":"rpcclt_openapiAgentTelnetCurrentNumSessionsGet","args":[0]})" },
+};
+
+constexpr CallCase kWebCalls[] = {
+    { "mode", "PUT", "sw-dev-ctrl-web-mgmt-mode", R"({"Mode":"enable"})",
+      R"({"call":"rpcclt_openapiSwDevCtrlWebMgmtModeSet","args":[1]})" },
+    { "port, 32 bits, flag", "PUT", "sw-dev-ctrl-web-mgmt-port-num", R"({"flag":"true","port":70000})",
+      R"({"call":"rpcclt_openapiSwDevCtrlWebMgmtPortNumSet","args":[70000,1]})" },
+    { "sessions", "PUT", "cli-web-http-num-sessions", R"({"maxSession":9})",
+      R"({"call":"rpcclt_openapiCliWebHttpNumSessionsSet","args":[9]})" },
+    { "soft", "PUT", "cli-web-http-session-soft-time-out", R"({"timeout":30})",
+      R"({"call":"rpcclt_openapiCliWebHttpSessionSoftTimeOutSet","args":[30]})" },
+    { "hard", "PUT", "cli-web-http-session-hard-time-out", R"({"TimeOut":48})",
+      R"({"call":"rpcclt_openapiCliWebHttpSessionHardTimeOutSet","args":[48]})" },
+    { "get takes no input", "GET", "cli-web-http-session-hard-time-out", "{\"timeout\":1}",
+      R"({"call":"rpcclt_openapiCliWebHttpSessionHardTimeOutGet","args":[0]})" },
+};
+
+constexpr ReplyCase kTelnetReplies[] = {
+    { "mode 1", "GET", "agent-telnet-admin-mode", nullptr, 0, R"({"pMode":"enable"})",
+      R"({"rpcclt_openapiAgentTelnetAdminModeGet":{"out":[1]}})" },
+    { "port above int32", "GET", "sw-dev-ctrl-telnet-mgmt-port-num", nullptr, 0, R"({"pPort":4294967295})",
+      R"({"rpcclt_openapiSwDevCtrlTelnetMgmtPortNumGet":{"out":[4294967295]}})" },
+    { "get failed", "GET", "agent-telnet-timeout", nullptr, 17002, nullptr,
+      R"({"rpcclt_openapiAgentTelnetTimeoutGet":-28})" },
+    { "set failed", "PUT", "agent-telnet-timeout", "{}", 10000, nullptr, R"({"rpcclt_openapiAgentTelnetTimeoutSet":-5})" },
+    { "set ok", "PUT", "agent-telnet-new-sessions", "{}", 0, nullptr, R"({"rpcclt_openapiAgentTelnetNewSessionsSet":0})" },
+    { "not json", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", "{\"port\":23", 10003 },
+};
+
+constexpr ReplyCase kWebReplies[] = {
+    { "mode 7", "GET", "sw-dev-ctrl-web-mgmt-mode", nullptr, 0, R"({"pMode":"disable"})",
+      R"({"rpcclt_openapiSwDevCtrlWebMgmtModeGet":{"out":[7]}})" },
+    { "get failed", "GET", "sw-dev-ctrl-web-mgmt-port-num", nullptr, 10023, nullptr,
+      R"({"rpcclt_openapiSwDevCtrlWebMgmtPortNumGet":-29})" },
+    { "set failed", "PUT", "sw-dev-ctrl-web-mgmt-port-num", "{}", 10011, nullptr,
+      R"({"rpcclt_openapiSwDevCtrlWebMgmtPortNumSet":-24})" },
+    { "empty body", "PUT", "cli-web-http-num-sessions", "", 10003 },
+};
+
+struct Group {
+    char const* base;
+    char const* name;
+    std::span<CallCase const> calls;
+    std::span<ReplyCase const> replies;
+};
+
+Group const kGroups[] = {
+    { kTelnet, "mgmttelnet", kTelnetCalls, kTelnetReplies },
+    { kWeb, "webmgmt", kWebCalls, kWebReplies },
+};
+
+class TelnetWeb : public CgiTest {};
+
+TEST_F(TelnetWeb, RequestsBecomeTheCallsArgumentsAndRepliesTakeTheirForms)
+{
+    for (Group const& group : kGroups) {
+        SCOPED_TRACE(group.name);
+        expectCalls(group.base, group.calls);
+        expectReplies(group.base, group.name, group.replies);
+    }
+}
+
+// Each row runs in a process of its own, in order, over one state.
+constexpr ReplyCase kTelnetSwitch[] = {
+    { "factory mode", "GET", "agent-telnet-admin-mode", nullptr, 0, R"({"pMode":"enable"})" },
+    { "factory port", "GET", "sw-dev-ctrl-telnet-mgmt-port-num", nullptr, 0, R"({"pPort":23})" },
+    { "factory limit", "GET", "agent-telnet-num-sessions", nullptr, 0, R"({"pSession":5})" },
+    { "factory timeout", "GET", "agent-telnet-timeout", nullptr, 0, R"({"pTimeout":5})" },
+    { "factory new sessions", "GET", "agent-telnet-new-sessions", nullptr, 0, R"({"pState":"enable"})" },
+    { "port 0", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":0})", 10003 },
+    { "port 65536", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":65536})", 10003 },
+    { "the web server's port", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":80})", 10011 },
+    { "port", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":2323})", 0 },
+    { "port kept", "GET", "sw-dev-ctrl-telnet-mgmt-port-num", nullptr, 0, R"({"pPort":2323})" },
+    { "six sessions", "PUT", "agent-telnet-num-sessions", R"({"maxSession":6})", 10003 },
+    { "no sessions", "PUT", "agent-telnet-num-sessions", R"({"maxSession":0})", 0 },
+    { "limit kept", "GET", "agent-telnet-num-sessions", nullptr, 0, R"({"pSession":0})" },
+    { "timeout 0", "PUT", "agent-telnet-timeout", R"({"timeout":0})", 10003 },
+    { "timeout 161", "PUT", "agent-telnet-timeout", R"({"timeout":161})", 10003 },
+    { "timeout 160", "PUT", "agent-telnet-timeout", R"({"timeout":160})", 0 },
+    { "timeout kept", "GET", "agent-telnet-timeout", nullptr, 0, R"({"pTimeout":160})" },
+    { "no new sessions", "PUT", "agent-telnet-new-sessions", R"({"state":"disable"})", 0 },
+    { "new sessions kept", "GET", "agent-telnet-new-sessions", nullptr, 0, R"({"pState":"disable"})" },
+    { "open sessions", "GET", "agent-telnet-current-num-sessions", nullptr, 0, R"({"pSession":2})" },
+    { "disable", "PUT", "agent-telnet-admin-mode", R"({"mode":"disable"})", 0 },
+    { "disabled", "GET", "agent-telnet-admin-mode", nullptr, 0, R"({"pMode":"disable"})" },
+    { "disabling closed them", "GET", "agent-telnet-current-num-sessions", nullptr, 0, R"({"pSession":0})" },
+};
+
+TEST_F(TelnetWeb, StandInKeepsATelnetServersRanges)
+{
+    seedState(R"({"mgmtTelnet":{"adminMode":1,"port":23,"maxSessions":5,"timeout":5,"newSessions":1,"currentSessions":2}})");
+    expectReplies(kTelnet, "mgmttelnet", kTelnetSwitch);
+    clearTrace();
+    seedState(R"({"mgmtTelnet":{"port":23,"currentSessions":2}})");
+    put(std::string(kTelnet) + "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":992,"flag":"true"})");
+    EXPECT_EQ(get(std::string(kTelnet) + "agent-telnet-current-num-sessions").out,
+              getReply(0, "Success", "mgmttelnet", R"({"pSession":0})")); // moving at once closes them
+}
+
+constexpr ReplyCase kWebSwitch[] = {
+    { "factory mode", "GET", "sw-dev-ctrl-web-mgmt-mode", nullptr, 0, R"({"pMode":"enable"})" },
+    { "factory port", "GET", "sw-dev-ctrl-web-mgmt-port-num", nullptr, 0, R"({"pPort":80})" },
+    { "factory limit", "GET", "cli-web-http-num-sessions", nullptr, 0, R"({"pSession":16})" },
+    { "factory soft", "GET", "cli-web-http-session-soft-time-out", nullptr, 0, R"({"pTimeout":5})" },
+    { "factory hard", "GET", "cli-web-http-session-hard-time-out", nullptr, 0, R"({"pTimeout":24})" },
+    { "the telnet server's port", "PUT", "sw-dev-ctrl-web-mgmt-port-num", R"({"port":23})", 10011 },
+    { "port 65536 with the flag", "PUT", "sw-dev-ctrl-web-mgmt-port-num", R"({"port":65536,"flag":"true"})", 10003 },
+    { "port", "PUT", "sw-dev-ctrl-web-mgmt-port-num", R"({"port":8080,"flag":"true"})", 0 },
+    { "port kept", "GET", "sw-dev-ctrl-web-mgmt-port-num", nullptr, 0, R"({"pPort":8080})" },
+    { "17 sessions", "PUT", "cli-web-http-num-sessions", R"({"maxSession":17})", 10003 },
+    { "16 sessions", "PUT", "cli-web-http-num-sessions", R"({"maxSession":16})", 0 },
+    { "soft 61", "PUT", "cli-web-http-session-soft-time-out", R"({"timeout":61})", 10003 },
+    { "soft 60", "PUT", "cli-web-http-session-soft-time-out", R"({"timeout":60})", 0 },
+    { "hard 0", "PUT", "cli-web-http-session-hard-time-out", R"({"timeout":0})", 10003 },
+    { "hard 168", "PUT", "cli-web-http-session-hard-time-out", R"({"timeout":168})", 0 },
+    { "soft kept apart", "GET", "cli-web-http-session-soft-time-out", nullptr, 0, R"({"pTimeout":60})" },
+    { "hard kept apart", "GET", "cli-web-http-session-hard-time-out", nullptr, 0, R"({"pTimeout":168})" },
+    { "disable", "PUT", "sw-dev-ctrl-web-mgmt-mode", R"({"mode":"disable"})", 0 },
+    { "disabled", "GET", "sw-dev-ctrl-web-mgmt-mode", nullptr, 0, R"({"pMode":"disable"})" },
+};
+
+TEST_F(TelnetWeb, StandInKeepsAWebServersRanges)
+{
+    expectReplies(kWeb, "webmgmt", kWebSwitch);
+}
+
+} // namespace
