@@ -195,12 +195,29 @@ def parser():
     return p
 
 
+def audit_words(argv):
+    """The words after "audit" when it is the command, after any of the
+    general options (an alias may carry --cacert); None otherwise."""
+    options = parser()._option_string_actions
+    i = 0
+    while i < len(argv):
+        word = argv[i]
+        if word == "audit":
+            return argv[i + 1:]
+        action = options.get(word.split("=", 1)[0])
+        if action is None:
+            return None
+        i += 1 if "=" in word or action.nargs == 0 else 2
+    return None
+
+
 def main(argv=None):
     argv = sys.argv[1:] if argv is None else argv
     # swmgmt audit reads the audit file on this machine: no switch, no session.
-    if argv[:1] == ["audit"]:
+    words = audit_words(argv)
+    if words is not None:
         from . import audit
-        return audit.main(argv[1:])
+        return audit.main(words)
     args = parser().parse_intermixed_args(argv)  # options may follow the words
     try:
         text = local_command(args)

@@ -225,6 +225,11 @@ def _plan_item(item, area, name, want, have, mode, deletions, changes):
         if have != "":
             changes.append(Step(item.clear, {}, f"~ {_label(area, name)}: {have!r} -> ''"))
         return
+    # A value the switch already holds is no change, and is not checked: a
+    # switch may hold a value its own checks would refuse (a factory proxy
+    # port of 0), and a document read from it must go back unchanged.
+    if want == have:
+        return
     values = _setting_values(item, want)
     if _one(values) != have:
         changes.append(Step(item.write, values, f"~ {_label(area, name)}: {have!r} -> {_one(values)!r}"))
@@ -284,7 +289,7 @@ def _plan_table(table, have, want, mode, deletions, changes):
                 changes.append(Step(s.write, values, f"  {_label(table.area, table.name, key)}.{name}: {shown!r}"))
             continue
         for name, value in entry.items():
-            if name == table.key or name in table.fields:
+            if name == table.key or name in table.fields or value == old.get(name):
                 continue
             s = table.settings[name]
             values = _setting_values(s, value, key)

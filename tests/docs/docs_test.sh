@@ -89,10 +89,15 @@ run() {
 }
 status=0
 
-# The README and then the guide, as a newcomer reads them, on one server.
+# The README and then the guide, as a newcomer reads them, on one server,
+# with the audit file in a place the guide's shell knows, as scripts/serve
+# prints it.
+mkdir -m 0700 /tmp/audit
+export MGMT_AUDIT_FILE=/tmp/audit/audit.jsonl
 start_server
 run README.md docs/guide.md
 stop_server
+unset MGMT_AUDIT_FILE
 
 # The commands scripts/serve prints, with sessions made as it makes them.
 start_server
