@@ -290,6 +290,15 @@ void writeSession(std::string const& token, std::string const& content)
     writeFile("/tmp/session/" + token, content);
 }
 
+void fillTmp()
+{
+    int filler = open("/tmp/filler", O_WRONLY | O_CREAT, 0600);
+    std::string const block(4096, 'x');
+    while (write(filler, block.data(), block.size()) > 0) {
+    }
+    close(filler);
+}
+
 long uptime()
 {
     struct sysinfo info {};

@@ -80,6 +80,17 @@ class CgiTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+public:
+    // A fresh /tmp, set up again as the test's own, for the next case of a table.
+    void renew()
+    {
+        TearDown();
+        SetUp();
+    }
 };
+
+// Fills /tmp until a write fails.
+void fillTmp();
 
 } // namespace harness

@@ -41,28 +41,26 @@ def service(i):
             "serviceDomain": "local", "servicePort": 8000 + i, "serviceText": ""}
 
 
-# table: (how many "many" is, empty it, add entry i, what the walk must give for n entries)
+# Tables that walk the same entries by another route share their row.
+NTP_SERVERS = (8, None, lambda c, i: c.call("postNtpServer", ipAddr=ntp_address(i)),
+               lambda n: [ntp_address(i) for i in range(n)])
+NAME_SERVERS = (8, empty_name_servers, lambda c, i: c.call("postDnsIpNameServer", ipAddr=dns_address(i)),
+                lambda n: [dns_address(i) for i in range(n)], "ipAddr")
+STATIC_HOSTS = (10, empty_static_hosts,
+                lambda c, i: c.call("putDnsStaticHostAddressMapping", hostname=f"h{9 - i}", ipAddr=dns_address(i)),
+                lambda n: sorted(f"h{9 - i}" for i in range(n)), "hostname")
+
+# table: (how many "many" is, empty it, add entry i, what the walk must give for n entries, the member walked)
 TABLES = {
-    "ntp-servers": (8, None, lambda c, i: c.call("postNtpServer", ipAddr=ntp_address(i)),
-                    lambda n: [ntp_address(i) for i in range(n)], "ntpServer"),
-    "ntp-associations": (8, None, lambda c, i: c.call("postNtpServer", ipAddr=ntp_address(i)),
-                         lambda n: [ntp_address(i) for i in range(n)], "assocName"),
+    "ntp-servers": NTP_SERVERS + ("ntpServer",),
+    "ntp-associations": NTP_SERVERS + ("assocName",),
     "ntp-keys": (6, None, lambda c, i: c.call("postNtpAuthTableKey", keyNumber=(i * 7) % 50 + 1, keyValue=f"Key{i}",
                                               msgAuthAlg="sha256"),
                  lambda n: sorted((i * 7) % 50 + 1 for i in range(n)), "keyNumber"),
-    "dns-name-servers": (8, empty_name_servers, lambda c, i: c.call("postDnsIpNameServer", ipAddr=dns_address(i)),
-                         lambda n: [dns_address(i) for i in range(n)], "ipAddr"),
-    "dns-name-server-addresses": (8, empty_name_servers,
-                                  lambda c, i: c.call("postDnsIpNameServer", ipAddr=dns_address(i)),
-                                  lambda n: [dns_address(i) for i in range(n)], "ipAddr"),
-    "dns-static-hosts": (10, empty_static_hosts,
-                         lambda c, i: c.call("putDnsStaticHostAddressMapping", hostname=f"h{9 - i}",
-                                             ipAddr=dns_address(i)),
-                         lambda n: sorted(f"h{9 - i}" for i in range(n)), "hostname"),
-    "dns-static-host-addresses": (10, empty_static_hosts,
-                                  lambda c, i: c.call("putDnsStaticHostAddressMapping", hostname=f"h{9 - i}",
-                                                      ipAddr=dns_address(i)),
-                                  lambda n: sorted(f"h{9 - i}" for i in range(n)), "hostname"),
+    "dns-name-servers": NAME_SERVERS,
+    "dns-name-server-addresses": NAME_SERVERS,
+    "dns-static-hosts": STATIC_HOSTS,
+    "dns-static-host-addresses": STATIC_HOSTS,
     "dns-cache": (6, lambda c: c.call("deleteDnsClientCacheHost", vrfName="", isAllHosts="true"),
                   lambda c, i: c.call("postDnsClientInetNameLookup", hostname=f"host{i}.example.com"),
                   lambda n: [f"host{i}.example.com" for i in range(n)], "hostName"),

@@ -101,15 +101,6 @@ protected:
         CgiTest::SetUp();
         writeFile(kVictim, kVictimText);
     }
-
-public:
-    // A fresh /tmp for the next case of a table.
-    void renew()
-    {
-        CgiTest::TearDown();
-        CgiTest::SetUp();
-        writeFile(kVictim, kVictimText);
-    }
 };
 
 struct Attack {
@@ -235,11 +226,7 @@ TEST_F(HostileLocal, FullTmpKillsNoRequest)
     writeSession(kAdminToken, std::string("admin\n0\n") + kAdminToken);
     EXPECT_EQ(run({ .uri = kBeacon }).out, kBeaconReply); // the stand-in's files are made
     unlink("/tmp/devmgr_log_level");
-    int filler = open("/tmp/filler", O_WRONLY | O_CREAT, 0600);
-    std::string const block(4096, 'x');
-    while (write(filler, block.data(), block.size()) > 0) {
-    }
-    close(filler);
+    fillTmp();
     for (int i = 0; i < 3; ++i) {
         Result const r = run({ .uri = kBeacon, .refresh = "" });
         EXPECT_EQ(r.status, 0);

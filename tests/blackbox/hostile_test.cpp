@@ -244,9 +244,6 @@ TEST_F(Hostile, TokensNamingAnythingButASessionFile)
         request.token = token;
         cases.push_back({ "token " + token.substr(0, 40), request, kForbidden });
     }
-    Request absent = putMode(kEnable);
-    absent.token = std::nullopt;
-    cases.push_back({ "no token", absent, kForbidden });
     runBattery(cases);
 }
 

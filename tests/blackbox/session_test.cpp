@@ -1,5 +1,6 @@
-// The session check: who may do what, idle expiry and the refresh. Tokens
-// that try to name something outside the session directory: hostile_test.
+// The session check: how the session file is read, idle expiry and the
+// refresh. Who may use which method: privilege_test. Tokens that try to name
+// something outside the session directory: hostile_test.
 #include "harness.h"
 
 #include <sys/stat.h>
@@ -34,11 +35,7 @@ struct PrivilegeCase {
 TEST_F(Session, AdmitsByUserAndPrivilege)
 {
     PrivilegeCase const kCases[] = {
-        { "admin GET", "admin\n0\n", "GET", true },
-        { "admin PUT", "admin\n0\n", "PUT", true },
-        { "read-only GET", "operator\n0\nro\n", "GET", true },
-        { "read-only PUT", "operator\n0\nro\n", "PUT", false },
-        { "read-write PUT", "operator\n0\nrw\n", "PUT", true },
+        // Who may use which method: privilege_test; here, how the file is read.
         { "rwx reads as read-write", "operator\n0\nrwx\n", "PUT", true },
         { "r alone", "operator\n0\nr\n", "GET", false },
         { "capitals", "operator\n0\nRO\n", "GET", false },

@@ -206,14 +206,6 @@ protected:
         // Every log line, the debug ones too.
         writeFile("/tmp/devmgr_log_level", std::string("9\0\0\0", 4));
     }
-
-public:
-    // A fresh /tmp for the next case of a table.
-    void renew()
-    {
-        CgiTest::TearDown();
-        SetUp();
-    }
 };
 
 // Each account logs in with its privilege, into a session file of the
@@ -600,11 +592,7 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
               int log = open("/tmp/brisk.log", O_WRONLY | O_APPEND);
               EXPECT_EQ(fallocate(log, FALLOC_FL_KEEP_SIZE, 0, 1 << 16), 0);
               close(log);
-              int filler = open("/tmp/filler", O_WRONLY | O_CREAT, 0600);
-              std::string const block(4096, 'x');
-              while (write(filler, block.data(), block.size()) > 0) {
-              }
-              close(filler);
+              fillTmp();
               for (int i = 0; i < 7; ++i)
                   EXPECT_EQ(login("admin", "guess-" + std::to_string(i)).out, failure(10000));
               EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user admin refused: the attempt could not be recorded"),
