@@ -18,6 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#ifdef SWSIM_STATE_IN_MEMORY
+#include "../sim/sim.h"
+#endif
+
 namespace fuzz {
 
 // A broken expectation is a finding: say which and stop, so that libFuzzer
@@ -54,6 +58,17 @@ inline void usePrivateTmp()
     }
     require(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0, "private mounts", strerror(errno));
     require(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=512m") == 0, "a tmpfs on /tmp", strerror(errno));
+}
+
+// The next input's switch at factory defaults: the stand-in's state emptied
+// in memory (its fuzzing build), or its state file removed.
+inline void freshSwitch([[maybe_unused]] char const* statePath)
+{
+#ifdef SWSIM_STATE_IN_MEMORY
+    sim::forgetState();
+#else
+    unlink(statePath);
+#endif
 }
 
 // A memory file standing in for one of the standard descriptors.

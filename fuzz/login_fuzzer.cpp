@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
     // Every input starts with no session, no failed login, a fresh switch.
     emptyDir("/tmp/session");
     emptyDir("/tmp/login-lockout");
-    unlink("/tmp/swsim/state.json");
+    fuzz::freshSwitch("/tmp/swsim/state.json");
     unlink("/tmp/brisk.log");
 
     int const status = serveLogin();

@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 
     // Every input starts from the same switch and the same session.
     fuzz::writeText(kSessionPath, std::string("admin\n0\n") + kToken);
-    unlink(kStatePath);
+    fuzz::freshSwitch(kStatePath);
     unlink(kTracePath);
 
     // The route tree is laid out in the program and shared by every input.

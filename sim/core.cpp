@@ -361,6 +361,90 @@ private:
     struct stat m_held {};
 };
 
+#ifdef SWSIM_STATE_IN_MEMORY
+// The fuzzing build keeps the state file in the process's memory: its text
+// under its path, the places of its members as the stand-in wrote them (the
+// attribute a file is given), and a generation that stands for the file's
+// identity, new with every replacement. Everything above the file (the
+// index, the cache, the splice) runs as on a file; only the file work is gone.
+struct MemoryFile {
+    std::string path;
+    std::string content;
+    std::vector<StateText::Place> places;
+    ino_t generation = 1;
+
+    void empty()
+    {
+        content.clear();
+        places.clear();
+        ++generation;
+    }
+};
+
+MemoryFile& memoryFile()
+{
+    static MemoryFile& file = *new MemoryFile;
+    return file;
+}
+
+// The memory file as LockedState gives a file: one process, so the lock is
+// always had; another path than the last one starts as an empty file.
+class MemoryState {
+public:
+    explicit MemoryState(std::string path)
+        : m_path(std::move(path))
+    {
+        MemoryFile& file = memoryFile();
+        if (file.path != m_path) {
+            file.path = m_path;
+            file.empty();
+        }
+        m_held.st_ino = file.generation;
+        m_held.st_size = static_cast<off_t>(file.content.size());
+    }
+
+    bool locked() const { return true; }
+    std::string const& path() const { return m_path; }
+    struct stat const& held() const { return m_held; }
+
+    bool read(std::string& content) const
+    {
+        content = memoryFile().content;
+        return true;
+    }
+
+    // Nothing but the stand-in writes the memory file, so its text is always
+    // the one the places were made for: no digest to compare.
+    std::unique_ptr<StateText> indexAsWritten(std::string& content) const
+    {
+        MemoryFile const& file = memoryFile();
+        return file.places.empty() ? nullptr : StateText::placed(content, file.places);
+    }
+
+    bool replace(std::span<iovec const> content, std::span<StateText::Place const> places,
+                 struct stat& written) const
+    {
+        MemoryFile& file = memoryFile();
+        file.empty();
+        for (iovec const& piece : content)
+            file.content.append(static_cast<char const*>(piece.iov_base), piece.iov_len);
+        file.places.assign(places.begin(), places.end());
+        written = {};
+        written.st_ino = file.generation;
+        written.st_size = static_cast<off_t>(file.content.size());
+        return true;
+    }
+
+private:
+    std::string m_path;
+    struct stat m_held {};
+};
+
+using StateFile = MemoryState;
+#else
+using StateFile = LockedState;
+#endif
+
 // The state as this process last read or wrote it. One request makes several
 // calls (registration, version queries, the handler's own); while the file
 // is the very one the tree came from, a call takes the tree instead of
@@ -384,7 +468,7 @@ struct StateCache {
         memberCount = 0;
     }
 
-    bool holds(LockedState const& locked) const
+    bool holds(StateFile const& locked) const
     {
         struct stat const& now = locked.held();
         return root && path == locked.path() && now.st_dev == file.st_dev && now.st_ino == file.st_ino
@@ -627,7 +711,7 @@ bool holdsEverySection(StateText const& text)
 // calls ask for them; any other file is parsed whole and completed with the
 // missing sections. False for a file that cannot be read or is not a JSON
 // object; such a file is left as it is.
-bool loadState(LockedState const& file, Json& root, std::unique_ptr<StateText>& text, State& state)
+bool loadState(StateFile const& file, Json& root, std::unique_ptr<StateText>& text, State& state)
 {
     StateCache& cache = stateCache();
     if (cache.holds(file)) {
@@ -725,7 +809,7 @@ bool splice(StateText const& text, cJSON* parsed, SplicedState& whole)
 int runOnState(int (*body)(void*, State*), void* context)
 {
     stateCache().dropMembers();
-    LockedState file(statePath());
+    StateFile file(statePath());
     if (!file.locked())
         return kFail;
     State state;
@@ -852,6 +936,13 @@ std::optional<cJSON const*> State::rowMember(char const* sectionName, char const
         return std::nullopt;
     return cJSON_GetObjectItemCaseSensitive(taken, field);
 }
+
+#ifdef SWSIM_STATE_IN_MEMORY
+void forgetState()
+{
+    memoryFile().empty();
+}
+#endif
 
 void releaseState()
 {

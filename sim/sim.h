@@ -133,6 +133,13 @@ private:
 // its registration ends.
 void releaseState();
 
+#ifdef SWSIM_STATE_IN_MEMORY
+// The fuzzing build's state lives in memory, not in a file: this empties it,
+// as removing the state file does, so the next call starts from factory
+// defaults.
+void forgetState();
+#endif
+
 // Factory defaults of one section, as JSON text.
 struct Section {
     char const* name;
