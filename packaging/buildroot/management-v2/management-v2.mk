@@ -29,7 +29,7 @@ MANAGEMENT_V2_INSTALL_TARGET_OPTS = DESTDIR=$(TARGET_DIR) install
 # The login program: set-group-ID shadow in a folder for the server account
 # (uid/gid numbers: 33 www-data, 42 shadow as on Debian; use the image's).
 define MANAGEMENT_V2_PERMISSIONS
-	/usr/lib/management_v2/login d 0750 0 33 - - - - -
+	/usr/lib/management_v2/login d 0750 33 0 - - - - -
 	/usr/lib/management_v2/login/login_v2.cgi f 2755 0 42 - - - - -
 endef
 
