@@ -1,6 +1,7 @@
 #include "audit.h"
 
 #include "json.h"
+#include "own_files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -231,7 +232,7 @@ int openAuditDir(std::string const& dir)
     if (fd < 0)
         return -1;
     struct stat st {};
-    bool const trusted = fstat(fd, &st) == 0 && (st.st_uid == 0 || st.st_uid == geteuid())
+    bool const trusted = fstat(fd, &st) == 0 && trustedOwner(st)
                          && ((st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0);
     if (!trusted) {
         close(fd);
@@ -248,7 +249,7 @@ int openOwnFile(int dir, char const* name, int flags)
     if (fd < 0)
         return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() || st.st_nlink != 1) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != programUid() || st.st_nlink != 1) {
         close(fd);
         return -1;
     }
