@@ -1,5 +1,6 @@
 #include "audit.h"
 
+#include "bounded_text.h"
 #include "json.h"
 #include "own_files.h"
 
@@ -8,12 +9,17 @@
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <syslog.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +54,17 @@ struct Request {
 };
 
 Request g_request;
+
+// The record auditEnd printed, until it is written: at once, or, in a
+// process that serves request after request, once the reply is out.
+struct Pending {
+    bool waiting = false;
+    bool deferred = false;
+    std::string text;
+    std::string path;
+};
+
+Pending g_pending;
 
 // A build without the audit (MGMT_AUDIT=OFF) makes no record, and its hooks
 // cost a test of this.
@@ -86,6 +103,13 @@ Json maskedCopy(cJSON const* item, int depth)
 {
     if (cJSON_IsString(item))
         return stringItem(item->valuestring, kValueLimit);
+    // A whole number as its digits, which is how cJSON prints it too.
+    if (cJSON_IsNumber(item) && std::fabs(item->valuedouble) < 1e15
+        && item->valuedouble == std::trunc(item->valuedouble) && !std::signbit(item->valuedouble)) {
+        BoundedText<24> digits;
+        digits.add(static_cast<long>(item->valuedouble));
+        return Json(cJSON_CreateRaw(digits.text));
+    }
     if (!cJSON_IsObject(item) && !cJSON_IsArray(item))
         return Json(cJSON_Duplicate(item, false));
     if (depth >= kDepthLimit)
@@ -134,18 +158,86 @@ void addString(cJSON* record, char const* name, char const* value)
     jsonAdd(record, name, Json(value != nullptr ? cJSON_CreateString(value) : cJSON_CreateNull()));
 }
 
-void addNumber(cJSON* record, char const* name, double value)
+// A whole number, as its digits: what cJSON prints for it, without the
+// floating-point formatter that a process which prints no fraction never
+// touches otherwise.
+void addNumber(cJSON* record, char const* name, long value)
 {
-    jsonAdd(record, name, Json(cJSON_CreateNumber(value)));
+    BoundedText<24> digits;
+    digits.add(value);
+    jsonAdd(record, name, Json(cJSON_CreateRaw(digits.text)));
 }
 
-// "2026-12-08T13:44:26.123Z"
-void isoTime(timespec const& when, char (&text)[32])
+// Digits of a number below 10^width, zeros in front.
+template <size_t N>
+void addDigits(BoundedText<N>& text, long value, int width)
 {
-    tm parts {};
-    gmtime_r(&when.tv_sec, &parts);
-    size_t const length = strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
-    snprintf(text + length, sizeof text - length, ".%03ldZ", when.tv_nsec / 1000000);
+    char digits[8];
+    for (int at = width - 1; at >= 0; --at, value /= 10)
+        digits[at] = static_cast<char>('0' + value % 10);
+    text.add(digits, static_cast<size_t>(width));
+}
+
+// Milliseconds with three decimals at most, as cJSON prints such a number:
+// no zeros at the end of the fraction, no point without one.
+void addMilliseconds(cJSON* record, char const* name, long microseconds)
+{
+    BoundedText<32> text;
+    text.add(microseconds / 1000);
+    long fraction = microseconds % 1000;
+    int width = 3;
+    for (; width > 0 && fraction % 10 == 0; --width)
+        fraction /= 10;
+    if (width > 0) {
+        text.add(".");
+        addDigits(text, fraction, width);
+    }
+    jsonAdd(record, name, Json(cJSON_CreateRaw(text.text)));
+}
+
+// The time now. A direct system call where the C library's timespec is the
+// kernel's: its fast path through the vDSO costs a one-shot process two
+// page faults, far more than one system call.
+timespec now()
+{
+    timespec when {};
+    if constexpr (sizeof(when.tv_sec) == sizeof(long))
+        syscall(SYS_clock_gettime, CLOCK_REALTIME, &when);
+    else
+        clock_gettime(CLOCK_REALTIME, &when);
+    return when;
+}
+
+// "2026-12-08T13:44:26.123Z", from the days since 1970 by the civil
+// calendar's arithmetic rather than gmtime and strftime, which read the
+// time zone's file although UTC needs none.
+void isoTime(timespec const& when, BoundedText<32>& text)
+{
+    long const days = static_cast<long>(when.tv_sec / 86400) - (when.tv_sec % 86400 < 0 ? 1 : 0);
+    long const seconds = static_cast<long>(when.tv_sec - days * 86400L);
+    long const shifted = days + 719468;
+    long const era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    long const dayOfEra = shifted - era * 146097;
+    long const yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    long const dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    long const monthIndex = (5 * dayOfYear + 2) / 153;
+    long const day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    long const month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    long const year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    addDigits(text, year, 4);
+    text.add("-");
+    addDigits(text, month, 2);
+    text.add("-");
+    addDigits(text, day, 2);
+    text.add("T");
+    addDigits(text, seconds / 3600, 2);
+    text.add(":");
+    addDigits(text, seconds / 60 % 60, 2);
+    text.add(":");
+    addDigits(text, seconds % 60, 2);
+    text.add(".");
+    addDigits(text, when.tv_nsec / 1000000, 3);
+    text.add("Z");
 }
 
 // What the login program did, in its own words.
@@ -167,9 +259,9 @@ char const* loginEvent(char const* method, Request const& request)
 Json buildRecord(char const* program, char const* method, timespec const& end)
 {
     Json record(cJSON_CreateObject());
-    char when[32];
+    BoundedText<32> when;
     isoTime(end, when);
-    addString(record.get(), "time", when);
+    addString(record.get(), "time", when.text);
     addString(record.get(), "program", program);
     if (strcmp(program, "login_v2.cgi") == 0)
         addString(record.get(), "event", loginEvent(method, g_request));
@@ -181,7 +273,7 @@ Json buildRecord(char const* program, char const* method, timespec const& end)
     char* portEnd = nullptr;
     long const portNumber = port != nullptr ? strtol(port, &portEnd, 10) : -1;
     if (port != nullptr && *port != '\0' && *portEnd == '\0' && portNumber >= 0 && portNumber <= 65535)
-        addNumber(record.get(), "remotePort", static_cast<double>(portNumber));
+        addNumber(record.get(), "remotePort", portNumber);
     else
         addString(record.get(), "remotePort", nullptr);
     addString(record.get(), "method", method);
@@ -199,29 +291,13 @@ Json buildRecord(char const* program, char const* method, timespec const& end)
         addNumber(record.get(), "respCode", g_request.code);
     else
         addString(record.get(), "respCode", nullptr);
-    double const took = static_cast<double>(end.tv_sec - g_request.start.tv_sec) * 1e3
-                        + static_cast<double>(end.tv_nsec - g_request.start.tv_nsec) / 1e6;
-    addNumber(record.get(), "durationMs", static_cast<double>(static_cast<long>(took * 1000)) / 1000);
+    long const took = static_cast<long>(end.tv_sec - g_request.start.tv_sec) * 1000000L
+                      + static_cast<long>(end.tv_nsec - g_request.start.tv_nsec) / 1000;
+    addMilliseconds(record.get(), "durationMs", std::max(took, 0L));
     return record;
 }
 
 // ---- sinks ----
-
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int value)
-        : fd(value)
-    {
-    }
-    Fd(Fd const&) = delete;
-    Fd& operator=(Fd const&) = delete;
-    ~Fd()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-};
 
 // The directory of the audit file, when it can hold it: a directory owned by
 // root or this account that others cannot write to (or, like /tmp, only
@@ -233,7 +309,7 @@ int openAuditDir(std::string const& dir)
         return -1;
     struct stat st {};
     bool const trusted = fstat(fd, &st) == 0 && trustedOwner(st)
-                         && ((st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0);
+                         && (!writableByOthers(st) || (st.st_mode & S_ISVTX) != 0);
     if (!trusted) {
         close(fd);
         return -1;
@@ -241,14 +317,13 @@ int openAuditDir(std::string const& dir)
     return fd;
 }
 
-// A file in the directory, created 0600 when missing, never through a link:
-// only a regular file of this account with no other name.
-int openOwnFile(int dir, char const* name, int flags)
+// A file in the directory (created 0600 when flags ask for it), never
+// through a link: only a regular file of this account with no other name.
+int openOwnFile(int dir, char const* name, int flags, struct stat& st)
 {
-    int fd = openat(dir, name, flags | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    int fd = openat(dir, name, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0)
         return -1;
-    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != programUid() || st.st_nlink != 1) {
         close(fd);
         return -1;
@@ -258,22 +333,20 @@ int openOwnFile(int dir, char const* name, int flags)
 
 // The drop counts beside the audit file: two 64-bit counters (file, syslog)
 // that every process adds to and takes from atomically, through a shared
-// mapping, without a lock to wait for.
+// mapping, without a lock to wait for. While nothing is dropped the file
+// holds zeros or is absent, and a record costs one read of it: it is mapped
+// (and made) only when there is a count to add or to take.
 class DropCounts {
 public:
-    DropCounts(int dir, std::string const& name)
+    DropCounts(int dir, std::string name)
+        : m_dir(dir)
+        , m_name(std::move(name))
     {
-        if (dir < 0)
-            return;
-        Fd const fd(openOwnFile(dir, name.c_str(), O_RDWR));
         struct stat st {};
-        if (fd.fd < 0 || fstat(fd.fd, &st) != 0)
-            return;
-        if (st.st_size < static_cast<off_t>(kSize) && ftruncate(fd.fd, kSize) != 0)
-            return;
-        void* mapped = mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd.fd, 0);
-        if (mapped != MAP_FAILED)
-            m_counts = static_cast<uint64_t*>(mapped);
+        if (m_dir >= 0)
+            m_fd.fd = openOwnFile(m_dir, m_name.c_str(), O_RDWR, st);
+        if (m_fd.fd >= 0 && pread(m_fd.fd, m_seen, sizeof m_seen, 0) != static_cast<ssize_t>(sizeof m_seen))
+            m_seen[kSinkFile] = m_seen[kSinkSyslog] = 0;
     }
     DropCounts(DropCounts const&) = delete;
     DropCounts& operator=(DropCounts const&) = delete;
@@ -287,47 +360,90 @@ public:
     {
         uint64_t const own = g_dropped[sink];
         g_dropped[sink] = 0;
-        if (m_counts == nullptr)
+        if (m_seen[sink] == 0 || !mapped())
             return own;
         return own + std::atomic_ref<uint64_t>(m_counts[sink]).exchange(0);
     }
     void add(Sink sink, uint64_t count)
     {
-        if (m_counts != nullptr)
+        if (mapped())
             std::atomic_ref<uint64_t>(m_counts[sink]).fetch_add(count);
         else
             g_dropped[sink] += count;
     }
 
 private:
+    bool mapped()
+    {
+        if (m_counts != nullptr || m_dir < 0)
+            return m_counts != nullptr;
+        struct stat st {};
+        if (m_fd.fd < 0)
+            m_fd.fd = openOwnFile(m_dir, m_name.c_str(), O_RDWR | O_CREAT, st);
+        else if (fstat(m_fd.fd, &st) != 0)
+            return false;
+        if (m_fd.fd < 0 || (st.st_size < static_cast<off_t>(kSize) && ftruncate(m_fd.fd, kSize) != 0))
+            return false;
+        void* mapping = mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd.fd, 0);
+        if (mapping != MAP_FAILED)
+            m_counts = static_cast<uint64_t*>(mapping);
+        return m_counts != nullptr;
+    }
+
     static constexpr size_t kSize = 2 * sizeof(uint64_t);
+    int m_dir;
+    std::string m_name;
+    OwnedFd m_fd;
+    uint64_t m_seen[2] = {};
     uint64_t* m_counts = nullptr;
 };
 
-JsonText printWithDropped(cJSON* record, uint64_t dropped)
-{
-    cJSON_DeleteItemFromObjectCaseSensitive(record, "dropped");
-    if (dropped != 0)
-        addNumber(record, "dropped", static_cast<double>(dropped));
-    return JsonText(cJSON_PrintUnformatted(record));
-}
+// The record's line as it goes to a sink: the text printed once, with
+// `,"dropped":N` before its closing brace when the sink missed records,
+// and what follows it; gathered for one write.
+struct Line {
+    BoundedText<24> dropped;
+    iovec pieces[4] {};
+    int count = 0;
+    size_t size = 0;
 
-bool writeWhole(int fd, std::string const& line)
-{
-    // One write, so that the lines of processes writing at once never mix.
-    return write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-}
+    Line(char const* head, std::string const& record, uint64_t missed, char const* tail)
+    {
+        size_t body = record.size();
+        addPiece(head, strlen(head));
+        if (missed != 0 && body > 0) {
+            dropped.add(",\"dropped\":");
+            dropped.add(static_cast<long>(std::min<uint64_t>(missed, LONG_MAX)));
+            dropped.add("}");
+            addPiece(record.data(), body - 1);
+            addPiece(dropped.text, dropped.length);
+        } else {
+            addPiece(record.data(), body);
+        }
+        addPiece(tail, strlen(tail));
+    }
+    Line(Line const&) = delete;
+    Line& operator=(Line const&) = delete;
+    void addPiece(char const* data, size_t length)
+    {
+        if (length == 0)
+            return;
+        pieces[count++] = iovec { const_cast<char*>(data), length };
+        size += length;
+    }
+};
 
 // Once the file holds kAuditRotateSize bytes, the one process that gets its
 // lock (without waiting) renames it, if the name still names it; the next
 // record starts a new file.
-void rotateIfFull(int dir, int fd, char const* name)
+void rotateIfFull(int dir, int fd, char const* name, off_t size)
 {
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || st.st_size < kAuditRotateSize || flock(fd, LOCK_EX | LOCK_NB) != 0)
+    if (size < kAuditRotateSize || flock(fd, LOCK_EX | LOCK_NB) != 0)
         return;
+    struct stat st {};
     struct stat named {};
-    if (fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == st.st_ino && named.st_dev == st.st_dev)
+    if (fstat(fd, &st) == 0 && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == st.st_ino
+        && named.st_dev == st.st_dev)
         renameat(dir, name, dir, (std::string(name) + ".1").c_str());
     flock(fd, LOCK_UN);
 }
@@ -335,11 +451,10 @@ void rotateIfFull(int dir, int fd, char const* name)
 // Where the web server names the file: its directory, held open, and its
 // name in it; no directory when it names none or one that cannot hold it.
 struct FilePlace {
-    Fd dir;
+    OwnedFd dir;
     std::string name;
-    explicit FilePlace(char const* path)
+    explicit FilePlace(std::string const& full)
     {
-        std::string const full(path != nullptr ? path : "");
         size_t const slash = full.rfind('/');
         name = slash == std::string::npos ? full : full.substr(slash + 1);
         if (!name.empty())
@@ -347,44 +462,81 @@ struct FilePlace {
     }
 };
 
-void toFile(FilePlace const& place, cJSON* record, DropCounts& counts)
+void toFile(FilePlace const& place, std::string const& record, DropCounts& counts)
 {
-    Fd const file(place.dir.fd >= 0 ? openOwnFile(place.dir.fd, place.name.c_str(), O_WRONLY | O_APPEND) : -1);
+    struct stat st {};
+    OwnedFd const file(place.dir.fd >= 0 ? openOwnFile(place.dir.fd, place.name.c_str(), O_WRONLY | O_APPEND | O_CREAT, st)
+                                         : -1);
     uint64_t const dropped = counts.take(kSinkFile);
-    JsonText const text = file.fd >= 0 ? printWithDropped(record, dropped) : nullptr;
-    if (text == nullptr || !writeWhole(file.fd, std::string(text.get()) + "\n")) {
+    Line const line("", record, dropped, "\n");
+    // One write, so that the lines of processes writing at once never mix.
+    if (file.fd < 0 || writev(file.fd, line.pieces, line.count) != static_cast<ssize_t>(line.size)) {
         counts.add(kSinkFile, dropped + 1);
         return;
     }
-    rotateIfFull(place.dir.fd, file.fd, place.name.c_str());
+    rotateIfFull(place.dir.fd, file.fd, place.name.c_str(), st.st_size + static_cast<off_t>(line.size));
 }
 
 // syslog's datagram, sent without waiting on a socket kept for the process:
 // a receiver that is missing or full costs a refused send, never a wait.
-void toSyslog(cJSON* record, DropCounts& counts)
+// It carries no time stamp: the receiver stamps a message that has none
+// with the time it arrived (rsyslog, journald and BusyBox's syslogd all
+// do), and a stamp of local time would cost every process a read of the
+// time zone's file.
+void toSyslog(std::string const& record, DropCounts& counts)
 {
     static int sock = -1;
-    if (sock < 0)
+    static BoundedText<64> head;
+    if (sock < 0) {
         sock = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        head = BoundedText<64>("<");
+        head.add(long { LOG_AUTHPRIV | LOG_INFO });
+        head.add(">");
+        head.add(kAuditIdent);
+        head.add("[");
+        head.add(static_cast<long>(getpid()));
+        head.add("]: ");
+    }
     uint64_t const dropped = counts.take(kSinkSyslog);
-    JsonText const text = printWithDropped(record, dropped);
-    time_t const now = time(nullptr);
-    tm parts {};
-    localtime_r(&now, &parts);
-    char stamp[32];
-    strftime(stamp, sizeof stamp, "%b %e %H:%M:%S", &parts);
-    char head[96];
-    snprintf(head, sizeof head, "<%d>%s %s[%d]: ", LOG_AUTHPRIV | LOG_INFO, stamp, kAuditIdent,
-             static_cast<int>(getpid()));
+    Line const line(head.text, record, dropped, "");
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     memcpy(address.sun_path, _PATH_LOG, sizeof _PATH_LOG);
-    std::string const message = text != nullptr ? std::string(head) + text.get() : std::string();
-    if (sock < 0 || message.empty()
-        || sendto(sock, message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
-                  reinterpret_cast<sockaddr const*>(&address), sizeof address)
-               != static_cast<ssize_t>(message.size()))
+    msghdr message {};
+    message.msg_name = &address;
+    message.msg_namelen = sizeof address;
+    message.msg_iov = const_cast<iovec*>(line.pieces);
+    message.msg_iovlen = static_cast<size_t>(line.count);
+    if (sock < 0 || sendmsg(sock, &message, MSG_DONTWAIT | MSG_NOSIGNAL) != static_cast<ssize_t>(line.size))
         counts.add(kSinkSyslog, dropped + 1);
+}
+
+// The pending record to its sinks. The drop counts of both live beside the
+// file; without one, in the process.
+void writePending()
+{
+    if (!g_pending.waiting)
+        return;
+    g_pending.waiting = false;
+    FilePlace const place(g_pending.path);
+    DropCounts counts(place.dir.fd, place.name + ".dropped");
+    if (!g_pending.path.empty())
+        toFile(place, g_pending.text, counts);
+    toSyslog(g_pending.text, counts);
+}
+
+// Whether text holds word (ASCII letters in any case).
+bool containsIgnoringCase(char const* text, char const* word)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (; *text != '\0'; ++text) {
+        size_t at = 0;
+        while (word[at] != '\0' && lower(text[at]) == lower(word[at]))
+            ++at;
+        if (word[at] == '\0')
+            return true;
+    }
+    return false;
 }
 
 bool changesNothing(char const* method)
@@ -398,9 +550,10 @@ void auditBegin()
 {
     if (!kAuditOn)
         return;
+    writePending();
     g_request = Request {};
     g_request.open = true;
-    clock_gettime(CLOCK_REALTIME, &g_request.start);
+    g_request.start = now();
 }
 
 void auditEnd(char const* program, int unanswered)
@@ -413,22 +566,37 @@ void auditEnd(char const* program, int unanswered)
         g_request = Request {};
         return;
     }
-    timespec end {};
-    clock_gettime(CLOCK_REALTIME, &end);
+    timespec const end = now();
     if (g_request.status == 0)
         g_request.status = unanswered;
     Json const record = buildRecord(program, method, end);
     g_request = Request {};
-    if (!record)
+    // Printed once, for both sinks; a record of a usual size on the stack.
+    char buffer[2048];
+    JsonText printed;
+    char const* text = buffer;
+    if (!record || !cJSON_PrintPreallocated(record.get(), buffer, sizeof buffer, 0)) {
+        printed.reset(record ? cJSON_PrintUnformatted(record.get()) : nullptr);
+        text = printed.get();
+    }
+    if (text == nullptr)
         return;
     char const* path = getenv(kAuditFileEnv);
-    FilePlace const place(path);
-    // The drop counts of both sinks live beside the file; without one, in
-    // the process.
-    DropCounts counts(place.dir.fd, place.name + ".dropped");
-    if (path != nullptr && path[0] != '\0')
-        toFile(place, record.get(), counts);
-    toSyslog(record.get(), counts);
+    g_pending.text.assign(text);
+    g_pending.path.assign(path != nullptr ? path : "");
+    g_pending.waiting = true;
+    if (!g_pending.deferred)
+        writePending();
+}
+
+void auditDeferWrites()
+{
+    g_pending.deferred = true;
+}
+
+void auditWritePending()
+{
+    writePending();
 }
 
 void auditSession(char const* userLine, char const* privilegeLine)
@@ -504,7 +672,7 @@ bool auditSecret(char const* name)
     // The programs find members without regard to letter case, and a query
     // parameter as the first piece whose name holds the name asked for.
     for (char const* secret : kSecretMembers)
-        if (name != nullptr && strcasestr(name, secret) != nullptr)
+        if (name != nullptr && containsIgnoringCase(name, secret))
             return true;
     return false;
 }

@@ -30,6 +30,11 @@ void auditBegin();
 // nothing (GET, HEAD, an unset one). unanswered: the HTTP status of a
 // request the program answered without an envelope (0: none known).
 void auditEnd(char const* program, int unanswered);
+// A process that serves one request after another writes each record once
+// the reply is out: auditEnd then keeps it, and auditWritePending writes it
+// (as does the next auditBegin, if nothing did).
+void auditDeferWrites();
+void auditWritePending();
 
 // The session the request runs under, as its file names it: the user's line
 // and the privilege's line (line ends are dropped; an "admin" session, whose

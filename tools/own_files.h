@@ -24,6 +24,23 @@ inline bool trustedOwner(struct stat const& st)
     return st.st_uid == programUid() || st.st_uid == 0;
 }
 
+// Holds a descriptor and closes it, releasing its lock, on every path.
+struct OwnedFd {
+    int fd = -1;
+    OwnedFd() = default;
+    explicit OwnedFd(int value)
+        : fd(value)
+    {
+    }
+    OwnedFd(OwnedFd const&) = delete;
+    OwnedFd& operator=(OwnedFd const&) = delete;
+    ~OwnedFd()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
 // flock, waiting for the lock as long as it takes, a signal included.
 inline int lockWaiting(int fd, int operation)
 {

@@ -5,6 +5,7 @@
 #include "../../tools/common/response.h"
 #include "../../tools/common/rpc_client.h"
 #include "../../tools/log.h"
+#include "../../tools/own_files.h"
 #include "../../tools/sw_calls_access.h"
 
 #include <strings.h>
@@ -22,16 +23,6 @@ namespace {
 
 // The reply carries a token: no cache keeps it.
 constexpr char kJsonHeader[] = "Content-Type: application/json\r\nCache-Control: no-store\r\n\r\n";
-
-// Holds a descriptor and closes it, releasing its lock, on every path.
-struct Fd {
-    int fd;
-    ~Fd()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-};
 
 // The group that may read the accounts' passwords, when this program was
 // started with it (set-group-ID): taken only while PAM runs, and given up
@@ -123,15 +114,15 @@ int32_t logIn(PasswordGroup const& passwordGroup, uint32_t maxSessions)
     Credentials credentials;
     if (readCredentials(credentials) != kRespSuccess)
         return kRespInvalidArgument;
-    Fd const lockoutDir { openOwnedDir(kLoginLockoutDir) };
-    Fd const sessionDir { openOwnedDir(kLoginSessionDir) };
+    OwnedFd const lockoutDir { openOwnedDir(kLoginLockoutDir) };
+    OwnedFd const sessionDir { openOwnedDir(kLoginSessionDir) };
     if (lockoutDir.fd < 0 || sessionDir.fd < 0) {
         DEVMGR_LOG(3, "Login directories %s and %s unusable\n", kLoginLockoutDir, kLoginSessionDir);
         return kRespGeneralFailed;
     }
     // Held until the login is decided, so that every attempt on the account
     // counts, however many run at once.
-    Fd const lockout { lockoutOpen(lockoutDir.fd, credentials.userName) };
+    OwnedFd const lockout { lockoutOpen(lockoutDir.fd, credentials.userName) };
     long now = bootUptime();
     if (lockout.fd < 0 || now < 0) {
         DEVMGR_LOG(3, "Lockout file of user %s unusable\n", credentials.userName);
@@ -193,7 +184,7 @@ int serveLogIn(PasswordGroup const& passwordGroup)
 // refuses one.
 void serveLogOut()
 {
-    Fd const sessionDir { openOwnedDir(kLoginSessionDir) };
+    OwnedFd const sessionDir { openOwnedDir(kLoginSessionDir) };
     if (sessionDir.fd < 0 || !removeSession(sessionDir.fd, getenv("HTTP_SESSION"))) {
         DEVMGR_LOG(3, "403 Forbidden\n");
         fputs("Status:403\r\n\r\n", stdout);

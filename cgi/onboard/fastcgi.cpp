@@ -2,6 +2,7 @@
 
 #include "entry.h"
 
+#include "../../tools/audit.h"
 #include "../../tools/cgi_input.h"
 #include "../../tools/common/rpc_client.h"
 
@@ -141,6 +142,7 @@ int serveFastCgi(HttpdHandle& routes)
     sigset_t held;
     catchStopSignals(held);
     cgiBodySourceSet(readBody);
+    auditDeferWrites();
     RequestEnvironment environment;
 
     while (status == 0) {
@@ -155,6 +157,7 @@ int serveFastCgi(HttpdHandle& routes)
         fflush(stdout);
         environment.leave();
         FCGX_Finish_r(&g_request);
+        auditWritePending();
         // The reply is out before a new registration makes anyone wait.
         if (rpcServiceGone())
             status = registerAgain();
