@@ -448,47 +448,88 @@ void rotateIfFull(int dir, int fd, char const* name, off_t size)
     flock(fd, LOCK_UN);
 }
 
-// Where the web server names the file: its directory, held open, and its
-// name in it; no directory when it names none or one that cannot hold it.
+// Where the web server names the file: its directory and the file, held
+// open for the process (a persistent one keeps them from record to record);
+// no directory when it names none or one that cannot hold it.
 struct FilePlace {
+    std::string path;
     OwnedFd dir;
     std::string name;
-    explicit FilePlace(std::string const& full)
+    OwnedFd file;
+
+    // Aimed at the path the web server names now, the directory opened
+    // again only when it names another.
+    void aim(std::string const& full)
     {
-        size_t const slash = full.rfind('/');
-        name = slash == std::string::npos ? full : full.substr(slash + 1);
+        if (full == path && dir.fd >= 0)
+            return;
+        path = full;
+        reset(file, -1);
+        reset(dir, -1);
+        size_t const slash = path.rfind('/');
+        name = slash == std::string::npos ? path : path.substr(slash + 1);
         if (!name.empty())
-            dir.fd = openAuditDir(slash == std::string::npos ? "." : slash == 0 ? "/" : full.substr(0, slash));
+            reset(dir, openAuditDir(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash)));
+    }
+    // The file open and still under its name (another process may have
+    // rotated it away since), with its size; -1 when it cannot be had.
+    int open(off_t& size)
+    {
+        struct stat st {};
+        if (file.fd >= 0) {
+            struct stat named {};
+            if (fstatat(dir.fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && fstat(file.fd, &st) == 0
+                && named.st_ino == st.st_ino && named.st_dev == st.st_dev) {
+                size = st.st_size;
+                return file.fd;
+            }
+            reset(file, -1);
+        }
+        if (dir.fd >= 0)
+            reset(file, openOwnFile(dir.fd, name.c_str(), O_WRONLY | O_APPEND | O_CREAT, st));
+        size = st.st_size;
+        return file.fd;
+    }
+
+private:
+    static void reset(OwnedFd& held, int fd)
+    {
+        if (held.fd >= 0)
+            close(held.fd);
+        held.fd = fd;
     }
 };
 
-void toFile(FilePlace const& place, std::string const& record, DropCounts& counts)
+FilePlace g_place;
+
+void toFile(FilePlace& place, std::string const& record, DropCounts& counts)
 {
-    struct stat st {};
-    OwnedFd const file(place.dir.fd >= 0 ? openOwnFile(place.dir.fd, place.name.c_str(), O_WRONLY | O_APPEND | O_CREAT, st)
-                                         : -1);
+    off_t size = 0;
+    int const fd = place.open(size);
     uint64_t const dropped = counts.take(kSinkFile);
     Line const line("", record, dropped, "\n");
     // One write, so that the lines of processes writing at once never mix.
-    if (file.fd < 0 || writev(file.fd, line.pieces, line.count) != static_cast<ssize_t>(line.size)) {
+    if (fd < 0 || writev(fd, line.pieces, line.count) != static_cast<ssize_t>(line.size)) {
         counts.add(kSinkFile, dropped + 1);
         return;
     }
-    rotateIfFull(place.dir.fd, file.fd, place.name.c_str(), st.st_size + static_cast<off_t>(line.size));
+    rotateIfFull(place.dir.fd, fd, place.name.c_str(), size + static_cast<off_t>(line.size));
 }
 
-// syslog's datagram, sent without waiting on a socket kept for the process:
-// a receiver that is missing or full costs a refused send, never a wait.
+// syslog's datagram, sent without waiting on a socket kept for the process
+// and connected to the syslog socket once: a receiver that is missing or
+// full costs a refused send, never a wait; one that went away is looked
+// for again at the next record.
 // It carries no time stamp: the receiver stamps a message that has none
 // with the time it arrived (rsyslog, journald and BusyBox's syslogd all
 // do), and a stamp of local time would cost every process a read of the
 // time zone's file.
 void toSyslog(std::string const& record, DropCounts& counts)
 {
-    static int sock = -1;
+    static OwnedFd sock;
+    static bool connected = false;
     static BoundedText<64> head;
-    if (sock < 0) {
-        sock = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (head.length == 0) {
         head = BoundedText<64>("<");
         head.add(long { LOG_AUTHPRIV | LOG_INFO });
         head.add(">");
@@ -497,18 +538,26 @@ void toSyslog(std::string const& record, DropCounts& counts)
         head.add(static_cast<long>(getpid()));
         head.add("]: ");
     }
+    if (!connected) {
+        if (sock.fd < 0)
+            sock.fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        memcpy(address.sun_path, _PATH_LOG, sizeof _PATH_LOG);
+        connected = sock.fd >= 0 && connect(sock.fd, reinterpret_cast<sockaddr const*>(&address), sizeof address) == 0;
+    }
     uint64_t const dropped = counts.take(kSinkSyslog);
     Line const line(head.text, record, dropped, "");
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    memcpy(address.sun_path, _PATH_LOG, sizeof _PATH_LOG);
-    msghdr message {};
-    message.msg_name = &address;
-    message.msg_namelen = sizeof address;
-    message.msg_iov = const_cast<iovec*>(line.pieces);
-    message.msg_iovlen = static_cast<size_t>(line.count);
-    if (sock < 0 || sendmsg(sock, &message, MSG_DONTWAIT | MSG_NOSIGNAL) != static_cast<ssize_t>(line.size))
-        counts.add(kSinkSyslog, dropped + 1);
+    ssize_t const sent = connected ? writev(sock.fd, line.pieces, line.count) : -1;
+    if (sent == static_cast<ssize_t>(line.size))
+        return;
+    counts.add(kSinkSyslog, dropped + 1);
+    // A full receiver keeps its socket; a gone one is connected anew.
+    if (connected && errno != EAGAIN && errno != ENOBUFS) {
+        close(sock.fd);
+        sock.fd = -1;
+        connected = false;
+    }
 }
 
 // The pending record to its sinks. The drop counts of both live beside the
@@ -518,10 +567,10 @@ void writePending()
     if (!g_pending.waiting)
         return;
     g_pending.waiting = false;
-    FilePlace const place(g_pending.path);
-    DropCounts counts(place.dir.fd, place.name + ".dropped");
+    g_place.aim(g_pending.path);
+    DropCounts counts(g_place.dir.fd, g_place.name + ".dropped");
     if (!g_pending.path.empty())
-        toFile(place, g_pending.text, counts);
+        toFile(g_place, g_pending.text, counts);
     toSyslog(g_pending.text, counts);
 }
 

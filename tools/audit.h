@@ -30,9 +30,9 @@ void auditBegin();
 // nothing (GET, HEAD, an unset one). unanswered: the HTTP status of a
 // request the program answered without an envelope (0: none known).
 void auditEnd(char const* program, int unanswered);
-// A process that serves one request after another writes each record once
-// the reply is out: auditEnd then keeps it, and auditWritePending writes it
-// (as does the next auditBegin, if nothing did).
+// The record written once the reply is out, so that the client never waits
+// for it: after auditDeferWrites, auditEnd keeps it and auditWritePending
+// writes it (as does the next auditBegin, if nothing did).
 void auditDeferWrites();
 void auditWritePending();
 

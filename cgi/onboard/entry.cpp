@@ -7,6 +7,9 @@
 #include "../../tools/common/rpc_client.h"
 #include "../../tools/log.h"
 
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -56,6 +59,18 @@ void serveAudited(HttpdHandle routes)
     auditEnd(kProgramName, 500);
 }
 
+// The reply handed to the web server whole, its pipe closed so that the
+// client has its answer at once, and only then the audit record written.
+// A web server that has the whole reply may end the program (lighttpd
+// sends SIGTERM): the record is written whole first.
+void replyThenAudit()
+{
+    signal(SIGTERM, SIG_IGN);
+    fflush(stdout);
+    close(STDOUT_FILENO);
+    auditWritePending();
+}
+
 } // namespace
 
 int serveRequest(HttpdHandle& routes)
@@ -66,14 +81,17 @@ int serveRequest(HttpdHandle& routes)
     static char replyBuffer[4096];
     setvbuf(stdout, replyBuffer, _IOFBF, sizeof replyBuffer);
     openLog();
+    auditDeferWrites();
     if (int const status = registerAndBuild(routes); status != 0) {
         auditBegin();
         auditEnd(kProgramName, 500);
+        replyThenAudit();
         return status;
     }
     serveAudited(routes);
     openapiClientTearDown(&clientHandle);
     devmgrLogClose();
+    replyThenAudit();
     return 0;
 }
 
