@@ -253,7 +253,6 @@ TEST_F(NtpSwitch, ResultDescriptorsAreSizedByTheSwitchsLimits)
         { "serverAddrLenMax", "45", "server-first", 46 },
         { "serverAddrLenMax", "0", "server-first", 256 },
         { "serverAddrLenMax", "300", "server-first", 256 },
-        { "serverAddrLenMax", "255", "server-first", 256 },
         { "serverAddrLenMax", "5", "server-first", 6 },
         { "serverAddrLenMax", "45", "server-next", 46 },
         { "serverAddrLenMax", "5", "active-ntp-server-ip-address", 6 },
