@@ -1,5 +1,5 @@
-// Table runners shared by the ping, traceroute, telnet and web tests: one row
-// is one request, checked by the call it makes or by the reply it gets.
+// Table runners and expected texts shared by the black-box group tests: one
+// row is one request, checked by the call it makes or by the reply it gets.
 #pragma once
 
 #include "harness.h"
@@ -148,3 +148,30 @@ inline void expectRuns(std::string const& base, char const* group, std::span<Run
 }
 
 } // namespace access_cases
+
+namespace expect {
+
+// One call of the switch with its arguments after the client handle.
+inline std::string call(std::string const& name, std::string const& args)
+{
+    return "{\"call\":\"rpcclt_openapi" + name + "\",\"args\":[" + args + "]}";
+}
+
+// A text descriptor as the trace shows it.
+inline std::string text(std::string const& t, size_t size)
+{
+    return "{\"size\":" + std::to_string(size) + ",\"text\":\"" + t + "\"}";
+}
+
+inline std::string setReply(int code)
+{
+    return harness::setReply(code, harness::message(code));
+}
+
+// Data goes with success only; a failure names no group.
+inline std::string getReply(int code, char const* group = nullptr, std::string const& data = "")
+{
+    return harness::getReply(code, harness::message(code), group, code == 0 ? data.c_str() : nullptr);
+}
+
+} // namespace expect

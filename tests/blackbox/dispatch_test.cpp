@@ -57,16 +57,6 @@ TEST_F(Dispatch, FindsTheRouteByDirectoryResourceAndMethod)
     }
 }
 
-TEST_F(Dispatch, WritesNothingWithoutAUrlOrAMethod)
-{
-    Result noUri = run({ .unsetUri = true });
-    EXPECT_EQ(noUri.status, 0);
-    EXPECT_EQ(noUri.out, "");
-    Result noMethod = run({ .uri = "/api/v2/mgmt/beacon/mode", .unsetMethod = true });
-    EXPECT_EQ(noMethod.status, 0);
-    EXPECT_EQ(noMethod.out, "");
-}
-
 TEST_F(Dispatch, LogsWhatItCouldNotFind)
 {
     run({ .method = "GET", .uri = "/api/v2/mgmt/beacon/nothing?q=1" });

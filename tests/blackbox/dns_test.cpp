@@ -1,10 +1,9 @@
 // The DNS client resources and the address helpers that answer under "dns":
 // what each request hands the switch, how each reply form reads, and the
 // switch's tables walked end to end across processes.
-#include "harness.h"
+#include "access_cases.h"
 
 #include <cjson/cJSON.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -32,7 +31,7 @@ struct Case {
 Request request(char const* method, std::string const& uri, char const* input, char const* faults = nullptr)
 {
     Request r { .method = method, .uri = "/api/v2/" + uri };
-    bool const query = std::string(method) == "GET" || std::string(method) == "DELETE" || std::string(method) == "get";
+    bool const query = std::string(method) == "GET" || std::string(method) == "DELETE";
     if (input != nullptr)
         (query ? r.query : r.body) = input;
     if (faults != nullptr)
@@ -78,7 +77,7 @@ constexpr char kInetAddr[] = "rpcclt_openapiInetAddrGet";
 class Dns : public CgiTest {};
 
 // Set-style requests: members and parameters read as the switch must get
-// them, texts cut and sized, keywords compared exactly, bodies refused whole.
+// them, texts cut and sized (the readers' own rules are their unit test's).
 TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
 {
     Case const cases[] = {
@@ -100,17 +99,11 @@ TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
         { "host delete ipv6", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
         { "host delete inet6", "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
         { "host delete ipv4", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},1])", Form::Status, 0 },
-        { "host delete IPV6", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=IPV6", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},0])", Form::Status, 0 },
-        { "host delete empty family", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=syslog&family=", kDelHost, R"([{"size":1,"text":""},{"size":7,"text":"syslog"},0])", Form::Status, 0 },
         { "host delete vrf cut", "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20.c_str(), kDelHost, kVrfCut.c_str(), Form::Status, 10000 },
-        { "cache FALSE", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=FALSE&hostname=x", kClearCache, R"([{"size":1,"text":""},1,{"size":2,"text":"x"}])", Form::Status, 0 },
         { "cache no flag", "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", kClearCache, R"([{"size":5,"text":"mgmt"},1,{"size":1,"text":""}])", Form::Status, 0 },
         { "cache one host", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=time.example.net", kClearCache, R"([{"size":1,"text":""},0,{"size":17,"text":"time.example.net"}])", Form::Status, 0 },
         { "cache host missing", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", kClearCache, R"([{"size":1,"text":""},0,{"size":8,"text":"nowhere"}])", Form::Status, 10000 },
         { "no body", "PUT", "mgmt/dns/admin-mode", nullptr, nullptr, nullptr, Form::Status, 10003 },
-        { "two values", "PUT", "mgmt/dns/default-domain-name", R"({"a":1} {"b":2})", nullptr, nullptr, Form::Status, 10003 },
-        { "not json", "POST", "mgmt/dns/ip-name-server", "{not json", nullptr, nullptr, Form::Status, 10003 },
-        { "empty body", "PUT", "mgmt/dns/static-host-address-mapping", "", nullptr, nullptr, Form::Status, 10003 },
         { "lookup not json", "POST", "mgmt/dns/client-inet-name-lookup", "[", nullptr, nullptr, Form::Status, 10003 },
     };
     for (auto const& c : cases)
@@ -123,18 +116,14 @@ TEST_F(Dns, GetRequestsAnswerWhatTheSwitchReturns)
 {
     Case const cases[] = {
         { "admin mode", "GET", "mgmt/dns/admin-mode", nullptr, "rpcclt_openapiDNSAdminModeGet", "[0]", Form::Data, 0, R"({"adminMode":"enable"})" },
-        { "admin mode other", "GET", "mgmt/dns/admin-mode", nullptr, "rpcclt_openapiDNSAdminModeGet", "[0]", Form::Data, 0, R"({"adminMode":"disable"})", R"({"rpcclt_openapiDNSAdminModeGet":{"out":[2]}})" },
         { "domain", "GET", "mgmt/dns/default-domain-name", nullptr, "rpcclt_openapiDNSDefaultDomainNameGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"defaultDomainName":"localdomain"})" },
         { "name size", "GET", "mgmt/dns/domain-name-max-size", nullptr, "rpcclt_openapiDNSDomainNameMaxSizeGet", "[0]", Form::Data, 0, R"({"domainNameMaxSize":255})" },
-        { "name size max", "GET", "mgmt/dns/domain-name-max-size", nullptr, "rpcclt_openapiDNSDomainNameMaxSizeGet", "[0]", Form::Data, 0, R"({"domainNameMaxSize":4294967295})", R"({"rpcclt_openapiDNSDomainNameMaxSizeGet":{"out":[4294967295]}})" },
         { "label size", "GET", "mgmt/dns/domain-label-maximum-size", nullptr, "rpcclt_openapiDNSDomainLabelMaximumSizeGet", "[0]", Form::Data, 0, R"({"domainLabelMaxSize":63})" },
         { "servers max", "GET", "mgmt/dns/ip-name-servers-max-supported", nullptr, "rpcclt_openapiDNSIpNameServersMaxSupportedGet", "[0]", Form::Data, 0, R"({"maxNameServers":8})" },
         { "server first", "GET", "mgmt/dns/ip-name-servers-next", nullptr, "rpcclt_openapiDNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.1"})" },
         { "server family 0", "GET", "mgmt/dns/ip-name-servers-next", "ipAddr=", "rpcclt_openapiDNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"0.0.0.0"})", R"({"rpcclt_openapiDNSIpNameServersNextGet":{"out":[{"family":0,"addr":"0.0.0.0"}]}})" },
-        { "pref not number", "GET", "mgmt/dns/ip-name-servers-with-pref-next", "preference=abc", "rpcclt_openapiDNSIpNameServersWithPrefNextGet", R"([{"family":0,"addr":"0.0.0.0"},0])", Form::Data, 0, R"({"ipAddr":"192.168.1.1","preference":1})" },
         { "pref cursor", "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", "rpcclt_openapiDNSIpNameServersWithPrefNextGet", R"([{"family":1,"addr":"192.168.1.1"},1])", Form::Data, 0, R"({"ipAddr":"2001:db8::53","preference":2})" },
         { "host first", "GET", "mgmt/dns/static-host-next", nullptr, "rpcclt_openapiDNSStaticHostNextGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"hostname":"syslog"})" },
-        { "lower-case method", "get", "mgmt/dns/static-host-next", "hostname=syslog", "rpcclt_openapiDNSStaticHostNextGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"hostname":"syslog"})" },
         { "host address", "GET", "mgmt/dns/static-host-ip-addr", "hostname=TFTP", "rpcclt_openapiDNSStaticHostIpAddrGet", R"([{"size":5,"text":"TFTP"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.21"})" },
         { "host entry", "GET", "mgmt/dns/static-host-address-mapping-next", "hostname=tftp&ipAddr=192.168.1.21", "rpcclt_openapiDNSStaticHostAddressMappingNextGet", R"([{"size":1,"text":""},{"size":256,"text":"tftp"},{"family":1,"addr":"192.168.1.21"}])", Form::Data, 0, R"({"hostname":"tftp","ipAddr":"2001:db8::21"})" },
         { "lookup static", "POST", "mgmt/dns/client-inet-name-lookup", R"({"HostName":"syslog"})", kLookup, R"([{"size":7,"text":"syslog"},{"size":46,"text":""}])", Form::Data, 0, R"({"ipAddr":"192.168.1.20"})" },
@@ -142,8 +131,6 @@ TEST_F(Dns, GetRequestsAnswerWhatTheSwitchReturns)
         { "cache lower n", "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", kCacheNext, R"([{"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})" },
         { "cache invalid v6", "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", kCacheNext, R"([{"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
         { "inet addr cut", "GET", "system/common/inet-addr", kIpStr60.c_str(), kInetAddr, kIpStrCut.c_str(), Form::Data, 10003 },
-        { "inet addr v6", "GET", "system/common/inet-addr", "ipStr=x", kInetAddr, R"([{"size":2,"text":"x"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"2001:db8::9"})", R"({"rpcclt_openapiInetAddrGet":{"out":[{"family":2,"addr":"2001:db8::9"}]}})" },
-        { "inet addr family 0", "GET", "system/common/inet-addr", "ipStr=", kInetAddr, R"([{"size":1,"text":""},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"0.0.0.0"})", R"({"rpcclt_openapiInetAddrGet":0})" },
         { "inet addr v4", "GET", "system/common/inet-addr", "ipStr=10.1.2.3", kInetAddr, R"([{"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"10.1.2.3"})" },
         { "inet max", "GET", "system/common/inet-addr-max-size", nullptr, "rpcclt_openapiInetAddrMaxSizeGet", "[0]", Form::Data, 0, R"({"inetAddrMaxSize":46})" },
     };
@@ -164,7 +151,6 @@ TEST_F(Dns, FailuresMapToTheirCodesInEachReplyForm)
         { "cache -26", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
         { "cache -29", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
         { "cache -28", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 17002, nullptr, R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
-        { "cache -2", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 10000, nullptr, R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-2})" },
         { "later delete serves", "DELETE", "mgmt/dns/static-host-address-mapping", nullptr, kDelHost, R"([{"size":1,"text":""},{"size":1,"text":""},0])", Form::Status, 0, nullptr, R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
     };
     for (auto const& c : cases)
@@ -236,8 +222,7 @@ protected:
     void SetUp() override
     {
         CgiTest::SetUp();
-        mkdir("/tmp/swsim", 0777);
-        writeFile(kStatePath, kSeed);
+        access_cases::seedState(kSeed);
     }
 };
 

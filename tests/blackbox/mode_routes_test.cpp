@@ -1,6 +1,6 @@
 // The on/off switches of the Bonjour and cloud management groups: one family,
 // "mode" in, 1 only for the exact string "enable", read back as a mode text.
-#include "expect.h"
+#include "access_cases.h"
 
 using namespace harness;
 

@@ -9,16 +9,8 @@ namespace {
 
 class NtpHandlers : public CgiTest { };
 
-// A trace line of the switch call named after the prefix every call shares.
-std::string line(std::string const& call, std::string const& args)
-{
-    return "{\"call\":\"" + kCallPrefix + call + "\",\"args\":[" + args + "]}";
-}
-
-std::string desc(std::string const& text)
-{
-    return "{\"size\":" + std::to_string(text.size() + 1) + ",\"text\":\"" + text + "\"}";
-}
+// A text descriptor of the text's own size.
+std::string desc(std::string const& text) { return expect::text(text, text.size() + 1); }
 
 struct SetCase {
     Call call;
@@ -26,9 +18,8 @@ struct SetCase {
     std::string args; // its arguments as they reach the switch
 };
 
-// Each route's members through its readers (whose rules are their own unit
-// test's): member lookup without regard to case, the keyword tables, 16 or
-// 32 bits, texts cut to their buffers.
+// Each route's members through its readers (whose rules are their unit
+// test's): one row shows which reader and which buffer a route uses.
 TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
 {
     std::string const longAddress(300, 'a');
@@ -36,13 +27,9 @@ TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
     std::vector<SetCase> const cases = {
         { { "PUT", "time", {}, R"({"offset":12})" }, "NtpTimeSet", "12" },
         { { "PUT", "mode", {}, R"({"MODE":"ntp_broadcast"})" }, "NtpModeSet", "2" },
-        { { "PUT", "mode", {}, R"({"mode":"NTP_UNICAST"})" }, "NtpModeSet", "0" },
         { { "PUT", "authentication-mode", {}, R"({"mode":"true"})" }, "NtpAuthenticationModeSet", "1" },
         { { "PUT", "broadcast-client-mode", {}, R"({"mode":"enable"})" }, "NtpBroadcastClientModeSet", "1" },
-        { { "PUT", "broadcast-client-mode", {}, R"({"mode":"true"})" }, "NtpBroadcastClientModeSet", "0" },
         { { "PUT", "source-interface", "intIfNum=7", "{not json" }, "NtpSourceInterfaceSet", "7" },
-        { { "PUT", "source-interface" }, "NtpSourceInterfaceSet", "0" },
-        { { "POST", "server", {}, R"({"IPADDR":"192.0.2.1"})" }, "NtpServerAdd", desc("192.0.2.1") },
         { { "POST", "server", {}, "{\"ipAddr\":\"" + longAddress + "\"}" }, "NtpServerAdd",
             desc(longAddress.substr(0, 255)) },
         { { "DELETE", "server", "ipAddr=time%2Eexample" }, "NtpServerDelete", desc("time%2Eexample") },
@@ -50,20 +37,15 @@ TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
             desc("a") + ",4464" },
         { { "PUT", "server-table-version", {}, R"({"interval":3,"version":-6})" }, "NtpServerTableVersionSet",
             desc("") + ",0" },
-        { { "PUT", "server-table-prefer", {}, R"({"ntpServer":"a","prefer":true})" }, "NtpServerTablePreferSet",
-            desc("a") + ",0" },
         { { "PUT", "server-table-iburst", {}, R"({"ntpServer":"a","iburst":"true"})" }, "NtpServerTableIBurstSet",
             desc("a") + ",1" },
         { { "PUT", "server-table-auth-key", "keyIndex=9", R"({"ntpServer":"a","keyIndex":3})" },
             "NtpServerTableAuthKeySet", desc("a") + ",9" },
-        { { "PUT", "server-table-auth-key", {}, R"({"ntpServer":"a","keyIndex":3})" }, "NtpServerTableAuthKeySet",
-            desc("a") + ",0" },
         { { "POST", "auth-table-key", {},
               R"({"keyNumber":7,"keyValue":"k","isEncrypted":"true","msgAuthAlg":"sha256"})" },
             "NtpAuthTableKeyAdd", "7," + desc("k") + ",1,3" },
         { { "POST", "auth-table-key", {}, "{\"keyNumber\":1,\"keyValue\":\"" + longKey + "\",\"msgAuthAlg\":\"md5\"}" },
             "NtpAuthTableKeyAdd", "1," + desc(longKey.substr(0, 129)) + ",0,1" },
-        { { "DELETE", "auth-table-key" }, "NtpAuthTableKeyDelete", "0" },
         { { "DELETE", "auth-table-key", "keyNumber=12" }, "NtpAuthTableKeyDelete", "12" },
         { { "PUT", "auth-table-key-value", {}, R"({"keyNumber":3,"keyValue":"abc","isEncrypted":"false"})" },
             "NtpAuthTableKeyValueSet", "3," + desc("abc") + ",0" },
@@ -72,7 +54,6 @@ TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
         { { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":3,"trustedStatus":"true"})" },
             "NtpAuthTableKeyTrustedSet", "3,1" },
         { { "POST", "notify-peer-list", {}, R"({"assocList":"1,2"})" }, "NtpNotifyPeerList", desc("1,2") },
-        { { "POST", "notify-peer-list", {}, R"({"assocList":["1","2"]})" }, "NtpNotifyPeerList", desc("") },
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.call.method + " " + c.call.resource + " " + c.call.body.value_or(c.call.query.value_or("")));
@@ -80,7 +61,7 @@ TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
         Call call = c.call;
         call.faults = forced(c.name, 0);
         EXPECT_EQ(request(call).out, kOkSet);
-        EXPECT_EQ(handlerCalls(), std::vector<std::string> { line(c.name, c.args) });
+        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call(c.name, c.args) });
     }
 }
 
@@ -93,63 +74,24 @@ struct GetCase {
 };
 
 // Codes by name (the first name for any code past the table), flags as
-// "true"/"false" strings, numbers and texts as they come.
+// "true"/"false" strings, numbers and texts as they come. Routes the stand-in
+// answers end to end (NtpSwitch) are not repeated here.
 TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
 {
     std::vector<GetCase> const cases = {
-        { { "GET", "mode" }, "NtpModeGet", "0", "2", R"({"ntpMode":"ntp_broadcast"})" },
-        { { "GET", "mode" }, "NtpModeGet", "0", "3", R"({"ntpMode":"ntp_disabled"})" },
         { { "GET", "supported-mode" }, "NtpSupportedModeGet", "0", "3",
             R"({"ntpSupportedMode":"ntp_supported_unicast_and_broadcast"})" },
-        { { "GET", "supported-mode" }, "NtpSupportedModeGet", "0", "4",
-            R"({"ntpSupportedMode":"ntp_supported_disabled"})" },
-        { { "GET", "authentication-mode" }, "NtpAuthenticationModeGet", "0", "1", R"({"mode":"true"})" },
-        { { "GET", "broadcast-client-mode" }, "NtpBroadcastClientModeGet", "0", "1", R"({"ntpMode":"enable"})" },
-        { { "GET", "source-interface" }, "NtpSourceInterfaceGet", "0", "7", R"({"intIfNum":7})" },
         { { "GET", "version" }, "NtpVersionGet", "0", "4", R"({"version":4})" },
         { { "GET", "servers-max-supported" }, "NtpServersMaxSupportedGet", "0", "8", R"({"maxNtpServers":8})" },
         { { "GET", "server-max-addr-len" }, "NtpServerMaxAddrLenGet", "0", "45", R"({"ntpServerAddrLen":45})" },
-        { { "GET", "server-current-entries" }, "NtpServerCurrentEntriesGet", "0", "2", R"({"currEntries":2})" },
         { { "GET", "server-reference-string-length" }, "NtpServerReferenceStringLengthGet", "0", "16",
             R"({"refStrLen":16})" },
-        { { "GET", "server-address-type", "ntpServer=time.example.net" }, "NtpServerAddressTypeGet",
-            desc("time.example.net") + ",0", "3", R"({"ntpServerAddrType":"ntp_address_dns"})" },
         { { "GET", "server-address-type" }, "NtpServerAddressTypeGet", desc("") + ",0", "4",
             R"({"ntpServerAddrType":"ntp_address_unknown"})" },
-        { { "GET", "server-first" }, "NtpServerFirstGet", R"({"size":256,"text":""})", "\"192.0.2.1\"",
-            R"({"ntpServer":"192.0.2.1"})" },
-        { { "GET", "server-next", "ntpServer=192.0.2.1" }, "NtpServerNextGet",
-            desc("192.0.2.1") + R"(,{"size":256,"text":""})", "\"192.0.2.2\"", R"({"nextNtpServer":"192.0.2.2"})" },
-        { { "GET", "active-ntp-server-address-type" }, "ActiveNtpServerAddressTypeGet", "0", "2",
-            R"({"type":"ntp_address_ipv6"})" },
-        { { "GET", "active-ntp-server-stratum" }, "ActiveNtpServerStratumGet", "0", "2", R"({"stratum":2})" },
-        { { "GET", "active-ntp-server-mode" }, "ActiveNtpServerModeGet", "0", "5", R"({"serverMode":"broadcast"})" },
-        { { "GET", "active-ntp-server-mode" }, "ActiveNtpServerModeGet", "0", "7",
-            R"({"serverMode":"reserved_private"})" },
         { { "GET", "active-ntp-server-mode" }, "ActiveNtpServerModeGet", "0", "8", R"({"serverMode":"reserved"})" },
-        { { "GET", "active-ntp-server-ip-address" }, "ActiveNtpServerIpAddressGet", R"({"size":256,"text":""})",
-            "\"2001:db8::1\"", R"({"ntpServer":"2001:db8::1"})" },
-        { { "GET", "active-ntp-server-reference-id" }, "ActiveNtpServerReferenceIdGet", R"({"size":17,"text":""})",
-            "\"GPS\"", R"({"reference":"GPS"})" },
-        { { "GET", "server-table-burst", "ntpServer=a" }, "NtpServerTableBurstGet", desc("a") + ",0", "2",
-            R"({"burst":"false"})" },
-        { { "GET", "server-table-max-poll" }, "NtpServerTableMaxPollGet", desc("") + ",0", "10", R"({"interval":10})" },
-        { { "GET", "server-table-version", "ntpServer=a" }, "NtpServerTableVersionGet", desc("a") + ",0", "3",
-            R"({"version":3})" },
-        { { "GET", "server-table-auth-key", "ntpServer=a" }, "NtpServerTableAuthKeyGet", desc("a") + ",0", "5",
-            R"({"keyIndex":5})" },
-        { { "GET", "auth-table-key-value", "keyNumber=7" }, "NtpAuthTableKeyValueGet", R"(7,{"size":129,"text":""})",
-            "\"s3cret\"", R"({"keyValue":"s3cret"})" },
         { { "GET", "auth-table-key-msg-auth-alg", "keyNumber=7" }, "NtpAuthTableKeyMsgAuthAlgGet", "7,0", "4",
             R"({"msgAuthAlg":"none"})" },
-        { { "GET", "auth-table-key-msg-auth-alg", "keyNumber=7" }, "NtpAuthTableKeyMsgAuthAlgGet", "7,0", "3",
-            R"({"msgAuthAlg":"sha256"})" },
-        { { "GET", "auth-table-key-trusted", "keyNumber=7" }, "NtpAuthTableKeyTrustedGet", "7,0", "1",
-            R"({"trustedStatus":"true"})" },
-        { { "GET", "auth-table-entry-first" }, "NtpAuthTableEntryFirstGet", "0", "3", R"({"keyNumber":3})" },
         { { "POST", "auth-table-entry-get-next", {}, R"({"keyNumber":5})" }, "NtpAuthTableEntryGetNext", "0,0", "9",
-            R"({"nextKeyNum":9})" },
-        { { "POST", "auth-table-entry-get-next", {}, R"({"KEYNUM":5.5})" }, "NtpAuthTableEntryGetNext", "5,0", "9",
             R"({"nextKeyNum":9})" },
         { { "GET", "ent-software-name" }, "NtpEntSoftwareNameGet", R"({"size":256,"text":""})", "\"ntpd\"",
             R"({"swName":"ntpd"})" },
@@ -160,9 +102,6 @@ TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
             R"({"assocName":"peer"})" },
         { { "GET", "assoc-offset", "assocId=3" }, "NtpAssocOffsetGet", R"(3,{"size":256,"text":""})", "\"-0.125\"",
             R"({"assocOffset":"-0.125"})" },
-        { { "GET", "assoc-stratum", "assocId=3" }, "NtpAssocStratumGet", "3,0", "2", R"({"assocStratum":2})" },
-        { { "GET", "assoc-address-type", "assocId=3" }, "NtpAssocAddressTypeGet", "3,0", "4",
-            R"({"assocAddrType":"ntp_address_unknown"})" },
         { { "GET", "assoc-stat-protocol-error", "assocId=3" }, "NtpAssocStatProtocolErrorGet", "3,0", "1",
             R"({"assocProtErrPkts":1})" },
     };
@@ -174,7 +113,7 @@ TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
         call.faults = forced(c.name, 0, c.out);
         EXPECT_EQ(request(call).out, data(c.data));
         ASSERT_FALSE(handlerCalls().empty());
-        EXPECT_EQ(handlerCalls().back(), line(c.name, c.args));
+        EXPECT_EQ(handlerCalls().back(), expect::call(c.name, c.args));
     }
 }
 
@@ -190,15 +129,9 @@ TEST_F(NtpHandlers, FailuresAnswerInTheRoutesReplyForm)
     std::vector<FailureCase> const cases = {
         { { "PUT", "mode", {}, R"({"mode":"ntp_unicast"})", forced("NtpModeSet", -22) },
             setReply(10003, "Invalid argument") },
-        { { "DELETE", "server", "ipAddr=a", {}, forced("NtpServerDelete", -28) },
-            setReply(17002, "Unsupported Feature") },
-        { { "PUT", "source-interface", {}, {}, forced("NtpSourceInterfaceSet", 1) },
-            setReply(10000, "General Failed") },
         { { "GET", "mode", {}, {}, forced("NtpModeGet", -29, "1") }, getReply(10023, "Request api not found") },
-        { { "GET", "assoc-name", {}, {}, forced("NtpAssocNameGet", -2) }, getReply(10000, "General Failed") },
         { { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":1})", forced("NtpAuthTableEntryGetNext", -24) },
             getReply(10011, "Object exist") },
-        { { "GET", "server-first", {}, {}, forced("NtpServerFirstGet", -1) }, getReply(10000, "General Failed") },
         // The length call's result never decides the reply.
         { { "GET", "server-first", {}, {},
               R"({"rpcclt_openapiNtpServerMaxAddrLenGet":-1,"rpcclt_openapiNtpServerFirstGet":{"out":["x"]}})" },
@@ -208,8 +141,6 @@ TEST_F(NtpHandlers, FailuresAnswerInTheRoutesReplyForm)
             data(R"({"assocID":9,"exists":false})") },
         { { "GET", "assoc-id", "assocID=9", {}, forced("NtpAssocIdGet", -22) }, getReply(10003, "Invalid argument") },
         { { "GET", "broadcast-delay" }, getReply(17002, "Unsupported Feature") },
-        { { "GET", "vrf-name" }, getReply(17002, "Unsupported Feature") },
-        { { "PUT", "broadcast-delay", {}, "{" }, setReply(17002, "Unsupported Feature") },
         { { "PUT", "vrf-name", {}, R"({"vrf":"mgmt"})" }, setReply(17002, "Unsupported Feature") },
     };
     for (auto const& c : cases) {

@@ -2,7 +2,7 @@
 // success reply with data, and seeding the stand-in's "ntp" section.
 #pragma once
 
-#include "harness.h"
+#include "access_cases.h"
 
 #include <cjson/cJSON.h>
 
@@ -36,13 +36,10 @@ inline std::string data(std::string const& object) { return getReply(0, "Success
 
 inline std::string const kOkSet = setReply(0, "Success");
 
-// Switch calls are named by what follows the prefix they all share.
-inline std::string const kCallPrefix = "rpcclt_openapi";
-
 // SWSIM_FAULTS for one call: its result and, when given, its outputs.
 inline std::string forced(std::string const& call, int result, std::string const& outs = "")
 {
-    return "{\"" + kCallPrefix + call + "\":{\"result\":" + std::to_string(result)
+    return "{\"rpcclt_openapi" + call + "\":{\"result\":" + std::to_string(result)
         + (outs.empty() ? "" : ",\"out\":[" + outs + "]") + "}}";
 }
 

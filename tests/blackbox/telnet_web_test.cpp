@@ -23,8 +23,6 @@ constexpr CallCase kTelnetCalls[] = {
       R"({"call":"rpcclt_openapiAgentTelnetTimeoutSet","args":[5]})" },
     { "new sessions", "PUT", "agent-telnet-new-sessions", R"({"state":"enable","mode":"disable"})",
       R"({"call":"rpcclt_openapiAgentTelnetNewSessionsSet","args":[1]})" },
-    { "get takes no input", "GET", "agent-telnet-current-num-sessions", "{}",
-      R"({"call":"rpcclt_openapiAgentTelnetCurrentNumSessionsGet","args":[0]})" },
 };
 
 constexpr CallCase kWebCalls[] = {
@@ -57,11 +55,6 @@ constexpr ReplyCase kTelnetReplies[] = {
 constexpr ReplyCase kWebReplies[] = {
     { "mode 7", "GET", "sw-dev-ctrl-web-mgmt-mode", nullptr, 0, R"({"pMode":"disable"})",
       R"({"rpcclt_openapiSwDevCtrlWebMgmtModeGet":{"out":[7]}})" },
-    { "get failed", "GET", "sw-dev-ctrl-web-mgmt-port-num", nullptr, 10023, nullptr,
-      R"({"rpcclt_openapiSwDevCtrlWebMgmtPortNumGet":-29})" },
-    { "set failed", "PUT", "sw-dev-ctrl-web-mgmt-port-num", "{}", 10011, nullptr,
-      R"({"rpcclt_openapiSwDevCtrlWebMgmtPortNumSet":-24})" },
-    { "empty body", "PUT", "cli-web-http-num-sessions", "", 10003 },
 };
 
 struct Group {
@@ -89,11 +82,6 @@ TEST_F(TelnetWeb, RequestsBecomeTheCallsArgumentsAndRepliesTakeTheirForms)
 
 // Each row runs in a process of its own, in order, over one state.
 constexpr ReplyCase kTelnetSwitch[] = {
-    { "factory mode", "GET", "agent-telnet-admin-mode", nullptr, 0, R"({"pMode":"enable"})" },
-    { "factory port", "GET", "sw-dev-ctrl-telnet-mgmt-port-num", nullptr, 0, R"({"pPort":23})" },
-    { "factory limit", "GET", "agent-telnet-num-sessions", nullptr, 0, R"({"pSession":5})" },
-    { "factory timeout", "GET", "agent-telnet-timeout", nullptr, 0, R"({"pTimeout":5})" },
-    { "factory new sessions", "GET", "agent-telnet-new-sessions", nullptr, 0, R"({"pState":"enable"})" },
     { "port 0", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":0})", 10003 },
     { "port 65536", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":65536})", 10003 },
     { "the web server's port", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":80})", 10011 },
@@ -126,11 +114,6 @@ TEST_F(TelnetWeb, StandInKeepsATelnetServersRanges)
 }
 
 constexpr ReplyCase kWebSwitch[] = {
-    { "factory mode", "GET", "sw-dev-ctrl-web-mgmt-mode", nullptr, 0, R"({"pMode":"enable"})" },
-    { "factory port", "GET", "sw-dev-ctrl-web-mgmt-port-num", nullptr, 0, R"({"pPort":80})" },
-    { "factory limit", "GET", "cli-web-http-num-sessions", nullptr, 0, R"({"pSession":16})" },
-    { "factory soft", "GET", "cli-web-http-session-soft-time-out", nullptr, 0, R"({"pTimeout":5})" },
-    { "factory hard", "GET", "cli-web-http-session-hard-time-out", nullptr, 0, R"({"pTimeout":24})" },
     { "the telnet server's port", "PUT", "sw-dev-ctrl-web-mgmt-port-num", R"({"port":23})", 10011 },
     { "port 65536 with the flag", "PUT", "sw-dev-ctrl-web-mgmt-port-num", R"({"port":65536,"flag":"true"})", 10003 },
     { "port", "PUT", "sw-dev-ctrl-web-mgmt-port-num", R"({"port":8080,"flag":"true"})", 0 },
