@@ -28,6 +28,13 @@ constexpr char kBeacon[] = "/api/v2/mgmt/beacon/mode";
 std::string const kForbidden = "Status:403\r\n\r\n";
 std::string const kBeaconReply = getReply(17002, "Unsupported Feature");
 
+int statusOf(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 // Runs a shell script as another account, as an attacker on the box would.
 int runAs(uid_t uid, std::string const& script)
 {
@@ -38,9 +45,7 @@ int runAs(uid_t uid, std::string const& script)
               "-c", script.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return statusOf(pid);
 }
 
 void asNobody(std::string const& script)
@@ -48,47 +53,28 @@ void asNobody(std::string const& script)
     ASSERT_EQ(runAs(kNobody, script), 0) << script;
 }
 
-int statusOf(pid_t pid)
-{
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 // Runs the program under strace with the options given, in a CGI
 // environment, with the body from a file and its output to another (or
 // none); its exit status, or 128 + signal.
-int runTraced(std::vector<std::string> options, std::vector<std::string> const& env, char const* bodyPath,
-              char const* outPath = nullptr)
+int runTraced(std::vector<std::string> const& options, std::vector<std::string> const& env, char const* bodyPath,
+              char const* outPath = "/dev/null")
 {
     if (access("/usr/bin/strace", X_OK) != 0) {
         ADD_FAILURE() << "strace is not installed (scripts/test installs it)";
         return -1;
     }
-    pid_t const pid = fork();
-    if (pid == 0) {
-        for (auto const& entry : env)
-            putenv(strdup(entry.c_str()));
-        setenv("SWSIM_TRACE", kTracePath, 1);
-        // The leak check of a sanitizer build cannot run under a tracer (it
-        // stops with an error of its own); every other check stays on.
-        setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-        int body = open(bodyPath != nullptr ? bodyPath : "/dev/null", O_RDONLY);
-        int null = open("/dev/null", O_RDWR);
-        int out = outPath != nullptr ? open(outPath, O_WRONLY | O_CREAT | O_TRUNC, 0600) : null;
-        dup2(body, 0);
-        dup2(out, 1);
-        dup2(null, 2);
-        options.insert(options.begin(), { "strace", "-qq" });
-        options.push_back(programPath());
-        std::vector<char*> argv;
-        for (auto& option : options)
-            argv.push_back(option.data());
-        argv.push_back(nullptr);
-        execv("/usr/bin/strace", argv.data());
-        _exit(127);
-    }
-    return statusOf(pid);
+    // The leak check of a sanitizer build cannot run under a tracer (it stops
+    // with an error of its own); every other check stays on.
+    std::string command = std::string("env SWSIM_TRACE=") + kTracePath + " ASAN_OPTIONS=detect_leaks=0";
+    for (auto const& entry : env)
+        command += " '" + entry + "'";
+    command += " /usr/bin/strace -qq";
+    for (auto const& option : options)
+        command += " '" + option + "'";
+    command += " '" + programPath() + "' <" + (bodyPath != nullptr ? bodyPath : "/dev/null") + " >" + outPath
+               + " 2>/dev/null";
+    int const status = system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 class HostileLocal : public CgiTest {
@@ -171,51 +157,40 @@ TEST_F(HostileLocal, PlantedFilesAreNotUsed)
               ASSERT_EQ(stat("/tmp/brisk.log", &log), 0);
               EXPECT_EQ(log.st_mode & 0777, 0600u);
           } },
-        { "session directory made by another account: nothing in it is a session",
-          [] {
-              ASSERT_EQ(system("rm -rf /tmp/session"), 0);
-              asNobody("mkdir -m 0777 /tmp/session && printf 'admin\\n0\\nevil' > /tmp/session/evil");
-          },
-          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = "evil" }).out, kForbidden); } },
-        { "session directory open to every account: nothing in it is a session",
-          [] {
-              ASSERT_EQ(chmod("/tmp/session", 0777), 0);
-              asNobody("printf 'admin\\n0\\nevil' > /tmp/session/evil");
-          },
-          [] {
-              EXPECT_EQ(run({ .uri = kBeacon, .token = "evil" }).out, kForbidden);
-              EXPECT_EQ(run({ .uri = kBeacon, .token = kAdminToken }).out, kForbidden);
-          } },
-        { "session directory writable by its group: nothing in it is a session",
-          [] { ASSERT_EQ(chmod("/tmp/session", 0770), 0); },
-          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = kAdminToken }).out, kForbidden); } },
-        { "session file of another account: no session",
-          [] {
-              writeSession("given", "admin\n0\ngiven");
-              ASSERT_EQ(chown("/tmp/session/given", kNobody, kNobody), 0);
-          },
-          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = "given" }).out, kForbidden); } },
-        { "session file every account may write: no session",
-          [] {
-              writeSession("open", "admin\n0\nopen");
-              ASSERT_EQ(chmod("/tmp/session/open", 0666), 0);
-          },
-          [] { EXPECT_EQ(run({ .uri = kBeacon, .token = "open" }).out, kForbidden); } },
     };
     runAttacks(*this, kAttacks);
 }
 
-// The log file and level file that the program makes are its own: the log
-// readable by its owner only; and a file that the server account made is
-// used as before.
-TEST_F(HostileLocal, OwnFilesAreMadeAndUsedAsBefore)
+// Session directories and files another account made or may write: the
+// token each names is no session. Planted by the server account (root), then
+// by nobody.
+TEST_F(HostileLocal, PlantedSessionsAreRefused)
 {
-    writeFile("/tmp/devmgr_log_level", std::string("7\0\0\0", 4));
-    EXPECT_EQ(run({ .uri = kBeacon }).out, kBeaconReply);
-    struct stat log {};
-    ASSERT_EQ(stat("/tmp/brisk.log", &log), 0);
-    EXPECT_EQ(log.st_mode & 0777, 0600u);
-    EXPECT_NE(readFile("/tmp/brisk.log").find("(DEBUG): orla_cgi: "), std::string::npos);
+    struct Row {
+        char const* name;
+        char const* asServer;
+        char const* asNobody;
+        char const* token;
+    } const rows[] = {
+        { "session directory made by another account", "rm -rf /tmp/session",
+          "mkdir -m 0777 /tmp/session && printf 'admin\\n0\\nevil' > /tmp/session/evil", "evil" },
+        { "session directory open to every account", "chmod 0777 /tmp/session",
+          "printf 'admin\\n0\\nevil' > /tmp/session/evil", "evil" },
+        { "session directory open to every account: no session at all", "chmod 0777 /tmp/session", "true", kAdminToken },
+        { "session directory writable by its group", "chmod 0770 /tmp/session", "true", kAdminToken },
+        { "session file of another account",
+          "printf 'admin\\n0\\ngiven' > /tmp/session/given && chmod 0600 /tmp/session/given && chown 65534:65534 /tmp/session/given",
+          "true", "given" },
+        { "session file every account may write",
+          "printf 'admin\\n0\\nopen' > /tmp/session/open && chmod 0666 /tmp/session/open", "true", "open" },
+    };
+    for (Row const& row : rows) {
+        SCOPED_TRACE(row.name);
+        renew();
+        ASSERT_EQ(system(row.asServer), 0);
+        asNobody(row.asNobody);
+        EXPECT_EQ(run({ .uri = kBeacon, .token = row.token }).out, kForbidden);
+    }
 }
 
 // A full /tmp: the level file cannot get its bytes, and every request still

@@ -15,13 +15,13 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 
 namespace {
@@ -123,25 +123,16 @@ Result logout(std::optional<std::string> token)
     return run({ .method = "DELETE", .uri = "/api/v2/login", .token = std::move(token), .program = MGMT_LOGIN_CGI_PATH });
 }
 
-std::string messageOf(int code)
-{
-    switch (code) {
-    case 0: return "Success";
-    case 10000: return "General Failed";
-    case 10003: return "Invalid argument";
-    case 10007: return "Permission denied";
-    case 10024: return "HTTP method is not suported for this request";
-    case 12001: return "User name or password is incorrect";
-    case 12002: return "Change default password";
-    case 12003: return "User lockout when login fail more than 5 time, please try again in 5 minutes";
-    default: return "?";
-    }
-}
-
 // A refused login, byte for byte: the header and a status-only envelope.
 std::string failure(int code)
 {
-    return kLoginHeader + envelope(code, messageOf(code)) + "\n";
+    std::map<int, char const*> const kMessages = {
+        { 10000, "General Failed" }, { 10003, "Invalid argument" }, { 10007, "Permission denied" },
+        { 10024, "HTTP method is not suported for this request" }, { 12001, "User name or password is incorrect" },
+        { 12002, "Change default password" },
+        { 12003, "User lockout when login fail more than 5 time, please try again in 5 minutes" },
+    };
+    return kLoginHeader + envelope(code, kMessages.at(code)) + "\n";
 }
 
 // What a successful login answered: its token and privilege, after checking
@@ -172,10 +163,7 @@ Granted granted(std::string const& text)
     return out;
 }
 
-Granted granted(Result const& result)
-{
-    return granted(result.out);
-}
+Granted granted(Result const& result) { return granted(result.out); }
 
 std::string sessionPath(std::string const& token)
 {
@@ -247,109 +235,88 @@ TEST_F(LoginTest, AccountsLogInWithTheirPrivilege)
     }
 }
 
-// Wrong passwords and unknown accounts get the same answer, and neither a
-// password nor a body reaches the log.
-TEST_F(LoginTest, WrongPasswordAndUnknownUserLookAlike)
+// Refused logins, byte for byte: a wrong password and an unknown account
+// alike, an expired password, what is not a well-formed login, a method not
+// served. Only a wrong password is counted towards a lockout (the rows that
+// are not come first, while bob has no lockout file), and neither a password
+// nor a body reaches the log.
+TEST_F(LoginTest, RefusedLoginsAnswerAsTheyShould)
 {
+    std::string const bobLogin = body("bob", "bob-pw");
     struct Row {
-        std::string user, password;
+        char const* what;
+        std::optional<std::string> text;
+        int want;
+        std::optional<std::string> length = {};
+        char const* method = "POST";
     } const rows[] = {
-        { "bob", "wrong-pw" }, { "zed", "bob-pw" }, { "Bob", "bob-pw" }, { "bob", "" }, { "admin", "bob-pw" },
+        { "no body", std::nullopt, 10003 },
+        { "empty", "", 10003 },
+        { "not JSON", "userName=bob&password=bob-pw", 10003 },
+        { "not an object", "[\"bob\", \"bob-pw\"]", 10003 },
+        { "no password", R"({"userName": "bob"})", 10003 },
+        { "no user name", R"({"password": "bob-pw"})", 10003 },
+        { "name a number", R"({"userName": 7, "password": "bob-pw"})", 10003 },
+        { "password an object", R"({"userName": "bob", "password": {}})", 10003 },
+        { "empty name", body("", "bob-pw"), 10003 },
+        { "name with a line end", body("bob\n0\nrw", "bob-pw"), 10003 },
+        { "name of 65 bytes", body(kLongName + "n", kLongPassword), 10003 },
+        { "password of 129 bytes", body(kLongName, kLongPassword + "p"), 10003 },
+        { "longer than the limit", bobLogin + std::string(kLoginBodyLimit, ' '), 10003 },
+        { "length beyond the body", bobLogin, 10003, std::to_string(bobLogin.size() + 10) },
+        { "negative length", bobLogin, 10003, "-5" },
+        { "length not a number", bobLogin, 10003, "12abc" },
+        { "GET", bobLogin, 10024, {}, "GET" },
+        { "PUT", bobLogin, 10024, {}, "PUT" },
+        { "right password, but it must be changed first", body("carol", "carol-pw"), 12002 },
+        { "wrong password", body("bob", "wrong-pw"), 12001 },
+        { "unknown account", body("zed", "bob-pw"), 12001 },
+        { "name in another case", body("Bob", "bob-pw"), 12001 },
+        { "empty password", body("bob", ""), 12001 },
+        { "another account's password", body("admin", "bob-pw"), 12001 },
+        { "expired and wrong", body("carol", "wrong"), 12001 },
     };
     for (Row const& row : rows) {
-        SCOPED_TRACE(row.user + "/" + row.password);
-        EXPECT_EQ(login(row.user, row.password).out, failure(12001));
+        SCOPED_TRACE(row.what);
+        std::string const counted = readFile("/tmp/login-lockout/626f62"); // "bob"
+        EXPECT_EQ(run({ .method = row.method, .uri = "/api/v2/login", .body = row.text, .contentLength = row.length,
+                        .token = std::nullopt, .program = MGMT_LOGIN_CGI_PATH })
+                      .out,
+                  failure(row.want));
+        if (row.want != 12001) {
+            EXPECT_EQ(readFile("/tmp/login-lockout/626f62"), counted);
+        }
     }
-    EXPECT_EQ(granted(login("bob", "bob-pw")).privilege, "read-only");
-    // The right password, but it must be changed first: no session.
-    EXPECT_EQ(login("carol", "carol-pw").out, failure(12002));
-    EXPECT_EQ(login("carol", "wrong").out, failure(12001));
+    EXPECT_EQ(granted(loginRaw(bobLogin + "  \n", 0)).privilege, "read-only");
     std::string const log = readFile("/tmp/brisk.log");
     for (char const* secret : { "wrong-pw", "bob-pw", "carol-pw" })
         EXPECT_EQ(log.find(secret), std::string::npos) << secret << " in\n" << log;
     EXPECT_NE(log.find("Login of user zed failed"), std::string::npos) << log;
 }
 
-// What is not a well-formed login is refused before PAM is asked: no
-// lockout file is made for it.
-TEST_F(LoginTest, HostileBodiesAreInvalidArguments)
-{
-    std::string const bobLogin = body("bob", "bob-pw");
-    struct Row {
-        char const* what;
-        std::optional<std::string> text;
-        std::optional<std::string> length;
-    } const rows[] = {
-        { "no body", std::nullopt, std::nullopt },
-        { "empty", "", std::nullopt },
-        { "not JSON", "userName=bob&password=bob-pw", std::nullopt },
-        { "two values", bobLogin + bobLogin, std::nullopt },
-        { "an array", "[\"bob\", \"bob-pw\"]", std::nullopt },
-        { "null", "null", std::nullopt },
-        { "no password", R"({"userName": "bob"})", std::nullopt },
-        { "no user name", R"({"password": "bob-pw"})", std::nullopt },
-        { "name a number", R"({"userName": 7, "password": "bob-pw"})", std::nullopt },
-        { "password true", R"({"userName": "bob", "password": true})", std::nullopt },
-        { "password an object", R"({"userName": "bob", "password": {}})", std::nullopt },
-        { "empty name", body("", "bob-pw"), std::nullopt },
-        { "name with a line end", body("bob\n0\nrw", "bob-pw"), std::nullopt },
-        { "name with a tab", body("bob\t", "bob-pw"), std::nullopt },
-        { "name of 65 bytes", body(kLongName + "n", kLongPassword), std::nullopt },
-        { "password of 129 bytes", body(kLongName, kLongPassword + "p"), std::nullopt },
-        { "longer than the limit", bobLogin + std::string(kLoginBodyLimit, ' '), std::nullopt },
-        { "length beyond the body", bobLogin, std::to_string(bobLogin.size() + 10) },
-        { "negative length", bobLogin, "-5" },
-        { "length not a number", bobLogin, "12abc" },
-    };
-    for (Row const& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(loginRaw(row.text, 0, row.length).out, failure(10003));
-    }
-    EXPECT_FALSE(exists("/tmp/login-lockout/626f62")); // "bob"
-    EXPECT_EQ(granted(loginRaw(bobLogin + "  \n", 0)).privilege, "read-only");
-}
-
-// Five failures at once lock the account: even the right password is then
-// refused, until five minutes have passed on the clock the program reads.
-TEST_F(LoginTest, FiveConcurrentFailuresLockForFiveMinutes)
-{
-    std::vector<std::thread> attempts;
-    std::vector<std::string> answers(kLockoutFailures);
-    for (int i = 0; i < kLockoutFailures; ++i)
-        attempts.emplace_back([&answers, i] { answers[i] = login("alice", "guess-" + std::to_string(i)).out; });
-    for (auto& attempt : attempts)
-        attempt.join();
-    for (auto const& answer : answers)
-        EXPECT_EQ(answer, failure(12001));
-
-    EXPECT_EQ(login("alice", "alice-pw").out, failure(12003));
-    EXPECT_EQ(login("alice", "alice-pw", 240).out, failure(12003));
-    // Other accounts are not affected.
-    EXPECT_EQ(granted(login("bob", "bob-pw")).privilege, "read-only");
-    EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user alice refused: locked out"), std::string::npos);
-
-    EXPECT_EQ(granted(login("alice", "alice-pw", kLockoutTime + 1)).privilege, "read-write");
-}
-
-// Failures count within five minutes only, and a login clears them; an
-// unknown account locks like a known one.
+// Five failures within five minutes lock the account, at once or one by one,
+// a known one or not: even the right password is then refused until five
+// minutes have passed on the clock the program reads; other accounts go on.
+// Failures older than the window, or before a login, do not count.
 TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
 {
     struct Row {
         char const* what;
         std::string user;
         std::vector<long> failuresAt; // clock ahead, in seconds, of each failure
-        bool clearedBetween;          // a right password after the fourth
-        int want;                     // then, at the last failure's time
+        std::vector<std::pair<long, int>> then; // the right password at these times: the answer
+        bool together = false;        // the failures all at once
+        bool clearedBetween = false;  // a right password after the fourth
         std::vector<long> agesBefore {}; // failures already in the file, seconds before the first
     } const rows[] = {
-        { "five in a window", "bob", { 0, 60, 120, 180, 240 }, false, 12003 },
-        { "spread over six minutes", "bob", { 0, 90, 180, 270, 360 }, false, 0 },
-        { "a login between", "bob", { 0, 10, 20, 30, 40 }, true, 0 },
-        { "unknown account", "zed", { 0, 10, 20, 30, 40 }, false, 12003 },
+        { "five at once", "alice", { 0, 0, 0, 0, 0 }, { { 0, 12003 }, { 240, 12003 }, { kLockoutTime + 1, 0 } }, true },
+        { "five in a window", "bob", { 0, 60, 120, 180, 240 }, { { 240, 12003 } } },
+        { "spread over six minutes", "bob", { 0, 90, 180, 270, 360 }, { { 360, 0 } } },
+        { "a login between", "bob", { 0, 10, 20, 30, 40 }, { { 40, 0 } }, false, true },
+        { "unknown account", "zed", { 0, 10, 20, 30, 40 }, { { 40, 12003 } } },
         // The window's edge, to the second.
-        { "the first of five exactly 300 s before", "bob", { 0 }, false, 0, { 300, 225, 150, 75 } },
-        { "the first of five 299 s before", "bob", { 0 }, false, 12003, { 299, 225, 150, 75 } },
+        { "the first of five exactly 300 s before", "bob", { 0 }, { { 0, 0 } }, false, false, { 300, 225, 150, 75 } },
+        { "the first of five 299 s before", "bob", { 0 }, { { 0, 12003 } }, false, false, { 299, 225, 150, 75 } },
     };
     for (Row const& row : rows) {
         SCOPED_TRACE(row.what);
@@ -365,17 +332,32 @@ TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
                 stamps += " " + std::to_string(uptime() - age);
             writeFile("/tmp/login-lockout/626f62", stamps + "\n"); // "bob"
         }
+        std::vector<std::thread> attempts;
         for (size_t i = 0; i < row.failuresAt.size(); ++i) {
             if (row.clearedBetween && i == 4) {
                 EXPECT_FALSE(granted(login(row.user, row.user + "-pw", row.failuresAt[i])).token.empty());
             }
-            EXPECT_EQ(login(row.user, "wrong", row.failuresAt[i]).out, failure(12001));
+            auto const fail = [&row, i] { EXPECT_EQ(login(row.user, "wrong", row.failuresAt[i]).out, failure(12001)); };
+            if (row.together)
+                attempts.emplace_back(fail);
+            else
+                fail();
         }
-        std::string const answer = login(row.user, row.user + "-pw", row.failuresAt.back()).out;
-        if (row.want == 0)
-            EXPECT_FALSE(granted(answer).token.empty()) << answer;
-        else
-            EXPECT_EQ(answer, failure(row.want));
+        for (auto& attempt : attempts)
+            attempt.join();
+        for (auto const& [at, want] : row.then) {
+            std::string const answer = login(row.user, row.user + "-pw", at).out;
+            if (want == 0) {
+                EXPECT_FALSE(granted(answer).token.empty()) << answer;
+            } else {
+                EXPECT_EQ(answer, failure(want));
+            }
+        }
+        EXPECT_EQ(granted(login("admin", "admin-pw", row.then[0].first)).privilege, "admin");
+        if (row.then[0].second != 0) {
+            EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user " + row.user + " refused: locked out"),
+                      std::string::npos);
+        }
     }
 }
 
@@ -434,30 +416,15 @@ TEST_F(LoginTest, LogoutRemovesOnlyItsSession)
     mkdir("/tmp/session/dir", 0700);
     symlink("/tmp/victim", "/tmp/session/link");
     writeFile("/tmp/session/.login.tmp", "x");
-    for (std::optional<std::string> token :
-         { std::optional<std::string>(mine.token), std::optional<std::string>(), std::optional<std::string>(""),
-           std::optional<std::string>("../victim"), std::optional<std::string>("."),
-           std::optional<std::string>(".."), std::optional<std::string>("dir"), std::optional<std::string>("link"),
-           std::optional<std::string>(".login.tmp") }) {
-        SCOPED_TRACE(token.value_or("(none)"));
-        EXPECT_EQ(logout(token).out, kRefused);
+    for (char const* token : { mine.token.c_str(), (char const*)nullptr, "", "../victim", ".", "..", "dir", "link",
+                               ".login.tmp" }) {
+        SCOPED_TRACE(token != nullptr ? token : "(none)");
+        EXPECT_EQ(logout(token != nullptr ? std::optional<std::string>(token) : std::nullopt).out, kRefused);
     }
     for (char const* path : { "/tmp/victim", "/tmp/session/dir", "/tmp/session/link", "/tmp/session/.login.tmp" })
         EXPECT_TRUE(exists(path)) << path;
     EXPECT_EQ(getWith(other.token), kUnsupportedGet);
     EXPECT_EQ(getWith(kAdminToken), kUnsupportedGet);
-}
-
-// Only POST and DELETE are served.
-TEST_F(LoginTest, OtherMethodsAreNotServed)
-{
-    for (char const* method : { "GET", "PUT", "PATCH" }) {
-        SCOPED_TRACE(method);
-        Result const result = run({ .method = method, .uri = "/api/v2/login", .body = body("bob", "bob-pw"),
-                                    .token = std::nullopt, .program = MGMT_LOGIN_CGI_PATH });
-        EXPECT_EQ(result.out, failure(10024));
-    }
-    EXPECT_FALSE(exists("/tmp/login-lockout/626f62"));
 }
 
 // The directories the login side trusts must be its own: not a link, not
@@ -469,7 +436,7 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
         void (*plant)();
     } const rows[] = {
         { "session directory a link", [] {
-              rmdir("/tmp/session");
+              ASSERT_EQ(system("rm -rf /tmp/session"), 0);
               mkdir("/tmp/elsewhere", 0700);
               symlink("/tmp/elsewhere", "/tmp/session");
           } },
@@ -483,11 +450,7 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
     };
     for (Row const& row : rows) {
         SCOPED_TRACE(row.what);
-        CgiTest::TearDown();
-        ASSERT_EQ(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=16m"), 0);
-        writeFile("/tmp/passdb", kPassDb);
-        mkdir("/tmp/session", 0700);
-        mkdir("/tmp/login-lockout", 0700);
+        renew();
         row.plant();
         bool const lockoutDir = exists("/tmp/login-lockout");
         EXPECT_EQ(login("bob", "bob-pw").out, failure(10000));
@@ -522,32 +485,13 @@ pid_t parentOf(pid_t pid)
 // printed.
 std::string loginAsNobody(char const* program, std::string const& text)
 {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0)
-        return "(no pipe)";
-    (void)!write(in[1], text.data(), text.size());
-    close(in[1]);
-    pid_t const pid = fork();
-    if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        std::string const length = "CONTENT_LENGTH=" + std::to_string(text.size());
-        char const* env[] = { "REQUEST_METHOD=POST", "REQUEST_URI=/api/v2/login", length.c_str(),
-                              "SWSIM_STATE=/tmp/nobody/state.json", nullptr };
-        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
-            _exit(126);
-        execle(program, "login_v2.cgi", static_cast<char*>(nullptr), env);
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    std::string printed;
-    char chunk[4096];
-    for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;)
-        printed.append(chunk, static_cast<size_t>(n));
-    close(out[0]);
-    waitpid(pid, nullptr, 0);
-    return printed;
+    writeFile("/tmp/login-body", text);
+    std::string const command = "setpriv --reuid 65534 --regid 65534 --clear-groups env -i REQUEST_METHOD=POST"
+                                " REQUEST_URI=/api/v2/login CONTENT_LENGTH=" + std::to_string(text.size())
+                                + " SWSIM_STATE=/tmp/nobody/state.json " + program
+                                + " </tmp/login-body >/tmp/login-out";
+    (void)!system(command.c_str());
+    return readFile("/tmp/login-out");
 }
 
 size_t filesIn(char const* path)

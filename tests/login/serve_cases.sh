@@ -28,13 +28,12 @@ login_as() { # USER PASSWORD
   token=$(sed -n 's/^\t\t"token":\t"\([0-9a-f]\{32\}\)",$/\1/p' "$work/body")
 }
 
-# Log in over HTTPS, a GET and a PUT with the token, log out, and the token
-# is refused afterwards; the read-only account may read only; TLS below 1.2
-# and plain HTTP on the HTTPS port are refused.
+# Log in over HTTPS, a PUT and a GET with the token through the web server,
+# log out, and the token is refused afterwards; TLS below 1.2 and plain HTTP
+# on the HTTPS port are refused. (What each login and token gets is the
+# login tests' part; here, that the web server passes them through.)
 case_https_login() {
-  local admin reader path=/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
-  login_as admin wrong
-  check_json_reply "wrong password" "$(envelope 12001 "User name or password is incorrect")"$'\n'
+  local admin path=/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
   login_as admin admin-pw
   admin=$token
   check_json_reply "admin logs in" \
@@ -57,32 +56,20 @@ case_https_login() {
   send GET "$path" "$admin"
   check_json_reply "GET with the token" "$(envelope 0 Success mgmttelnet pTimeout 20)"
 
-  login_as bob bob-pw
-  reader=$token
-  send GET "$path" "$reader"
-  check_json_reply "read-only GET" "$(envelope 0 Success mgmttelnet pTimeout 20)"
-  send PUT "$path" "$reader" --data '{"timeout": 30}'
-  check_refused "read-only PUT"
+  local version
+  for version in 1.2 1.3; do
+    check "TLS $version accepted" "$(curl -s -o /dev/null -w '%{http_code}' "${tls[@]}" --tlsv"$version" \
+      --tls-max "$version" -H "Session: $admin" "$base$path")" 200
+  done
+  check "TLS 1.1 refused" "$(curl -s -o /dev/null -w '%{http_code}' "${tls[@]}" --tlsv1.1 --tls-max 1.1 \
+    -H "Session: $admin" "$base$path" || true)" 000
+  check "plain HTTP on the HTTPS port: no HTTP answer" "$(curl -s -o /dev/null -w '%{http_code}' --max-time 5 \
+    -H "Session: $admin" "http://${base#https://}$path" || true)" 000
 
   send DELETE /api/v2/login "$admin"
   check_json_reply "log out" "$(envelope 0 Success)"$'\n'
   send GET "$path" "$admin"
   check_refused "GET after logging out"
-  send DELETE /api/v2/login "$admin"
-  check_refused "logging out twice"
-  send GET "$path" "$reader"
-  check_json_reply "the other session stays" "$(envelope 0 Success mgmttelnet pTimeout 20)"
-
-  local version
-  for version in 1.2 1.3; do
-    check "TLS $version accepted" "$(curl -s -o /dev/null -w '%{http_code}' "${tls[@]}" --tlsv"$version" \
-      --tls-max "$version" -H "Session: $reader" "$base$path")" 200
-  done
-  check "TLS 1.1 refused" "$(curl -s -o /dev/null -w '%{http_code}' "${tls[@]}" --tlsv1.1 --tls-max 1.1 \
-    -H "Session: $reader" "$base$path" || true)" 000
-  check "plain HTTP on the HTTPS port: no HTTP answer" "$(curl -s -o /dev/null -w '%{http_code}' --max-time 5 \
-    -H "Session: $reader" "http://${base#https://}$path" || true)" 000
-  check "the passwords never reach the log" "$(grep -c -e admin-pw -e bob-pw /tmp/brisk.log || true)" 0
 }
 
 # Plain HTTP is not served on an address other than loopback.

@@ -41,15 +41,6 @@ std::vector<Route> routes()
     return all;
 }
 
-bool writeFile(char const* path, std::string const& content)
-{
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0)
-        return false;
-    bool ok = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
-    return close(fd) == 0 && ok;
-}
-
 std::string readFile(std::string const& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -67,9 +58,11 @@ std::string readFile(std::string const& path)
         perror("memcheck_routes: a private /tmp");
         _exit(126);
     }
+    umask(077); // the session file readable by its owner only, as the session check wants it
     mkdir("/tmp/session", 0700);
     bool const withBody = route.method == "POST" || route.method == "PUT";
-    if (!writeFile("/tmp/session/memcheck", "admin\n0\nmemcheck") || !writeFile("/tmp/body", withBody ? "{}" : "")) {
+    if (!(std::ofstream("/tmp/session/memcheck") << "admin\n0\nmemcheck")
+        || !(std::ofstream("/tmp/body") << (withBody ? "{}" : ""))) {
         perror("memcheck_routes: session and body");
         _exit(126);
     }

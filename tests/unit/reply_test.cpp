@@ -66,41 +66,35 @@ TEST(ResponseJsonRreallocStr, ReplacesTheOldTextAndKeepsItOnFailure)
 {
     char* out = nullptr;
     ASSERT_EQ(responseJsonRreallocStr(0, nullptr, nullptr, &out), 0);
-    char* first = out;
-    ASSERT_EQ(responseJsonRreallocStr(10000, nullptr, nullptr, &out), 0);
+    ASSERT_EQ(responseJsonRreallocStr(10000, nullptr, nullptr, &out), 0); // frees the first
     EXPECT_NE(std::string(out).find("10000"), std::string::npos);
-    (void)first; // freed by the second call
     char* kept = out;
     EXPECT_EQ(responseJsonRreallocStr(0, "g", "{not json", &out), 10000);
     EXPECT_EQ(out, kept);
     cJSON_free(out);
 }
 
+// A status-only reply is set-style: a line end after the envelope; a reply
+// with data is get-style, without, whether it succeeds or not.
 TEST(ReplyPatterns, SetStyleEndsWithALineEndGetStyleDoesNot)
 {
     std::string const failure =
         "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t17002,\n\t\t\"respMsg\":\t\"Unsupported Feature\",\n\t\t\"status\":\t\"fail\"\n\t}\n}";
-    {
+    std::string const success = "\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}";
+    struct Case {
+        void (*reply)();
+        std::string want;
+    } const kCases[] = {
+        { [] { replyStatusOnly(17002); }, failure + "\n" },
+        { [] { replyWithData(17002, "sntp", Json(cJSON_Parse(R"({"a":1})"))); }, failure },
+        { [] { replyWithData(0, "ntp", Json(cJSON_Parse(R"({"version":4})"))); },
+          "{\n\t\"ntp\":\t{\n\t\t\"version\":\t4\n\t},\n" + success },
+        { [] { replyWithData(0, "ntp", nullptr); }, "{\n" + success },
+    };
+    for (Case const& c : kCases) {
         CapturedStdout out;
-        replyStatusOnly(17002);
-        EXPECT_EQ(out.text(), failure + "\n");
-    }
-    {
-        CapturedStdout out;
-        replyWithData(17002, "sntp", Json(cJSON_Parse(R"({"a":1})")));
-        EXPECT_EQ(out.text(), failure);
-    }
-    {
-        CapturedStdout out;
-        replyWithData(0, "ntp", Json(cJSON_Parse(R"({"version":4})")));
-        EXPECT_EQ(out.text(), "{\n\t\"ntp\":\t{\n\t\t\"version\":\t4\n\t},\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n"
-                              "\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}");
-    }
-    {
-        CapturedStdout out;
-        replyWithData(0, "ntp", nullptr);
-        EXPECT_EQ(out.text(), "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n"
-                              "\t\t\"status\":\t\"success\"\n\t}\n}");
+        c.reply();
+        EXPECT_EQ(out.text(), c.want);
     }
 }
 

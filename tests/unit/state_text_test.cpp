@@ -131,7 +131,7 @@ TEST(StateText, TheRowTakenAloneIsTheRowTheWholeParseTakes)
     }
 }
 
-TEST(StateText, EveryMemberReadsAsTheWholeParseReadsIt)
+TEST(StateText, EveryMemberReadsAsTheWholeParseReadsItAndAsPlaced)
 {
     for (PlainCase const& c : kPlain) {
         SCOPED_TRACE(c.name);
@@ -150,25 +150,18 @@ TEST(StateText, EveryMemberReadsAsTheWholeParseReadsIt)
         EXPECT_FALSE(text->parse("absent"));
         expectMembersReadAsTheWholeParseReadsThem(*text, whole.get());
         EXPECT_EQ(text->content(), c.text);
-    }
-}
 
-// A text indexed from the places of its members, as a reader takes a file
-// the stand-in wrote, holds the very members of the scan.
-TEST(StateText, TheMembersPlacedAreTheMembersScanned)
-{
-    for (PlainCase const& c : kPlain) {
-        SCOPED_TRACE(c.name);
-        auto const scanned = sim::StateText::index(c.text);
+        // Indexed from the places of its members, as a reader takes a file
+        // the stand-in wrote: the very members of the scan.
         std::string content = c.text;
-        auto const placed = sim::StateText::placed(content, scanned->places());
+        auto const placed = sim::StateText::placed(content, text->places());
         ASSERT_TRUE(placed);
         EXPECT_TRUE(placed->plain());
         EXPECT_EQ(placed->content(), c.text);
-        ASSERT_EQ(placed->members().size(), scanned->members().size());
-        for (size_t m = 0; m < scanned->members().size(); ++m) {
-            EXPECT_EQ(placed->members()[m].name, scanned->members()[m].name);
-            EXPECT_EQ(placed->members()[m].value, scanned->members()[m].value);
+        ASSERT_EQ(placed->members().size(), text->members().size());
+        for (size_t m = 0; m < text->members().size(); ++m) {
+            EXPECT_EQ(placed->members()[m].name, text->members()[m].name);
+            EXPECT_EQ(placed->members()[m].value, text->members()[m].value);
         }
     }
 }

@@ -180,13 +180,4 @@ TEST(OpenResultToRespCode, MapsTheTableAndFailsEverythingElse)
     }
 }
 
-TEST(RespMsgLookup, FindsEveryRowAndNamesTheUnknown)
-{
-    EXPECT_STREQ(respMsgLookup(0), "Success");
-    EXPECT_STREQ(respMsgLookup(10027), "Disable PTP Mode");
-    EXPECT_STREQ(respMsgLookup(11000), "");
-    EXPECT_STREQ(respMsgLookup(-7), "Failed to allocate memory");
-    EXPECT_STREQ(respMsgLookup(123), "Error code unknown");
-}
-
 } // namespace
