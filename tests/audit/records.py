@@ -44,11 +44,6 @@ def send(base, method, path, token=None, body=None):
         return error.code, error.read()
 
 
-def login(base, user, password):
-    status, body = send(base, "POST", LOGIN, body={"userName": user, "password": password})
-    return json.loads(body).get("login", {}).get("token") if status == 200 else None
-
-
 def lines(path):
     try:
         with open(path, encoding="utf-8") as f:
