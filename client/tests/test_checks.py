@@ -3,7 +3,6 @@ them, and failures that name the route, the code and what was sent."""
 
 import pytest
 
-from conftest import login
 from swmgmt import ApiError, Client, HttpError, InputError
 
 WEB_MODE = "webmgmt/sw-dev-ctrl-web-mgmt-mode"
@@ -22,9 +21,7 @@ REFUSED = [
     ("putMgmttelnetSwDevCtrlTelnetMgmtPortNum", {"port": 70000, "flag": "false"}, ["1 to 65535"]),
     ("postDnsIpNameServer", {"ipAddr": "999.0.2.1"}, ["not an IPv4 or IPv6 address"]),
     ("deleteDnsStaticHostAddressMapping", {"hostname": "tftp", "family": "IPv6"}, ['write "ipv6"']),
-    ("deleteNtpServer", {"ipAddr": "a/b"}, ['"/"', "query"]),
-    ("deleteNtpServer", {"ipAddr": "a&b=c"}, ['"&"', '"="']),
-    ("deleteNtpServer", {"ipAddr": "a b"}, ['" "']),
+    ("deleteNtpServer", {"ipAddr": "a/b&c= d"}, ['holds " ", "&", "/", "="', "query"]),
     ("putCloudManagedServerUrl", {"url": "https://" + "x" * 150}, ["at most 150"]),
     ("putNtpServerTableAuthKey", {"keyIndex": 7}, ["needs ntpServer"]),
     ("getNtpServerNext", {}, ["needs ntpServer"]),
@@ -60,9 +57,7 @@ def test_values_are_converted_and_put_where_the_route_reads_them(client):
     client.call("deleteDnsStaticHostAddressMapping", vrfName="", hostname="tftp", family="ipv6")
     assert [(e["hostname"], e["ipAddr"]) for e in client.table("dns-static-host-addresses")] == [
         ("syslog", "192.168.1.20"), ("tftp", "192.168.1.21")]
-
-
-def test_several_values_read_back_by_their_request_names(client):
+    # Several values read back by their request names.
     client.set("cloud-managed/proxy-ip", ipAddr="192.0.2.80", portNum=3128)
     assert client.get("cloud-managed/proxy-ip") == {"ipAddr": "192.0.2.80", "portNum": 3128}
 
@@ -78,13 +73,10 @@ def test_a_refusal_of_the_switch_names_the_route_the_code_and_what_was_sent(clie
 
 
 def test_the_web_server_answers(server):
-    reader = Client(server.base, login("operator", "read-only"))
-    assert reader.get(WEB_MODE) == "enable"
+    # A refusal (who is refused what is the session check's own test).
     with pytest.raises(HttpError, match="HTTP 403") as refused:
-        reader.set(WEB_MODE, "disable")
-    assert refused.value.status == 403
-    with pytest.raises(HttpError, match="HTTP 403"):
         Client(server.base, "0123456789abcdef0123456789abcdef").get(WEB_MODE)
+    assert refused.value.status == 403
     # A POST without values still sends a body, so lighttpd does not answer 411.
     Client(server.base, server.token).call("postEventNotifyClientRegister", clientDescription="station")
     Client(server.base, server.token).call("postEventNotifyClientDeregister")

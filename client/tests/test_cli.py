@@ -57,7 +57,6 @@ def test_one_switch(server):
 
 
 @pytest.mark.parametrize("args, code, words", [
-    (["set", "webmgmt/sw-dev-ctrl-web-mgmt-mode", "Enable"], 2, ['"enable"', '"disable"']),
     (["get", "ntp/server-table-prefer", "ntpServer=192.0.2.99"], 3, ["server-table-prefer: 10000 General Failed"]),
     (["set", "dns/default-domain-name", "bad_name"], 3, ["10003 Invalid argument (sent defaultDomainName='bad_name')"]),
     (["list", "nothing"], 2, ["no table 'nothing'"]),

@@ -147,21 +147,20 @@ def test_a_delete_during_the_walk_is_not_a_short_list(client, table, add, delete
     assert [e[member] for e in entries] == [a for a in addresses if a != done[0]]
 
 
-def test_a_step_that_fails_with_other_than_an_end_code_raises(make_server):
-    """The end of an NTP server walk is 10000; a 10003 after the first entry
-    is a failure, not a table of one."""
-    server = make_server(faults={"rpcclt_openapiNtpServerNextGet": -22})
+@pytest.mark.parametrize("faults, table, error, match", [
+    # The end of an NTP server walk is 10000; a 10003 after the first entry
+    # is a failure, not a table of one.
+    ({"rpcclt_openapiNtpServerNextGet": -22}, "ntp-servers", ApiError, "10003"),
+    # A switch that repeats an entry ends the walk.
+    ({"rpcclt_openapiDNSStaticHostNextGet": {"out": ["loop"]}}, "dns-static-hosts", WalkError, "a second time"),
+])
+def test_a_walk_that_goes_wrong_raises(make_server, faults, table, error, match):
+    server = make_server(faults=faults)
     with Client(server.base, server.token) as c:
         for i in range(2):
             c.call("postNtpServer", ipAddr=ntp_address(i))
-        with pytest.raises(ApiError, match="10003"):
-            c.table("ntp-servers")
-
-
-def test_a_switch_that_repeats_an_entry_ends_the_walk(make_server):
-    server = make_server(faults={"rpcclt_openapiDNSStaticHostNextGet": {"out": ["loop"]}})
-    with Client(server.base, server.token) as c, pytest.raises(WalkError, match="a second time"):
-        c.table("dns-static-hosts")
+        with pytest.raises(error, match=match):
+            c.table(table)
 
 
 def test_a_table_that_changes_under_every_walk_is_reported(client):

@@ -7,15 +7,16 @@
 # shellcheck source=../../devtools/private-syslog
 . "$root/devtools/private-syslog"
 
+# Usage: audit_setup [SOCKET]   (no socket: syslog is not there)
 audit_setup() {
-  private_syslog /tmp/syslog
+  private_syslog "$@"
   mkdir -m 0700 /tmp/audit
   export MGMT_AUDIT_FILE=/tmp/audit/audit.jsonl
 }
 
 setup_audit_records() {
   setup_login_accounts
-  audit_setup
+  audit_setup /tmp/syslog
 }
 case_audit_records() {
   local carol
@@ -31,8 +32,8 @@ case_audit_records() {
   done <<'ROWS'
 --user=admin 4
 --route=/api/v2/login 10
---route=/api/v2/mgmt/ntp/* 3
---since=2000-01-01 17
+--route=/api/v2/mgmt/ntp/* 2
+--since=2000-01-01 16
 --until=2000-01-01 0
 ROWS
 }
@@ -46,9 +47,10 @@ case_audit_records_fastcgi() {
   case_audit_records
 }
 
-# 64 PUTs at once by 8 users: 64 whole records, each with its user and result.
+# 64 PUTs at once by 8 users: lighttpd answers each in full, and each
+# leaves one whole record with its user and result.
 setup_audit_concurrent() {
-  audit_setup
+  audit_setup /tmp/syslog
 }
 case_audit_concurrent() {
   local tokens=() i
@@ -64,9 +66,7 @@ case_audit_concurrent() {
 # working sinks; the records missed are counted, and the next record that
 # reaches the file says how many.
 setup_audit_faults() {
-  private_syslog
-  mkdir -m 0700 /tmp/audit
-  export MGMT_AUDIT_FILE=/tmp/audit/audit.jsonl
+  audit_setup
 }
 case_audit_faults() {
   local admin account

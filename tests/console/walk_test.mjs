@@ -17,6 +17,10 @@ function op(id, walk, { query = [], body = false, group = 'g' } = {}) {
 // A sorted key table: the entry after KEY (none: the first).
 const after = (keys, key) => (key === undefined ? keys[0] : keys[keys.indexOf(key) + 1]);
 
+// One operation that walks a table by its key k in the query, from none.
+const keyed = (walk = {}) => [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000],
+                                        ...walk }, { query: ['k'] })];
+
 const cases = [
   {
     name: 'query cursor from first to next, entry fields renamed, details joined',
@@ -78,21 +82,21 @@ const cases = [
   },
   {
     name: 'a code that is no end stops the walk as a failure',
-    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000] }, { query: ['k'] })],
+    operations: keyed(),
     switch: (id, { query }) => (query.k === undefined ? ok('g', { k: 1 }) : fail(10003)),
     rows: [{ k: 1 }],
     ending: { ok: false },
   },
   {
     name: 'a switch that names the same entry again does not walk forever',
-    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000] }, { query: ['k'] })],
+    operations: keyed(),
     switch: () => ok('g', { k: 7 }),
     rows: [{ k: 7 }],
     ending: { ok: false, repeated: true },
   },
   {
     name: 'a refusal (403) ends it with the reply',
-    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000] }, { query: ['k'] })],
+    operations: keyed(),
     switch: () => ({ status: 403, envelope: null }),
     rows: [],
     ending: { ok: false },
@@ -113,8 +117,7 @@ const cases = [
   },
   {
     name: 'rewalked until two walks agree',
-    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000],
-                           cut: { rewalk: true } }, { query: ['k'] })],
+    operations: keyed({ cut: { rewalk: true } }),
     switch: (() => {
       let walks = 0;
       return (id, { query }) => {
@@ -129,8 +132,7 @@ const cases = [
   },
   {
     name: 'walked again when its last entry went while it was walked',
-    operations: [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' }, end: [10000],
-                           cut: { check: 'exists' } }, { query: ['k'] }), op('exists', null, { query: ['k'] })],
+    operations: [...keyed({ cut: { check: 'exists' } }), op('exists', null, { query: ['k'] })],
     switch: (() => {
       let checks = 0;
       return (id, { query }) => {

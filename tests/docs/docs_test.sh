@@ -17,22 +17,11 @@ if [ "$(id -u)" != 0 ]; then
   echo "the documentation test runs as root (it serves as www-data and adds accounts in its own /etc)" >&2
   exit 77
 fi
-if [ -z "${DOCS_TEST_PRIVATE:-}" ]; then
-  DOCS_TEST_PRIVATE=1 exec unshare --mount --propagation private --net --pid --fork --kill-child --mount-proc \
-    "$0" "$@"
-fi
 [ -n "${PAM_MATRIX_MODULE:-}" ] || { echo "PAM_MATRIX_MODULE names pam_matrix.so" >&2; exit 1; }
 program=$1 login_program=$2
-ip link set lo up
-
-# The host's /tmp stays reachable (the build may live there), then /tmp is
-# the test's own.
-mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
-mkdir /mnt/host-tmp
-mount --rbind /tmp /mnt/host-tmp
-moved() { case $1 in /tmp/*) echo "/mnt/host-tmp/${1#/tmp/}" ;; *) echo "$1" ;; esac; }
-program=$(moved "$program") login_program=$(moved "$login_program") root=$(moved "$root")
-mount -t tmpfs -o mode=1777 tmpfs /tmp
+. "$root/tests/serve/common.sh"
+SERVE_PRIVATE_NET=1 serve_private "$0" "$@"
+host_paths program login_program root
 
 # /etc as an overlay: accounts and groups made here stay here.
 mkdir -m 0755 /tmp/etc-upper /tmp/etc-work

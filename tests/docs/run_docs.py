@@ -30,7 +30,6 @@ import samples
 MARKER = re.compile(r"^<!-- docs-test: (run|skip|answer)\b(.*?)-->\s*$")
 TOKEN = re.compile(r"\b[0-9a-f]{32}\b")
 CODE = re.compile(r'"respCode":\s*(\d+)')
-STATUS = re.compile(r"^HTTP/[\d.]+ (\d{3})", re.M)
 headers_dir = os.environ["DOCS_HEADERS"]
 failures = []
 
@@ -76,20 +75,6 @@ def shown_answers(text):
     return groups
 
 
-def statuses(directory):
-    """The HTTP statuses of the answers whose headers curl left in
-    directory, oldest first."""
-    found = []
-    for name in sorted(os.listdir(directory)):
-        path = os.path.join(directory, name)
-        text = open(path, encoding="latin-1").read()
-        codes = STATUS.findall(text)
-        if codes:
-            found.append(int(codes[-1]))
-        os.unlink(path)
-    return found
-
-
 def check_answers(where, output, expected_text, answer, met):
     """Holds what a block printed and met against what its document shows."""
     shown = " ".join([expected_text] + ([answer] if answer is not None else []))
@@ -115,50 +100,60 @@ def check_answers(where, output, expected_text, answer, met):
         failures.append(f"{where}: printed\n{output}\n  where the document shows\n{answer}")
 
 
+def run_in_one_shell(pieces):
+    """Runs pieces of shell [(text, typed lines, status wanted)] in order in
+    one shell, as pasted; a piece that wants status 0 stops the shell when it
+    fails. For each piece run: (what it printed, its status, the HTTP statuses
+    it met); the list ends with a status None where the shell stopped."""
+    work = tempfile.mkdtemp(prefix="docs.")
+    script = ["shopt -s expand_aliases", "set -o errexit"]
+    for n, (text, typed, want) in enumerate(pieces):
+        base = os.path.join(work, str(n))
+        with open(base + ".in", "w") as f:
+            f.write(typed)
+        with open(base + ".sh", "w") as f:
+            f.write(text + "\n")
+        guard = "set +o errexit; " if want else ""
+        script.append(f"{guard}source {base}.sh <{base}.in >{base}.out 2>&1; echo $? >{base}.rc; set -o errexit")
+        # Each piece's HTTP statuses apart from the next one's.
+        script.append(f"mkdir {base}.headers; mv {headers_dir}/* {base}.headers/ 2>/dev/null || true")
+    with open(os.path.join(work, "all.sh"), "w") as f:
+        f.write("\n".join(script) + "\n")
+    subprocess.run(["bash", os.path.join(work, "all.sh")], check=False)
+    results = []
+    for n in range(len(pieces)):
+        base = os.path.join(work, str(n))
+        output = open(base + ".out", errors="replace").read() if os.path.exists(base + ".out") else ""
+        if not os.path.exists(base + ".rc"):
+            results.append((output, None, []))
+            break
+        results.append((output, int(open(base + ".rc").read()), samples.statuses(base + ".headers")))
+    return results
+
+
 def run_document(path):
     """One shell for the document's run blocks, in order, as pasted."""
-    work = tempfile.mkdtemp(prefix="docs.")
     items = blocks(path)
-    script = ["shopt -s expand_aliases", "set -o errexit"]
-    runs = []
+    runs, pieces = [], []
     for index, (line, kind, options, language, text) in enumerate(items):
         if kind == "skip" and not options:
             failures.append(f"{path}:{line}: a skipped block must say why")
         if kind != "run":
             continue
-        answer = None
-        if index + 1 < len(items) and items[index + 1][1] == "answer":
-            answer = items[index + 1][4]
+        answer = items[index + 1][4] if index + 1 < len(items) and items[index + 1][1] == "answer" else None
         stdin = re.search(r'stdin="([^"]*)"', options)
         status = re.search(r"exit=(\d+)", options)
-        n = len(runs)
-        base = os.path.join(work, str(n))
-        with open(base + ".in", "w") as f:
-            f.write(stdin.group(1).replace("\\n", "\n") + "\n" if stdin else "")
         body = text if language == "sh" else f"python3 - <<'DOCS_PYTHON'\n{text}\nDOCS_PYTHON"
-        with open(base + ".sh", "w") as f:
-            f.write(body + "\n")
-        if status:
-            script.append(f"set +o errexit; source {base}.sh <{base}.in >{base}.out 2>&1; echo $? >{base}.rc; "
-                          "set -o errexit")
-        else:
-            script.append(f"source {base}.sh <{base}.in >{base}.out 2>&1; echo $? >{base}.rc")
-        # Each block's HTTP statuses apart from the next one's.
-        script.append(f"mkdir {base}.headers; mv {headers_dir}/* {base}.headers/ 2>/dev/null || true")
-        runs.append((line, text, answer, int(status.group(1)) if status else 0, base))
-    with open(os.path.join(work, "all.sh"), "w") as f:
-        f.write("\n".join(script) + "\n")
-    subprocess.run(["bash", os.path.join(work, "all.sh")], check=False)
-    for line, text, answer, want, base in runs:
+        runs.append((line, text, answer))
+        pieces.append((body, stdin.group(1).replace("\\n", "\n") + "\n" if stdin else "",
+                       int(status.group(1)) if status else 0))
+    for (line, text, answer), (_, _, want), (output, rc, met) in zip(runs, pieces, run_in_one_shell(pieces)):
         where = f"{path}:{line}"
-        output = open(base + ".out", encoding="utf-8", errors="replace").read() if os.path.exists(base + ".out") else ""
-        if not os.path.exists(base + ".rc"):
+        if rc is None:
             failures.append(f"{where}: a command failed (the shell stopped here); it printed:\n{output}")
             break
-        rc = int(open(base + ".rc").read())
         if rc != want:
             failures.append(f"{where}: ended with status {rc}, not {want}; it printed:\n{output}")
-        met = statuses(base + ".headers")
         check_answers(where, output, text, answer, met)
         print(f"{where}: ran, {len(met)} HTTP requests")
 
@@ -170,30 +165,17 @@ def run_serve_commands(path):
     commands = [l for l in lines if re.match(r"(read|T=|curl|s=)", l)]
     if not commands:
         failures.append(f"{path}: no commands found to run")
-    work = tempfile.mkdtemp(prefix="serve.")
-    script = ["set -o errexit"]
-    for n, command in enumerate(commands):
-        base = os.path.join(work, str(n))
-        script.append(f"{{ {command}\n}} <{work}/in >{base}.out 2>&1; echo $? >{base}.rc; "
-                      f"mkdir {base}.headers; mv {headers_dir}/* {base}.headers/ 2>/dev/null || true")
-    with open(f"{work}/in", "w") as f:
-        f.write("admin\nadmin-pw\n")
-    with open(f"{work}/all.sh", "w") as f:
-        f.write("\n".join(script) + "\n")
-    subprocess.run(["bash", f"{work}/all.sh"], check=False)
-    for n, command in enumerate(commands):
-        base = os.path.join(work, str(n))
+    results = run_in_one_shell([(command, "admin\nadmin-pw\n", 0) for command in commands])
+    for command, (output, rc, met) in zip(commands, results):
         where = f"scripts/serve prints: {command[:90]}"
-        if not os.path.exists(base + ".rc"):
+        if rc is None:
             failures.append(f"{where}: failed (the shell stopped here)")
             break
-        output = open(base + ".out", errors="replace").read()
-        met = statuses(base + ".headers")
         # The read-only user's change is refused; everything else succeeds.
         refused = "-X PUT" in command and "-i" in command.split()
         bad = met != [403] if refused else ("curl" in command and not met) or any(s != 200 for s in met)
-        if int(open(base + ".rc").read()) != 0 or bad:
-            failures.append(f"{where}: status {open(base + '.rc').read().strip()}, HTTP {met}; printed:\n{output}")
+        if rc != 0 or bad:
+            failures.append(f"{where}: status {rc}, HTTP {met}; printed:\n{output}")
         for code in CODE.findall(output):
             if code != "0":
                 failures.append(f"{where}: answered respCode {code}")

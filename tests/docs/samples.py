@@ -28,6 +28,18 @@ def shape(envelope):
     return envelope.get("resp", {}).get("respCode"), data
 
 
+def statuses(directory):
+    """The HTTP statuses of the answers whose headers curl left in
+    directory, oldest first (the last of each, after any 100 Continue);
+    the files are removed."""
+    found = []
+    for name in sorted(os.listdir(directory)):
+        text = open(os.path.join(directory, name), encoding="latin-1").read()
+        found += [int(l.split()[1]) for l in text.split("\n") if l.startswith("HTTP/")][-1:]
+        os.unlink(os.path.join(directory, name))
+    return found
+
+
 def run(api_json):
     document = json.load(open(api_json))
     samples = []
@@ -43,11 +55,7 @@ def run(api_json):
         response = resolve(document, op["responses"]["200"])
         example = response["content"]["application/json"].get("example")
         result = subprocess.run(["bash", "-c", source], capture_output=True, text=True, check=False)
-        met = []
-        for name in sorted(os.listdir(headers)):
-            text = open(os.path.join(headers, name), encoding="latin-1").read()
-            met += [int(l.split()[1]) for l in text.split("\n") if l.startswith("HTTP/")][-1:]
-            os.unlink(os.path.join(headers, name))
+        met = statuses(headers)
         where = f"{op['operationId']}: {source}"
         if example is None:
             failures.append(f"{where}: the description gives no example answer")

@@ -4,7 +4,8 @@
 #
 # serve_private SCRIPT ARGS...: run first thing; re-runs the script in a
 #   namespace of its own (so it never touches the host's /tmp, and lighttpd
-#   ends with it whatever way it ends), then gives it a fresh /tmp. The
+#   ends with it whatever way it ends; with SERVE_PRIVATE_NET set, a network
+#   of its own too), then gives it a fresh /tmp. The
 #   host's /tmp stays reachable at /mnt/host-tmp; host_paths VAR... moves
 #   paths under /tmp there.
 # start_server LOG [VAR=VALUE...]: scripts/httpd serving $program with the
@@ -14,7 +15,7 @@
 
 serve_private() {
   if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
-    local flags=(--mount --propagation private --pid --fork --kill-child --mount-proc)
+    local flags=(--mount --propagation private --pid --fork --kill-child --mount-proc ${SERVE_PRIVATE_NET:+--net})
     if [ "$(id -u)" != 0 ]; then
       # Root in a user namespace of our own cannot become another account.
       flags=(--map-root-user "${flags[@]}")
@@ -22,6 +23,7 @@ serve_private() {
     fi
     SERVE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$@"
   fi
+  [ -z "${SERVE_PRIVATE_NET:-}" ] || ip link set lo up
   # The build may live under the host's /tmp: keep that reachable at
   # /mnt/host-tmp before /tmp becomes the test's own.
   mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt

@@ -71,40 +71,31 @@ requests_routes() {
 PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout writer-token $work/timeout.body
 GET /api/v2/mgmt/mgmttelnet/agent-telnet-timeout reader-token -
 PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout reader-token $work/timeout.body
-DELETE /api/v2/mgmt/ntp/server reader-token -
 POST /api/v2/mgmt/ntp/server admin-token $work/server.body
 POST /api/v2/mgmt/ntp/server admin-token -
-POST /api/v2/mgmt/ntp/server writer-token $work/server.body
 GET /api/v2/mgmt/ntp/server-first reader-token -
 POST /api/v2/mgmt/ping/address writer-token $work/ping.body
 POST /api/v2/mgmt/ping/address writer-token $work/broken.body
-POST /api/v2/mgmt/ping/address writer-token -
 PUT /api/v2/mgmt/beacon/mode admin-token $big
 PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout admin-token $big
 PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout reader-token $big
 PUT /api/v2/mgmt/bonjour/no-such-thing admin-token $big
-PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout admin-token -
 GET /api/v2/mgmt/bonjour/admin-mode norefresh-token - 1
-GET /api/v2/mgmt/bonjour/admin-mode writer-token - yes
 GET /api/v2/mgmt/bonjour/admin-mode expired-token -
 GET /api/v2/mgmt/bonjour/admin-mode expired-token -
 GET /api/v2/mgmt/bonjour/admin-mode bad-token -
 GET /api/v2/mgmt/bonjour/admin-mode - -
-GET /api/v2/mgmt/bonjour/admin-mode no-such-token -
 GET /api/v2/mgmt/bonjour/admin-mode?x=1 admin-token -
 GET /api/v2/mgmt/bonjour/no-such-thing admin-token -
 GET /api/v2/mgmt/ntp admin-token -
-GET /api/v2/mgmt admin-token -
 GET /api/v2/mgmt/dns/admin-mode/ admin-token -
 GET /api/v2//mgmt/dns/admin-mode admin-token -
 GET /api/v2/mgmt/dns/admin-mode?a=b/c admin-token -
 PATCH /api/v2/mgmt/beacon/mode admin-token -
-DELETE /api/v2/mgmt/beacon/mode admin-token -
 DELETE /api/v2/mgmt/dns/static-host-address-mapping admin-token $work/empty-object.body
 GET /api/v3/mgmt/beacon/mode admin-token -
 GET /api/v2/mgmt/ntp/server-next?ntpServer=192.0.2.10 reader-token -
 POST /api/v2/login - $work/broken.body
-DELETE /api/v2/login no-such-token -
 EOF
 }
 
