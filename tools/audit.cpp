@@ -20,7 +20,6 @@
 #include <climits>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -55,8 +54,8 @@ struct Request {
 
 Request g_request;
 
-// The record auditEnd printed, until it is written: at once, or, in a
-// process that serves request after request, once the reply is out.
+// The record auditEnd printed, until it is written: at once, or, after
+// auditDeferWrites, once the reply is out.
 struct Pending {
     bool waiting = false;
     bool deferred = false;
@@ -103,13 +102,10 @@ Json maskedCopy(cJSON const* item, int depth)
 {
     if (cJSON_IsString(item))
         return stringItem(item->valuestring, kValueLimit);
-    // A whole number as its digits, which is how cJSON prints it too.
-    if (cJSON_IsNumber(item) && std::fabs(item->valuedouble) < 1e15
-        && item->valuedouble == std::trunc(item->valuedouble) && !std::signbit(item->valuedouble)) {
-        BoundedText<24> digits;
-        digits.add(static_cast<long>(item->valuedouble));
-        return Json(cJSON_CreateRaw(digits.text));
-    }
+    // A 32-bit whole number as its digits, which is how cJSON prints it too.
+    if (cJSON_IsNumber(item) && item->valuedouble == static_cast<double>(item->valueint)
+        && !(item->valueint == 0 && std::signbit(item->valuedouble)))
+        return jsonInteger(item->valueint);
     if (!cJSON_IsObject(item) && !cJSON_IsArray(item))
         return Json(cJSON_Duplicate(item, false));
     if (depth >= kDepthLimit)
@@ -158,14 +154,12 @@ void addString(cJSON* record, char const* name, char const* value)
     jsonAdd(record, name, Json(value != nullptr ? cJSON_CreateString(value) : cJSON_CreateNull()));
 }
 
-// A whole number, as its digits: what cJSON prints for it, without the
-// floating-point formatter that a process which prints no fraction never
-// touches otherwise.
-void addNumber(cJSON* record, char const* name, long value)
+// A whole number, as its digits (jsonInteger): what cJSON prints for it,
+// without the floating-point formatter that a process which prints no
+// fraction never touches otherwise.
+void addNumber(cJSON* record, char const* name, int32_t value)
 {
-    BoundedText<24> digits;
-    digits.add(value);
-    jsonAdd(record, name, Json(cJSON_CreateRaw(digits.text)));
+    jsonAdd(record, name, jsonInteger(value));
 }
 
 // Digits of a number below 10^width, zeros in front.
@@ -273,7 +267,7 @@ Json buildRecord(char const* program, char const* method, timespec const& end)
     char* portEnd = nullptr;
     long const portNumber = port != nullptr ? strtol(port, &portEnd, 10) : -1;
     if (port != nullptr && *port != '\0' && *portEnd == '\0' && portNumber >= 0 && portNumber <= 65535)
-        addNumber(record.get(), "remotePort", portNumber);
+        addNumber(record.get(), "remotePort", static_cast<int32_t>(portNumber));
     else
         addString(record.get(), "remotePort", nullptr);
     addString(record.get(), "method", method);
@@ -433,6 +427,15 @@ struct Line {
     }
 };
 
+// Whether the name in the directory still names the open file (another
+// process may have rotated it away); st gets the file's status.
+bool stillNamed(int dir, char const* name, int fd, struct stat& st)
+{
+    struct stat named {};
+    return fstat(fd, &st) == 0 && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == st.st_ino
+           && named.st_dev == st.st_dev;
+}
+
 // Once the file holds kAuditRotateSize bytes, the one process that gets its
 // lock (without waiting) renames it, if the name still names it; the next
 // record starts a new file.
@@ -441,9 +444,7 @@ void rotateIfFull(int dir, int fd, char const* name, off_t size)
     if (size < kAuditRotateSize || flock(fd, LOCK_EX | LOCK_NB) != 0)
         return;
     struct stat st {};
-    struct stat named {};
-    if (fstat(fd, &st) == 0 && fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == st.st_ino
-        && named.st_dev == st.st_dev)
+    if (stillNamed(dir, name, fd, st))
         renameat(dir, name, dir, (std::string(name) + ".1").c_str());
     flock(fd, LOCK_UN);
 }
@@ -464,39 +465,24 @@ struct FilePlace {
         if (full == path && dir.fd >= 0)
             return;
         path = full;
-        reset(file, -1);
-        reset(dir, -1);
+        file.reset();
+        dir.reset();
         size_t const slash = path.rfind('/');
         name = slash == std::string::npos ? path : path.substr(slash + 1);
         if (!name.empty())
-            reset(dir, openAuditDir(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash)));
+            dir.reset(openAuditDir(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash)));
     }
-    // The file open and still under its name (another process may have
-    // rotated it away since), with its size; -1 when it cannot be had.
+    // The file open and still under its name, with its size; -1 when it
+    // cannot be had.
     int open(off_t& size)
     {
         struct stat st {};
-        if (file.fd >= 0) {
-            struct stat named {};
-            if (fstatat(dir.fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && fstat(file.fd, &st) == 0
-                && named.st_ino == st.st_ino && named.st_dev == st.st_dev) {
-                size = st.st_size;
-                return file.fd;
-            }
-            reset(file, -1);
-        }
-        if (dir.fd >= 0)
-            reset(file, openOwnFile(dir.fd, name.c_str(), O_WRONLY | O_APPEND | O_CREAT, st));
+        if (file.fd >= 0 && !stillNamed(dir.fd, name.c_str(), file.fd, st))
+            file.reset();
+        if (file.fd < 0 && dir.fd >= 0)
+            file.reset(openOwnFile(dir.fd, name.c_str(), O_WRONLY | O_APPEND | O_CREAT, st));
         size = st.st_size;
         return file.fd;
-    }
-
-private:
-    static void reset(OwnedFd& held, int fd)
-    {
-        if (held.fd >= 0)
-            close(held.fd);
-        held.fd = fd;
     }
 };
 
@@ -554,8 +540,7 @@ void toSyslog(std::string const& record, DropCounts& counts)
     counts.add(kSinkSyslog, dropped + 1);
     // A full receiver keeps its socket; a gone one is connected anew.
     if (connected && errno != EAGAIN && errno != ENOBUFS) {
-        close(sock.fd);
-        sock.fd = -1;
+        sock.reset();
         connected = false;
     }
 }

@@ -34,10 +34,13 @@ struct OwnedFd {
     }
     OwnedFd(OwnedFd const&) = delete;
     OwnedFd& operator=(OwnedFd const&) = delete;
-    ~OwnedFd()
+    ~OwnedFd() { reset(); }
+    // Closes what it holds and takes value instead.
+    void reset(int value = -1)
     {
         if (fd >= 0)
             close(fd);
+        fd = value;
     }
 };
 
