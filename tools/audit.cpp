@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 
 namespace {
@@ -48,14 +49,57 @@ struct Request {
     int32_t code = 0;
     bool hasCode = false;
     bool bodyNoted = false;
-    Json members;
+    // The body's members, masked, as record text; or the body's text, parsed
+    // only when the record is written.
+    bool hasMembers = false;
+    std::string members;
+    bool hasBody = false;
+    std::string body;
     char const* event = nullptr;
 };
 
-Request g_request;
+// What the record keeps of the CGI environment, copied when the request
+// ends: a persistent process writes the record once the next request's
+// environment may stand in its place.
+struct Ended {
+    char const* program = nullptr;
+    timespec end {};
+    struct Value {
+        bool set = false;
+        std::string text;
+    };
+    Value method, remoteAddr, remotePort, uri, query;
+};
 
-// The record auditEnd printed, until it is written: at once, or, after
-// auditDeferWrites, once the reply is out.
+Request g_request;
+Ended g_ended;
+
+// The request's notes cleared for the next, their buffers kept while they
+// are of a usual size: a large body's never stays behind as the memory of a
+// persistent process.
+void clearRequest(Request& request)
+{
+    constexpr size_t kKept = 16 * 1024;
+    std::string members = std::move(request.members);
+    std::string body = std::move(request.body);
+    request = Request {};
+    for (std::string* buffer : { &members, &body }) {
+        buffer->clear();
+        if (buffer->capacity() > kKept)
+            std::string().swap(*buffer);
+    }
+    request.members = std::move(members);
+    request.body = std::move(body);
+}
+
+void keep(Ended::Value& value, char const* text)
+{
+    value.set = text != nullptr;
+    value.text.assign(text != nullptr ? text : "");
+}
+
+// The record, once made: written at once, or, after auditDeferWrites, once
+// the reply is out.
 struct Pending {
     bool waiting = false;
     bool deferred = false;
@@ -90,112 +134,204 @@ void copyLine(char (&buffer)[N], char const* text)
     buffer[length] = '\0';
 }
 
-Json stringItem(char const* text, size_t length)
-{
-    std::string value(text, strnlen(text, std::min(length, kValueLimit)));
-    return Json(cJSON_CreateString(value.c_str()));
-}
+// ---- the record's text, written as cJSON prints unformatted JSON ----
 
-// A copy of a body value with every secret member's value masked, cut to
-// the record's limits.
-Json maskedCopy(cJSON const* item, int depth)
+void putString(std::string& out, char const* text, size_t length)
 {
-    if (cJSON_IsString(item))
-        return stringItem(item->valuestring, kValueLimit);
-    // A 32-bit whole number as its digits, which is how cJSON prints it too.
-    if (cJSON_IsNumber(item) && item->valuedouble == static_cast<double>(item->valueint)
-        && !(item->valueint == 0 && std::signbit(item->valuedouble)))
-        return jsonInteger(item->valueint);
-    if (!cJSON_IsObject(item) && !cJSON_IsArray(item))
-        return Json(cJSON_Duplicate(item, false));
-    if (depth >= kDepthLimit)
-        return Json(cJSON_CreateNull());
-    Json copy(cJSON_IsObject(item) ? cJSON_CreateObject() : cJSON_CreateArray());
-    int count = 0;
-    for (cJSON const* child = item->child; child != nullptr && count < kMemberLimit; child = child->next, ++count) {
-        if (cJSON_IsObject(item)) {
-            jsonAdd(copy.get(), child->string,
-                    auditSecret(child->string) ? Json(cJSON_CreateString(kMasked)) : maskedCopy(child, depth + 1));
-        } else {
-            Json value = maskedCopy(child, depth + 1);
-            if (value && cJSON_AddItemToArray(copy.get(), value.get()))
-                value.release();
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    // Runs of characters that need no escape are copied whole.
+    size_t plain = 0;
+    for (size_t at = 0; at < length; ++at) {
+        unsigned char const c = static_cast<unsigned char>(text[at]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(text + plain, at - plain);
+        plain = at + 1;
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default: {
+            char const escaped[] = { '\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15] };
+            out.append(escaped, sizeof escaped);
+        }
         }
     }
-    return copy;
+    out.append(text + plain, length - plain);
+    out += '"';
+}
+
+void putString(std::string& out, char const* text)
+{
+    putString(out, text, strlen(text));
+}
+
+// A value as a string, cut to the record's limit (and at a NUL).
+void putValue(std::string& out, char const* text, size_t length)
+{
+    putString(out, text, strnlen(text, std::min(length, kValueLimit)));
+}
+
+// `,"name":` (no comma before an object's first member).
+void putName(std::string& out, char const* name)
+{
+    if (out.back() != '{')
+        out += ',';
+    putString(out, name);
+    out += ':';
+}
+
+void putNumber(std::string& out, long value)
+{
+    BoundedText<24> digits;
+    digits.add(value);
+    out.append(digits.text, digits.length);
+}
+
+// A parsed body value with every secret member's value masked, cut to the
+// record's limits: strings to kValueLimit bytes, objects and arrays
+// kDepthLimit deep and kMemberLimit members long.
+void putMasked(std::string& out, cJSON const* item, int depth)
+{
+    if (cJSON_IsString(item)) {
+        putValue(out, item->valuestring, kValueLimit);
+        return;
+    }
+    // A 32-bit whole number as its digits, which is how cJSON prints it too.
+    if (cJSON_IsNumber(item) && item->valuedouble == static_cast<double>(item->valueint)
+        && !(item->valueint == 0 && std::signbit(item->valuedouble))) {
+        putNumber(out, item->valueint);
+        return;
+    }
+    if (!cJSON_IsObject(item) && !cJSON_IsArray(item)) {
+        char printed[64];
+        out += cJSON_PrintPreallocated(const_cast<cJSON*>(item), printed, sizeof printed, 0) ? printed : "null";
+        return;
+    }
+    if (depth >= kDepthLimit) {
+        out += "null";
+        return;
+    }
+    bool const object = cJSON_IsObject(item);
+    out += object ? '{' : '[';
+    int count = 0;
+    for (cJSON const* child = item->child; child != nullptr && count < kMemberLimit; child = child->next, ++count) {
+        if (object) {
+            putName(out, child->string != nullptr ? child->string : "");
+            if (auditSecret(child->string))
+                putString(out, kMasked);
+            else
+                putMasked(out, child, depth + 1);
+        } else {
+            if (count > 0)
+                out += ',';
+            putMasked(out, child, depth + 1);
+        }
+    }
+    out += object ? '}' : ']';
+}
+
+// The body's members as an object's text; {} when it is not an object.
+void putMembers(std::string& out, cJSON const* object)
+{
+    if (cJSON_IsObject(object))
+        putMasked(out, object, 0);
+    else
+        out += "{}";
 }
 
 // name=value pieces of a query text, secrets masked; values as sent.
-Json queryMembers(char const* query)
+void putQuery(std::string& out, char const* query)
 {
-    Json members(cJSON_CreateObject());
+    out += '{';
     int count = 0;
     for (char const* piece = query; piece != nullptr && *piece != '\0' && count < kMemberLimit; ++count) {
         char const* end = strchr(piece, '&');
         size_t const length = end != nullptr ? static_cast<size_t>(end - piece) : strlen(piece);
         char const* equals = static_cast<char const*>(memchr(piece, '=', length));
         size_t const nameLength = equals != nullptr ? static_cast<size_t>(equals - piece) : length;
-        std::string const name(piece, std::min(nameLength, kValueLimit));
+        std::string const name(piece, strnlen(piece, std::min(nameLength, kValueLimit)));
         if (!name.empty()) {
+            putName(out, name.c_str());
             if (auditSecret(name.c_str()))
-                jsonAdd(members.get(), name.c_str(), Json(cJSON_CreateString(kMasked)));
+                putString(out, kMasked);
             else if (equals != nullptr)
-                jsonAdd(members.get(), name.c_str(), stringItem(equals + 1, length - nameLength - 1));
+                putValue(out, equals + 1, length - nameLength - 1);
             else
-                jsonAdd(members.get(), name.c_str(), Json(cJSON_CreateNull()));
+                out += "null";
         }
         piece = end != nullptr ? end + 1 : nullptr;
     }
-    return members;
+    out += '}';
 }
 
-void addString(cJSON* record, char const* name, char const* value)
+// A member of the record: its key as the literal text `,"name":`, and a
+// string or null.
+void putField(std::string& out, char const* key, char const* value)
 {
-    jsonAdd(record, name, Json(value != nullptr ? cJSON_CreateString(value) : cJSON_CreateNull()));
+    out += key;
+    if (value != nullptr)
+        putString(out, value);
+    else
+        out += "null";
 }
 
-// A whole number, as its digits (jsonInteger): what cJSON prints for it,
-// without the floating-point formatter that a process which prints no
-// fraction never touches otherwise.
-void addNumber(cJSON* record, char const* name, int32_t value)
+void putField(std::string& out, char const* key, Ended::Value const& value)
 {
-    jsonAdd(record, name, jsonInteger(value));
+    putField(out, key, value.set ? value.text.c_str() : nullptr);
+}
+
+void putField(std::string& out, char const* key, bool known, long number)
+{
+    out += key;
+    if (known)
+        putNumber(out, number);
+    else
+        out += "null";
 }
 
 // Digits of a number below 10^width, zeros in front.
-template <size_t N>
-void addDigits(BoundedText<N>& text, long value, int width)
+void putDigits(std::string& out, long value, int width)
 {
     char digits[8];
     for (int at = width - 1; at >= 0; --at, value /= 10)
         digits[at] = static_cast<char>('0' + value % 10);
-    text.add(digits, static_cast<size_t>(width));
+    out.append(digits, static_cast<size_t>(width));
 }
 
 // Milliseconds with three decimals at most, as cJSON prints such a number:
 // no zeros at the end of the fraction, no point without one.
-void addMilliseconds(cJSON* record, char const* name, long microseconds)
+void putMilliseconds(std::string& out, long microseconds)
 {
-    BoundedText<32> text;
-    text.add(microseconds / 1000);
+    putNumber(out, microseconds / 1000);
     long fraction = microseconds % 1000;
     int width = 3;
     for (; width > 0 && fraction % 10 == 0; --width)
         fraction /= 10;
     if (width > 0) {
-        text.add(".");
-        addDigits(text, fraction, width);
+        out += '.';
+        putDigits(out, fraction, width);
     }
-    jsonAdd(record, name, Json(cJSON_CreateRaw(text.text)));
 }
 
-// The time now. A direct system call where the C library's timespec is the
-// kernel's: its fast path through the vDSO costs a one-shot process two
-// page faults, far more than one system call.
+// Whether the process serves request after request: it began a record
+// before this one. What a persistent process keeps open or mapped from one
+// record to the next, a one-shot process never sets up.
+bool g_persistent = false;
+
+// The time now. In a one-shot process a direct system call where the C
+// library's timespec is the kernel's: its fast path through the vDSO costs
+// the process two page faults, far more than one system call; a persistent
+// process has them behind it and takes the fast path.
 timespec now()
 {
     timespec when {};
-    if constexpr (sizeof(when.tv_sec) == sizeof(long))
+    if (sizeof(when.tv_sec) == sizeof(long) && !g_persistent)
         syscall(SYS_clock_gettime, CLOCK_REALTIME, &when);
     else
         clock_gettime(CLOCK_REALTIME, &when);
@@ -205,7 +341,7 @@ timespec now()
 // "2026-12-08T13:44:26.123Z", from the days since 1970 by the civil
 // calendar's arithmetic rather than gmtime and strftime, which read the
 // time zone's file although UTC needs none.
-void isoTime(timespec const& when, BoundedText<32>& text)
+void putIsoTime(std::string& out, timespec const& when)
 {
     long const days = static_cast<long>(when.tv_sec / 86400) - (when.tv_sec % 86400 < 0 ? 1 : 0);
     long const seconds = static_cast<long>(when.tv_sec - days * 86400L);
@@ -218,20 +354,21 @@ void isoTime(timespec const& when, BoundedText<32>& text)
     long const day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
     long const month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
     long const year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    addDigits(text, year, 4);
-    text.add("-");
-    addDigits(text, month, 2);
-    text.add("-");
-    addDigits(text, day, 2);
-    text.add("T");
-    addDigits(text, seconds / 3600, 2);
-    text.add(":");
-    addDigits(text, seconds / 60 % 60, 2);
-    text.add(":");
-    addDigits(text, seconds % 60, 2);
-    text.add(".");
-    addDigits(text, when.tv_nsec / 1000000, 3);
-    text.add("Z");
+    out += '"';
+    putDigits(out, year, 4);
+    out += '-';
+    putDigits(out, month, 2);
+    out += '-';
+    putDigits(out, day, 2);
+    out += 'T';
+    putDigits(out, seconds / 3600, 2);
+    out += ':';
+    putDigits(out, seconds / 60 % 60, 2);
+    out += ':';
+    putDigits(out, seconds % 60, 2);
+    out += '.';
+    putDigits(out, when.tv_nsec / 1000000, 3);
+    out += "Z\"";
 }
 
 // What the login program did, in its own words.
@@ -250,45 +387,48 @@ char const* loginEvent(char const* method, Request const& request)
     }
 }
 
-Json buildRecord(char const* program, char const* method, timespec const& end)
+// The record of the request that ended, as one line of JSON text.
+void writeRecord(std::string& out, Request const& request, Ended const& ended)
 {
-    Json record(cJSON_CreateObject());
-    BoundedText<32> when;
-    isoTime(end, when);
-    addString(record.get(), "time", when.text);
-    addString(record.get(), "program", program);
-    if (strcmp(program, "login_v2.cgi") == 0)
-        addString(record.get(), "event", loginEvent(method, g_request));
-    addString(record.get(), "user", g_request.hasUser ? g_request.user : nullptr);
-    addString(record.get(), "privilege", g_request.hasUser && g_request.privilege[0] != '\0' ? g_request.privilege
-                                                                                               : nullptr);
-    addString(record.get(), "remoteAddr", getenv("REMOTE_ADDR"));
-    char const* port = getenv("REMOTE_PORT");
+    out.reserve(1024);
+    out.assign("{\"time\":");
+    putIsoTime(out, ended.end);
+    putField(out, ",\"program\":", ended.program);
+    char const* method = ended.method.text.c_str();
+    if (strcmp(ended.program, "login_v2.cgi") == 0)
+        putField(out, ",\"event\":", loginEvent(method, request));
+    putField(out, ",\"user\":", request.hasUser ? request.user : nullptr);
+    putField(out, ",\"privilege\":", request.hasUser && request.privilege[0] != '\0' ? request.privilege : nullptr);
+    putField(out, ",\"remoteAddr\":", ended.remoteAddr);
+    char const* port = ended.remotePort.text.c_str();
     char* portEnd = nullptr;
-    long const portNumber = port != nullptr ? strtol(port, &portEnd, 10) : -1;
-    if (port != nullptr && *port != '\0' && *portEnd == '\0' && portNumber >= 0 && portNumber <= 65535)
-        addNumber(record.get(), "remotePort", static_cast<int32_t>(portNumber));
+    long const portNumber = strtol(port, &portEnd, 10);
+    putField(out, ",\"remotePort\":", *port != '\0' && *portEnd == '\0' && portNumber >= 0 && portNumber <= 65535,
+             portNumber);
+    putField(out, ",\"method\":", method);
+    out += ",\"path\":";
+    if (ended.uri.set)
+        putString(out, ended.uri.text.c_str(), std::min<size_t>(strcspn(ended.uri.text.c_str(), "?"), 1023));
     else
-        addString(record.get(), "remotePort", nullptr);
-    addString(record.get(), "method", method);
-    char const* uri = getenv("REQUEST_URI");
-    std::string const path = uri != nullptr ? std::string(uri, strcspn(uri, "?")).substr(0, 1023) : std::string();
-    addString(record.get(), "path", uri != nullptr ? path.c_str() : nullptr);
-    jsonAdd(record.get(), "query", queryMembers(getenv("QUERY_STRING")));
-    jsonAdd(record.get(), "members",
-            g_request.members ? std::move(g_request.members) : Json(cJSON_CreateObject()));
-    if (g_request.status != 0)
-        addNumber(record.get(), "status", g_request.status);
-    else
-        addString(record.get(), "status", nullptr);
-    if (g_request.hasCode)
-        addNumber(record.get(), "respCode", g_request.code);
-    else
-        addString(record.get(), "respCode", nullptr);
-    long const took = static_cast<long>(end.tv_sec - g_request.start.tv_sec) * 1000000L
-                      + static_cast<long>(end.tv_nsec - g_request.start.tv_nsec) / 1000;
-    addMilliseconds(record.get(), "durationMs", std::max(took, 0L));
-    return record;
+        out += "null";
+    out += ",\"query\":";
+    putQuery(out, ended.query.set ? ended.query.text.c_str() : nullptr);
+    out += ",\"members\":";
+    if (request.hasMembers) {
+        out += request.members;
+    } else if (request.hasBody) {
+        Json const parsed = jsonParse(request.body.c_str());
+        putMembers(out, parsed.get());
+    } else {
+        out += "{}";
+    }
+    putField(out, ",\"status\":", request.status != 0, request.status);
+    putField(out, ",\"respCode\":", request.hasCode, request.code);
+    long const took = static_cast<long>(ended.end.tv_sec - request.start.tv_sec) * 1000000L
+                      + static_cast<long>(ended.end.tv_nsec - request.start.tv_nsec) / 1000;
+    out += ",\"durationMs\":";
+    putMilliseconds(out, std::max(took, 0L));
+    out += '}';
 }
 
 // ---- sinks ----
@@ -328,8 +468,9 @@ int openOwnFile(int dir, char const* name, int flags, struct stat& st)
 // The drop counts beside the audit file: two 64-bit counters (file, syslog)
 // that every process adds to and takes from atomically, through a shared
 // mapping, without a lock to wait for. While nothing is dropped the file
-// holds zeros or is absent, and a record costs one read of it: it is mapped
-// (and made) only when there is a count to add or to take.
+// holds zeros or is absent, and a one-shot process's record costs one read
+// of it: it is mapped (and made) only when there is a count to add or to
+// take. A persistent process keeps it mapped and reads the counts there.
 class DropCounts {
 public:
     DropCounts(int dir, std::string name)
@@ -350,11 +491,14 @@ public:
             munmap(m_counts, kSize);
     }
 
+    // Mapped from now on (made when absent), for record after record.
+    void keep() { m_kept = mapped(); }
+
     uint64_t take(Sink sink)
     {
         uint64_t const own = g_dropped[sink];
         g_dropped[sink] = 0;
-        if (m_seen[sink] == 0 || !mapped())
+        if ((m_seen[sink] == 0 && !m_kept) || !mapped())
             return own;
         return own + std::atomic_ref<uint64_t>(m_counts[sink]).exchange(0);
     }
@@ -390,6 +534,7 @@ private:
     OwnedFd m_fd;
     uint64_t m_seen[2] = {};
     uint64_t* m_counts = nullptr;
+    bool m_kept = false;
 };
 
 // The record's line as it goes to a sink: the text printed once, with
@@ -457,6 +602,10 @@ struct FilePlace {
     OwnedFd dir;
     std::string name;
     OwnedFd file;
+    // Counts each time it is aimed elsewhere.
+    unsigned aimed = 0;
+    dev_t fileDevice = 0;
+    ino_t fileInode = 0;
 
     // Aimed at the path the web server names now, the directory opened
     // again only when it names another.
@@ -465,6 +614,7 @@ struct FilePlace {
         if (full == path && dir.fd >= 0)
             return;
         path = full;
+        ++aimed;
         file.reset();
         dir.reset();
         size_t const slash = path.rfind('/');
@@ -473,14 +623,20 @@ struct FilePlace {
             dir.reset(openAuditDir(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash)));
     }
     // The file open and still under its name, with its size; -1 when it
-    // cannot be had.
+    // cannot be had. An open file is the one its name names while the name
+    // leads to the device and inode it had when it was opened.
     int open(off_t& size)
     {
         struct stat st {};
-        if (file.fd >= 0 && !stillNamed(dir.fd, name.c_str(), file.fd, st))
+        if (file.fd >= 0
+            && (fstatat(dir.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_dev != fileDevice
+                || st.st_ino != fileInode))
             file.reset();
-        if (file.fd < 0 && dir.fd >= 0)
+        if (file.fd < 0 && dir.fd >= 0) {
             file.reset(openOwnFile(dir.fd, name.c_str(), O_WRONLY | O_APPEND | O_CREAT, st));
+            fileDevice = st.st_dev;
+            fileInode = st.st_ino;
+        }
         size = st.st_size;
         return file.fd;
     }
@@ -545,18 +701,33 @@ void toSyslog(std::string const& record, DropCounts& counts)
     }
 }
 
-// The pending record to its sinks. The drop counts of both live beside the
-// file; without one, in the process.
+// The pending record made and taken to its sinks. The drop counts of both
+// live beside the file; without one, in the process.
 void writePending()
 {
     if (!g_pending.waiting)
         return;
     g_pending.waiting = false;
+    writeRecord(g_pending.text, g_request, g_ended);
     g_place.aim(g_pending.path);
-    DropCounts counts(g_place.dir.fd, g_place.name + ".dropped");
+    // A persistent process keeps the counts' mapping for the directory it
+    // writes to.
+    static std::optional<DropCounts> kept;
+    static unsigned keptFor = 0;
+    std::optional<DropCounts> once;
+    std::optional<DropCounts>& counts = g_persistent ? kept : once;
+    if (!counts || (g_persistent && keptFor != g_place.aimed)) {
+        keptFor = g_place.aimed;
+        counts.reset();
+        counts.emplace(g_place.dir.fd, g_place.name + ".dropped");
+        if (g_persistent)
+            counts->keep();
+    }
     if (!g_pending.path.empty())
-        toFile(g_place, g_pending.text, counts);
-    toSyslog(g_pending.text, counts);
+        toFile(g_place, g_pending.text, *counts);
+    toSyslog(g_pending.text, *counts);
+    if (g_pending.text.capacity() > 16 * 1024)
+        std::string().swap(g_pending.text);
 }
 
 // Whether text holds word (ASCII letters in any case).
@@ -584,39 +755,36 @@ void auditBegin()
 {
     if (!kAuditOn)
         return;
+    static bool begun = false;
+    g_persistent = begun;
+    begun = true;
     writePending();
-    g_request = Request {};
+    clearRequest(g_request);
     g_request.open = true;
     g_request.start = now();
 }
 
+// The request's end noted, with what the record keeps of its environment;
+// the record itself is made when it is written, after the reply when writes
+// are deferred.
 void auditEnd(char const* program, int unanswered)
 {
     if (!g_request.open)
         return;
     g_request.open = false;
     char const* method = getenv("REQUEST_METHOD");
-    if (changesNothing(method)) {
-        g_request = Request {};
+    if (changesNothing(method))
         return;
-    }
-    timespec const end = now();
+    g_ended.end = now();
+    g_ended.program = program;
     if (g_request.status == 0)
         g_request.status = unanswered;
-    Json const record = buildRecord(program, method, end);
-    g_request = Request {};
-    // Printed once, for both sinks; a record of a usual size on the stack.
-    char buffer[2048];
-    JsonText printed;
-    char const* text = buffer;
-    if (!record || !cJSON_PrintPreallocated(record.get(), buffer, sizeof buffer, 0)) {
-        printed.reset(record ? cJSON_PrintUnformatted(record.get()) : nullptr);
-        text = printed.get();
-    }
-    if (text == nullptr)
-        return;
+    keep(g_ended.method, method);
+    keep(g_ended.remoteAddr, getenv("REMOTE_ADDR"));
+    keep(g_ended.remotePort, getenv("REMOTE_PORT"));
+    keep(g_ended.uri, getenv("REQUEST_URI"));
+    keep(g_ended.query, getenv("QUERY_STRING"));
     char const* path = getenv(kAuditFileEnv);
-    g_pending.text.assign(text);
     g_pending.path.assign(path != nullptr ? path : "");
     g_pending.waiting = true;
     if (!g_pending.deferred)
@@ -635,6 +803,8 @@ void auditWritePending()
 
 void auditSession(char const* userLine, char const* privilegeLine)
 {
+    if (!g_request.open)
+        return;
     copyLine(g_request.user, userLine);
     // An "admin" session's file has no privilege line: its next line is
     // the token, which never reaches a record.
@@ -652,6 +822,8 @@ void auditSessionText(char const* text, long length)
 
 void auditUser(char const* user, char const* privilege)
 {
+    if (!g_request.open)
+        return;
     copyLine(g_request.user, user);
     copyLine(g_request.privilege, privilege != nullptr ? privilege : "");
     g_request.hasUser = user != nullptr;
@@ -662,15 +834,19 @@ void auditMembers(cJSON const* object)
     if (!g_request.open)
         return;
     g_request.bodyNoted = true;
-    g_request.members = cJSON_IsObject(object) ? maskedCopy(object, 0) : Json(cJSON_CreateObject());
+    g_request.hasMembers = true;
+    g_request.members.clear();
+    putMembers(g_request.members, object);
 }
 
+// The body's text kept, to be parsed when the record is made.
 void auditBody(char const* text)
 {
     if (!g_request.open)
         return;
-    Json const parsed = jsonParse(text);
-    auditMembers(parsed.get());
+    g_request.bodyNoted = true;
+    g_request.hasBody = text != nullptr;
+    g_request.body.assign(text != nullptr ? text : "");
 }
 
 bool auditBodyWanted()
@@ -680,11 +856,15 @@ bool auditBodyWanted()
 
 void auditStatus(int status)
 {
+    if (!g_request.open)
+        return;
     g_request.status = status;
 }
 
 void auditResponseCode(int32_t code)
 {
+    if (!g_request.open)
+        return;
     g_request.code = code;
     g_request.hasCode = true;
     if (g_request.status == 0)
@@ -693,6 +873,8 @@ void auditResponseCode(int32_t code)
 
 void auditEvent(char const* event)
 {
+    if (!g_request.open)
+        return;
     g_request.event = event;
 }
 

@@ -93,3 +93,14 @@ case_audit_faults() {
     "$account 600 16"
   check "the same answers again" "$(cmp -s "$work/want" "$work/got.again" && echo same)" same
 }
+
+# The same faults met by a persistent process, which keeps the file open
+# and the counts mapped from one request to the next: one process, so that
+# it has served requests before the faults begin.
+setup_audit_faults_fastcgi() {
+  setup_audit_faults
+  export MGMT_SERVE=fastcgi MGMT_FASTCGI_PROCS=1
+}
+case_audit_faults_fastcgi() {
+  case_audit_faults
+}
