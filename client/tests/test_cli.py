@@ -57,8 +57,10 @@ def test_one_switch(server):
 
 
 @pytest.mark.parametrize("args, code, words", [
-    (["get", "ntp/server-table-prefer", "ntpServer=192.0.2.99"], 3, ["server-table-prefer: 10000 General Failed"]),
-    (["set", "dns/default-domain-name", "bad_name"], 3, ["10003 Invalid argument (sent defaultDomainName='bad_name')"]),
+    (["get", "ntp/server-table-prefer", "ntpServer=192.0.2.99"], 3,
+     ["GET /api/v2/mgmt/ntp/server-table-prefer: 10000 General Failed"]),
+    (["set", "dns/default-domain-name", "bad_name"], 3,
+     ["PUT /api/v2/mgmt/dns/default-domain-name: 10003 Invalid argument (sent defaultDomainName='bad_name')"]),
     (["list", "nothing"], 2, ["no table 'nothing'"]),
     (["get", "webmgmt/sw-dev-ctrl-web-mgmt-mode", "--token", "0123456789abcdef0123456789abcdef"], 4, ["HTTP 403"]),
     (["call", "postNtpServer", "ipAddr"], 2, ["NAME=VALUE"]),
@@ -94,3 +96,4 @@ def test_three_switches_at_once_and_one_that_is_down(make_server, tmp_path):
     assert code == 4
     lines = [json.loads(line) for line in out.splitlines()]
     assert [("result" in line, line.get("exit")) for line in lines] == [(True, None), (False, 4), (True, None)]
+    assert "Connection refused" in lines[1]["error"]

@@ -84,21 +84,6 @@ def test_table_of_0_1_and_many(make_server, table):
             assert [e[member] for e in entries] == expected(n)
 
 
-def test_per_entry_settings_are_joined(client):
-    for i in range(3):
-        client.call("postNtpServer", ipAddr=ntp_address(i))
-    client.set("ntp/server-table-prefer", True, ntpServer=ntp_address(1))
-    client.set("ntp/server-table-max-poll", 12, ntpServer=ntp_address(2))
-    client.call("postNtpAuthTableKey", keyNumber=9, keyValue="Nine9", msgAuthAlg="sha1")
-    client.set("ntp/auth-table-key-trusted", "true", keyNumber=9)
-    servers = client.table("ntp-servers")
-    assert [s["prefer"] for s in servers] == ["false", "true", "false"]
-    assert [s["maxPoll"] for s in servers] == [10, 10, 12]
-    assert servers[1]["addressType"] == "ntp_address_ipv6"
-    assert client.table("ntp-keys") == [{"keyNumber": 9, "keyValue": "Nine9", "msgAuthAlg": "sha1",
-                                         "trustedStatus": "true"}]
-
-
 @pytest.mark.parametrize("services", [0, 1, 4])
 def test_bonjour_tables(make_server, services):
     server = make_server(state={"bonjour": {"adminMode": 1, "services": [service(i) for i in range(services)]}})
@@ -110,38 +95,38 @@ def test_bonjour_tables(make_server, services):
     assert [s["servicePort"] for s in by_index] == [8000 + i for i in range(services)]
 
 
-def delete_during_walk(c, table, cursor_member, delete):
-    """Deletes the entry that the walk's next request starts after, once,
-    just before that request: the switch then answers as at the end."""
+def before_each_next(c, member, change):
+    """Calls change(another client, the cursor's value) just before each
+    next request of a walk that carries member."""
     exchange = c.exchange
-    done = []
 
     def exchanging(op, values=None):
-        if not done and op.walk and op.id == op.walk["next"] and cursor_member in (values or {}):
-            victim = values[cursor_member]
-            other = Client(c.base, c.token)
-            delete(other, victim)
-            other.close()
-            done.append(victim)
+        if op.walk and op.id == op.walk["next"] and member in (values or {}):
+            with Client(c.base, c.token) as other:
+                change(other, values[member])
         return exchange(op, values)
 
     c.exchange = exchanging
-    return done
 
 
-@pytest.mark.parametrize("table, add, delete, member", [
-    ("ntp-servers", lambda c, a: c.call("postNtpServer", ipAddr=a),
-     lambda c, a: c.call("deleteNtpServer", ipAddr=a), "ntpServer"),
-    ("dns-name-servers", lambda c, a: c.call("postDnsIpNameServer", ipAddr=a),
-     lambda c, a: c.call("deleteDnsIpNameServer", ipAddr=a), "ipAddr"),
-])
-def test_a_delete_during_the_walk_is_not_a_short_list(client, table, add, delete, member):
+@pytest.mark.parametrize("table, operation, member", [
+    ("ntp-servers", "NtpServer", "ntpServer"), ("dns-name-servers", "DnsIpNameServer", "ipAddr")])
+def test_a_delete_during_the_walk_is_not_a_short_list(client, table, operation, member):
     if table == "dns-name-servers":
         empty_name_servers(client)
     addresses = [dns_address(i) for i in range(5)]
     for a in addresses:
-        add(client, a)
-    done = delete_during_walk(client, table, member, delete)
+        client.call(f"post{operation}", ipAddr=a)
+    # The entry the next request starts after goes, once: the switch then
+    # answers as at the end.
+    done = []
+
+    def delete_once(other, at):
+        if not done:
+            done.append(at)
+            other.call(f"delete{operation}", ipAddr=at)
+
+    before_each_next(client, member, delete_once)
     entries = client.table(table)
     assert done  # the delete happened, after the first entry
     assert [e[member] for e in entries] == [a for a in addresses if a != done[0]]
@@ -166,19 +151,14 @@ def test_a_walk_that_goes_wrong_raises(make_server, faults, table, error, match)
 def test_a_table_that_changes_under_every_walk_is_reported(client):
     for i in range(4):
         client.call("postNtpServer", ipAddr=ntp_address(i))
-    exchange = client.exchange
     added = []
 
-    def exchanging(op, values=None):
-        if op.walk and op.walk["step"] == "next":
-            # Every walk loses the entry it is at, and a new one comes.
-            client.exchange = exchange
-            client.call("deleteNtpServer", ipAddr=values["ntpServer"])
-            added.append(ntp_address(10 + len(added)))
-            client.call("postNtpServer", ipAddr=added[-1])
-            client.exchange = exchanging
-        return exchange(op, values)
+    def replace(other, at):
+        # Every walk loses the entry it is at, and a new one comes.
+        other.call("deleteNtpServer", ipAddr=at)
+        added.append(ntp_address(10 + len(added)))
+        other.call("postNtpServer", ipAddr=added[-1])
 
-    client.exchange = exchanging
+    before_each_next(client, "ntpServer", replace)
     with pytest.raises(WalkError, match="changed under 5 walks"):
         client.table("ntp-servers")

@@ -33,7 +33,7 @@ case_audit_records() {
 --user=admin 4
 --route=/api/v2/login 10
 --route=/api/v2/mgmt/ntp/* 2
---since=2000-01-01 16
+--since=2000-01-01 15
 --until=2000-01-01 0
 ROWS
 }

@@ -107,13 +107,11 @@ try {
   const headers = response.headers();
   const policy = headers['content-security-policy'] ?? '';
   check('the page is served', response.status() === 200, `status ${response.status()}`);
-  check('its policy forbids framing and inline code',
-        policy.includes("frame-ancestors 'none'") && policy.includes("script-src 'self'") && !policy.includes('unsafe'), policy);
-  check('it cannot be framed (X-Frame-Options)', headers['x-frame-options'] === 'DENY');
-  check('no sniffing of types', headers['x-content-type-options'] === 'nosniff');
+  check('its headers forbid framing, inline code and sniffing of types',
+        policy.includes("frame-ancestors 'none'") && policy.includes("script-src 'self'") && !policy.includes('unsafe') &&
+        headers['x-frame-options'] === 'DENY' && headers['x-content-type-options'] === 'nosniff', JSON.stringify(headers));
+  // (The groups themselves: each operation opened below is found in its own.)
   await page.waitForSelector('#tree details');
-  const groups = await page.locator('#tree > details > summary').allTextContents();
-  check('the groups are listed, NTP among them', groups.some((g) => g.startsWith('NTP ')), groups.join(', '));
   const ntpSubGroups = await page.locator('#tree > details:has(> summary:text-matches("^NTP ")) > details > summary').allTextContents();
   check('NTP comes in sub-groups', ['Global', 'Servers', 'Per-server settings', 'Keys', 'Status and associations']
     .every((name) => ntpSubGroups.some((s) => s.startsWith(`${name} `))), ntpSubGroups.join(', '));
@@ -188,10 +186,9 @@ try {
     check('signing out ends the session on the switch', after.status() === 403, `status ${after.status()}`);
   }
 
-  const outside = requests.filter((url) => !url.startsWith(`${base}/`) && !/^(about|data):/.test(url));
-  check('no request leaves this server', outside.length === 0, outside.join(' '));
-  check('every request went to the console or the API', requests.every((url) => !url.startsWith(`${base}/`) ||
-        /^\/(console\/|api\/v2\/)/.test(url.slice(base.length))), requests.join(' '));
+  const stray = requests.filter((url) => !/^(about|data):/.test(url) &&
+    !(url.startsWith(`${base}/`) && /^\/(console\/|api\/v2\/)/.test(url.slice(base.length))));
+  check('every request went to this server\'s console or API', stray.length === 0, stray.join(' '));
   check('no token in any address', requests.every((url) => tokens.every((t) => !url.includes(t))));
   const pageErrors = errors.filter((e) => !/status of (403|500)/.test(e));
   check('the page raised no error', pageErrors.length === 0, pageErrors.join(' | '));

@@ -50,29 +50,12 @@ printf '#!/bin/sh\nexec /usr/bin/curl -D "$DOCS_HEADERS/$(date +%%s%%N).$$" "$@"
 chmod 0755 /tmp/bin/curl
 export PATH=/tmp/bin:$PATH
 
-# The server as scripts/serve starts it, with a new switch state each time.
-server=
-start_server() {
-  MGMT_PORT=8443 MGMT_CGI=$program MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]} MGMT_CONSOLE=/nonexistent \
-    scripts/httpd >>/tmp/httpd.log 2>&1 &
-  server=$!
-  for _ in $(seq 100); do
-    /usr/bin/curl -s -o /dev/null --cacert build/tls/cert.pem https://127.0.0.1:8443/ && return 0
-    kill -0 "$server" 2>/dev/null || break
-    sleep 0.1
-  done
-  cat /tmp/httpd.log
-  exit 1
-}
-stop_server() {
-  if [ -n "$server" ]; then
-    kill -TERM "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-    server=
-  fi
+# The server as scripts/serve starts it, with a new switch state each time
+# (the headers of the probe that it answers are not the documents').
+serve() {
+  MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]} SERVE_PORT=8443 start_server /tmp/httpd.log MGMT_CONSOLE=/nonexistent
   rm -f "$DOCS_HEADERS"/*
 }
-trap stop_server EXIT
 run() {
   PYTHONPATH=$root/tests/docs PYTHONDONTWRITEBYTECODE=1 python3 "$root/tests/docs/run_docs.py" "$@" || status=1
 }
@@ -83,13 +66,13 @@ status=0
 # prints it.
 mkdir -m 0700 /tmp/audit
 export MGMT_AUDIT_FILE=/tmp/audit/audit.jsonl
-start_server
+serve
 run README.md docs/guide.md
 stop_server
 unset MGMT_AUDIT_FILE
 
 # The commands scripts/serve prints, with sessions made as it makes them.
-start_server
+serve
 scripts/serve-commands https://127.0.0.1:8443 build/tls/cert.pem "$(scripts/login admin)" \
   "$(scripts/login operator read-only)" >/tmp/serve-commands.txt
 run --serve-commands /tmp/serve-commands.txt
@@ -100,7 +83,7 @@ stop_server
 # interface can do: the active server's reads need it): a new state, with
 # that server and its association written into it.
 export SWSIM_STATE=/tmp/synchronised/state.json
-start_server
+serve
 /usr/bin/curl -s -o /dev/null --cacert build/tls/cert.pem -H "Session: $(scripts/login admin)" \
   https://127.0.0.1:8443/api/v2/mgmt/ntp/mode
 stop_server
@@ -116,13 +99,11 @@ ntp["servers"] = [{"address": "192.0.2.20", "addressType": 1, "keyIndex": 0, "mi
 ntp.update(mode=1, activeServer="192.0.2.20", nextAssocId=2)
 json.dump(state, open(sys.argv[1], "w"))
 PYTHON
-start_server
+serve
 TOKEN=$(/usr/bin/curl -s --cacert build/tls/cert.pem -H 'Content-Type: application/json' \
   --data '{"userName": "admin", "password": "admin-pw"}' https://127.0.0.1:8443/api/v2/login |
   sed -n 's/^\t\t"token":\t"\(.*\)",$/\1/p')
 export TOKEN
-rm -f "$DOCS_HEADERS"/*
 run --samples client/swmgmt/api.json
 stop_server
-unset SWSIM_STATE
 exit "$status"

@@ -63,16 +63,8 @@ def squeeze(text):
 
 def shown_answers(text):
     """The comment groups that begin "#   " in a block: answers shown."""
-    groups, current = [], []
-    for line in text.split("\n"):
-        if line.startswith("#   "):
-            current.append(line[4:])
-        elif current:
-            groups.append(" ".join(current))
-            current = []
-    if current:
-        groups.append(" ".join(current))
-    return groups
+    return [" ".join(line[4:] for line in group.splitlines())
+            for group in re.findall(r"^(?:#   .*(?:\n|$))+", text, re.M)]
 
 
 def check_answers(where, output, expected_text, answer, met):

@@ -7,6 +7,7 @@
 # each kind of planted one.
 # Usage: install_test.sh BUILD-DIR SOURCE-DIR VERSION
 set -euo pipefail
+fail() { echo "install: $*" >&2; exit 1; }
 
 if [ -z "${INSTALL_TEST_INNER:-}" ]; then
   build=$1 source=$2 version=$3
@@ -15,25 +16,17 @@ if [ -z "${INSTALL_TEST_INNER:-}" ]; then
   DESTDIR=$dest/root cmake --install "$build" --prefix /usr --strip >"$dest/install.log"
   actual=$(cd "$dest/root" && find . -mindepth 1 -printf '%M %p\n' | sort -k2)
   expected=$(grep -v '^#' "$source/tests/install/expected-files.txt" | sort -k2)
-  if [ "$actual" != "$expected" ]; then
-    diff <(echo "$expected") <(echo "$actual") >&2 || true
-    echo "install: the installed files differ from tests/install/expected-files.txt (< expected, > installed)" >&2
-    exit 1
-  fi
+  diff <(echo "$expected") <(echo "$actual") >&2 ||
+    fail "the installed files differ from tests/install/expected-files.txt (< expected, > installed)"
   cgi=$dest/root/usr/lib/management_v2
   for program in "$cgi/management_v2.cgi" "$cgi/login/login_v2.cgi"; do
-    if readelf -S "$program" | grep -q '\.symtab'; then
-      echo "install: $program is not stripped" >&2
-      exit 1
-    fi
+    ! readelf -S "$program" | grep -q '\.symtab' || fail "$program is not stripped"
     strings "$program" | grep -x "management_v2 $version" >/dev/null ||
-      { echo "install: $program does not carry 'management_v2 $version'" >&2; exit 1; }
+      fail "$program does not carry 'management_v2 $version'"
   done
   # The configuration names installed paths only, no environment values.
-  if grep -n 'env\.\|/work/\|build' "$dest/root/etc/lighttpd/conf-available/50-management_v2.conf"; then
-    echo "install: the lighttpd site names the environment or the build tree" >&2
-    exit 1
-  fi
+  ! grep -n 'env\.\|/work/\|build' "$dest/root/etc/lighttpd/conf-available/50-management_v2.conf" ||
+    fail "the lighttpd site names the environment or the build tree"
   # BusyBox's commands alone on the boot script's PATH.
   mkdir "$dest/bin"
   busybox --install -s "$dest/bin"
@@ -47,20 +40,20 @@ prepare() { env -i PATH="$bin" "$bin/sh" "$script" "$user" 2>"$errors"; }
 errors=/tmp/errors.txt
 uid=$(id -u "$user")
 
-prepare || { cat "$errors" >&2; echo "install: the boot script failed on an empty /tmp" >&2; exit 1; }
+prepare || { cat "$errors" >&2; fail "the boot script failed on an empty /tmp"; }
 got=$(cd /tmp && stat -c '%n %F %a %u' session login-lockout brisk.log brisk.log.old devmgr_log_level)
 want="session directory 700 $uid
 login-lockout directory 700 $uid
 brisk.log regular empty file 600 $uid
 brisk.log.old regular empty file 600 $uid
 devmgr_log_level regular empty file 600 $uid"
-[ "$got" = "$want" ] || { printf 'install: prepared\n%s\nnot\n%s\n' "$got" "$want" >&2; exit 1; }
+[ "$got" = "$want" ] || fail "$(printf 'prepared\n%s\nnot\n%s' "$got" "$want")"
 # A second run over its own work, with records root left, succeeds.
 echo 3 >/tmp/devmgr_log_level
 touch /tmp/session/root-made
-prepare || { cat "$errors" >&2; echo "install: the boot script failed on its own work" >&2; exit 1; }
-[ "$(cat /tmp/devmgr_log_level)" = 3 ] || { echo "install: the boot script emptied the log level" >&2; exit 1; }
-[ "$(stat -c %u /tmp/session/root-made)" = "$uid" ] || { echo "install: a record root made stays root's" >&2; exit 1; }
+prepare || { cat "$errors" >&2; fail "the boot script failed on its own work"; }
+[ "$(cat /tmp/devmgr_log_level)" = 3 ] || fail "the boot script emptied the log level"
+[ "$(stat -c %u /tmp/session/root-made)" = "$uid" ] || fail "a record root made stays root's"
 
 # Each planted name, alone in an otherwise prepared /tmp, is refused.
 #   name              how it is planted                                  refusal
@@ -79,11 +72,8 @@ for row in "${cases[@]}"; do
   rm -rf /tmp/session /tmp/login-lockout /tmp/brisk.log /tmp/brisk.log.old /tmp/devmgr_log_level
   prepare || { cat "$errors" >&2; exit 1; }
   sh -c "$plant"
-  if prepare; then
-    echo "install: the boot script accepted /tmp/$name planted with: $plant" >&2
-    exit 1
-  fi
+  ! prepare || fail "the boot script accepted /tmp/$name planted with: $plant"
   grep -q "/tmp/$name.*$refusal" "$errors" ||
-    { cat "$errors" >&2; echo "install: /tmp/$name refused without saying '$refusal'" >&2; exit 1; }
+    { cat "$errors" >&2; fail "/tmp/$name refused without saying '$refusal'"; }
 done
 echo "install: files as expected; the boot script prepares /tmp and refused ${#cases[@]} planted names"

@@ -10,7 +10,8 @@
 #   paths under /tmp there.
 # start_server LOG [VAR=VALUE...]: scripts/httpd serving $program with the
 #   settings given, $base its URL (HTTPS when MGMT_TLS_CERT is set, with the
-#   curl arguments for it in $tls); stop_server ends it.
+#   curl arguments for it in $tls), on port $SERVE_PORT when set; stop_server
+#   ends it.
 # check WHAT GOT WANT: prints ok or not ok, counting in $failures.
 
 serve_private() {
@@ -66,7 +67,7 @@ start_server() { # LOG [VAR=VALUE...]
     tls=(--cacert "$MGMT_TLS_CERT")
   fi
   for _ in $(seq 20); do
-    port=$((20000 + RANDOM % 40000))
+    port=${SERVE_PORT:-$((20000 + RANDOM % 40000))}
     port_in_use "$port" && continue
     env "$@" MGMT_PORT="$port" MGMT_CGI="$program" "$root/scripts/httpd" >>"$log" 2>&1 &
     server=$!
