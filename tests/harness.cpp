@@ -59,8 +59,6 @@ std::vector<std::string> environment(Request const& r)
         env.push_back("SWSIM_FAULTS=" + *r.faults);
     env.push_back(std::string("SWSIM_TRACE=") + kTracePath);
     env.push_back("TZ=UTC");
-    for (auto const& [name, value] : r.env)
-        env.push_back(name + "=" + value);
     return env;
 }
 

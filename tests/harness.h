@@ -26,7 +26,6 @@ struct Request {
     std::optional<std::string> token = std::string(kAdminToken); // HTTP_SESSION
     std::optional<std::string> refresh {};                            // HTTP_REFRESH
     std::optional<std::string> faults {};                             // SWSIM_FAULTS
-    std::vector<std::pair<std::string, std::string>> env {};          // anything else
     std::string program {};      // empty: the management program
     long bootClockAhead = 0;     // seconds the program's boot clock runs ahead (a time namespace)
     bool unsetUri = false;

@@ -11,6 +11,33 @@
 #include <span>
 #include <string>
 
+namespace expect {
+
+// One call of the switch with its arguments after the client handle.
+inline std::string call(std::string const& name, std::string const& args)
+{
+    return "{\"call\":\"rpcclt_openapi" + name + "\",\"args\":[" + args + "]}";
+}
+
+// A text descriptor as the trace shows it.
+inline std::string text(std::string const& t, size_t size)
+{
+    return "{\"size\":" + std::to_string(size) + ",\"text\":\"" + t + "\"}";
+}
+
+inline std::string setReply(int code)
+{
+    return harness::setReply(code, harness::message(code));
+}
+
+// Data goes with success only; a failure names no group.
+inline std::string getReply(int code, char const* group = nullptr, std::string const& data = "")
+{
+    return harness::getReply(code, harness::message(code), group, code == 0 ? data.c_str() : nullptr);
+}
+
+} // namespace expect
+
 namespace access_cases {
 
 using namespace harness;
@@ -79,15 +106,45 @@ inline void expectReplies(std::string const& base, char const* group, std::span<
     }
 }
 
-// The "output" text of a successful diagnostics reply; empty otherwise.
-inline std::string outputOf(Result const& r, char const* group)
+// A set, then a get in the next process: the bytes sent and what is read back.
+struct RoundTrip {
+    std::optional<std::string> query;
+    std::string body;
+    int code;
+    std::string sent;     // the set call's arguments
+    std::string readBack; // the get reply's data
+};
+
+// Each round trip on one resource, whose calls are named calls + "Set" and
+// calls + "Get"; the get call's arguments are always getArgs.
+inline void expectRoundTrips(char const* uri, char const* group, std::string const& calls, std::string const& getArgs,
+                             std::span<RoundTrip const> cases)
 {
-    std::string const body = r.out.substr(std::min(r.out.size(), std::string(kJsonHeader).size()));
-    cJSON* root = cJSON_Parse(body.c_str());
-    cJSON const* output = cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(root, group), "output");
-    std::string text = cJSON_IsString(output) ? output->valuestring : "";
+    for (auto const& c : cases) {
+        SCOPED_TRACE(std::string(uri) + " " + c.body.substr(0, 80));
+        clearTrace();
+        EXPECT_EQ(run({ .method = "PUT", .uri = uri, .query = c.query, .body = c.body }).out,
+                  setReply(c.code, message(c.code)));
+        EXPECT_EQ(get(uri).out, getReply(0, "Success", group, c.readBack.c_str()));
+        EXPECT_EQ(handlerCalls(),
+                  (std::vector<std::string> { expect::call(calls + "Set", c.sent), expect::call(calls + "Get", getArgs) }));
+    }
+}
+
+// A member of a reply (or of any JSON text from its first "{") by its path of
+// names: a string's text, any other value's compact JSON; empty when absent.
+inline std::string memberOf(std::string const& text, std::initializer_list<char const*> path)
+{
+    size_t const start = text.find('{');
+    cJSON* root = cJSON_Parse(start == std::string::npos ? "" : text.c_str() + start);
+    cJSON const* item = root;
+    for (char const* name : path)
+        item = cJSON_GetObjectItemCaseSensitive(item, name);
+    char* printed = item == nullptr || cJSON_IsString(item) ? nullptr : cJSON_PrintUnformatted(item);
+    std::string value = cJSON_IsString(item) ? item->valuestring : printed != nullptr ? printed : "";
+    cJSON_free(printed);
     cJSON_Delete(root);
-    return text;
+    return value;
 }
 
 inline int countOf(std::string const& text, std::string const& part)
@@ -98,80 +155,4 @@ inline int countOf(std::string const& text, std::string const& part)
     return count;
 }
 
-// A body that does not parse as one JSON value answers 10003 with a line end,
-// without calling the switch.
-inline void expectRefusedWithoutCall(std::string const& uri, std::initializer_list<char const*> bodies)
-{
-    for (char const* body : bodies) {
-        SCOPED_TRACE(body);
-        clearTrace();
-        EXPECT_EQ(post(uri, body).out, setReply(10003, "Invalid argument"));
-        EXPECT_TRUE(handlerCalls().empty());
-    }
-}
-
-// A diagnostics call that fills its whole buffer is read to size - 1 bytes.
-inline void expectOutputWithin(std::string const& uri, char const* call, char const* group, size_t size)
-{
-    std::string const faults = std::string(R"({")") + call + R"(":{"out":[")" + std::string(size + 100, 'x') + "\"]}}";
-    Result const r = request("POST", uri, "{}", nullptr, faults.c_str());
-    EXPECT_EQ(outputOf(r, group), std::string(size - 1, 'x'));
-}
-
-// A run of ping or traceroute on the stand-in: its code and, on success, a
-// part of its text and how often a marker occurs in it.
-struct RunCase {
-    char const* name;
-    char const* resource;
-    char const* body;
-    int code;
-    char const* has = "";
-    char const* marker = "";
-    int count = 0;
-    char const* query = nullptr;
-};
-
-inline void expectRuns(std::string const& base, char const* group, std::span<RunCase const> cases, bool failuresLikeGets)
-{
-    for (RunCase const& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + ": " + c.resource);
-        Result const r = request("POST", base + c.resource, c.body, c.query);
-        if (c.code != 0) {
-            std::string const text = message(c.code);
-            EXPECT_EQ(r.out, failuresLikeGets ? getReply(c.code, text) : setReply(c.code, text));
-            continue;
-        }
-        std::string const output = outputOf(r, group);
-        EXPECT_NE(output.find(c.has), std::string::npos) << r.out;
-        EXPECT_EQ(countOf(output, c.marker), c.count) << output;
-    }
-}
-
 } // namespace access_cases
-
-namespace expect {
-
-// One call of the switch with its arguments after the client handle.
-inline std::string call(std::string const& name, std::string const& args)
-{
-    return "{\"call\":\"rpcclt_openapi" + name + "\",\"args\":[" + args + "]}";
-}
-
-// A text descriptor as the trace shows it.
-inline std::string text(std::string const& t, size_t size)
-{
-    return "{\"size\":" + std::to_string(size) + ",\"text\":\"" + t + "\"}";
-}
-
-inline std::string setReply(int code)
-{
-    return harness::setReply(code, harness::message(code));
-}
-
-// Data goes with success only; a failure names no group.
-inline std::string getReply(int code, char const* group = nullptr, std::string const& data = "")
-{
-    return harness::getReply(code, harness::message(code), group, code == 0 ? data.c_str() : nullptr);
-}
-
-} // namespace expect

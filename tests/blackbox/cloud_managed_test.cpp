@@ -2,7 +2,7 @@
 // URL as they reach the switch, and as the next process reads them back.
 #include "access_cases.h"
 
-using namespace harness;
+using namespace access_cases;
 
 namespace {
 
@@ -10,7 +10,6 @@ constexpr char kProxyIp[] = "/api/v2/mgmt/cloud-managed/proxy-ip";
 constexpr char kProxyUser[] = "/api/v2/mgmt/cloud-managed/proxy-user";
 constexpr char kServerUrl[] = "/api/v2/mgmt/cloud-managed/server-url";
 
-using expect::call;
 using expect::text;
 
 std::string data(std::string const& object)
@@ -18,29 +17,7 @@ std::string data(std::string const& object)
     return expect::getReply(0, "cloudManaged", object);
 }
 
-// A set, then a get in the next process: the bytes sent and what is read back.
-struct RoundTrip {
-    std::optional<std::string> query;
-    std::string body;
-    int code;
-    std::string sent;
-    std::string readBack;
-};
-
-class CloudManaged : public CgiTest {
-protected:
-    void roundTrips(char const* uri, char const* calls, std::string const& getArgs, std::span<RoundTrip const> cases)
-    {
-        for (auto const& c : cases) {
-            SCOPED_TRACE(c.body.substr(0, 80));
-            clearTrace();
-            EXPECT_EQ(run({ .method = "PUT", .uri = uri, .query = c.query, .body = c.body }).out, expect::setReply(c.code));
-            EXPECT_EQ(get(uri).out, data(c.readBack));
-            EXPECT_EQ(handlerCalls(), (std::vector<std::string> { call(std::string(calls) + "Set", c.sent),
-                                                                   call(std::string(calls) + "Get", getArgs) }));
-        }
-    }
-};
+class CloudManaged : public CgiTest {};
 
 TEST_F(CloudManaged, ProxyAddressComesFromTheBodyAndThePortFromTheQuery)
 {
@@ -53,7 +30,7 @@ TEST_F(CloudManaged, ProxyAddressComesFromTheBodyAndThePortFromTheQuery)
         { "portNum=8080", R"({"ipAddr":"::"})", 10003, R"({"family":2,"addr":"::"},8080)", v4 },
         { "portNum=8080", R"({"ipAddr":5})", 0, R"({"family":0,"addr":"0.0.0.0"},8080)", R"({"ipAddr":"0.0.0.0","portNum":0})" },
     };
-    roundTrips(kProxyIp, "CloudManagedProxyIp", R"({"family":0,"addr":"0.0.0.0"},0)", cases);
+    expectRoundTrips(kProxyIp, "cloudManaged", "CloudManagedProxyIp", R"({"family":0,"addr":"0.0.0.0"},0)", cases);
 }
 
 TEST_F(CloudManaged, ProxyUserAndPasswordAreCutToTheirBuffersAndReadBack)
@@ -67,7 +44,7 @@ TEST_F(CloudManaged, ProxyUserAndPasswordAreCutToTheirBuffersAndReadBack)
         { {}, R"({"userName":"ops","password":"s3cret","encryptType":"password_encrypt_aes"})", 0,
           text("ops", 4) + ",1," + text("s3cret", 7), R"({"userName":"ops","encryptType":"password_encrypt_aes","password":"s3cret"})" },
     };
-    roundTrips(kProxyUser, "CloudManagedProxyUser", text("", 65) + ",0," + text("", 129), cases);
+    expectRoundTrips(kProxyUser, "cloudManaged", "CloudManagedProxyUser", text("", 65) + ",0," + text("", 129), cases);
 }
 
 TEST_F(CloudManaged, ServerUrlIsCutTo150CharactersAndReadBack)
@@ -79,7 +56,7 @@ TEST_F(CloudManaged, ServerUrlIsCutTo150CharactersAndReadBack)
         { {}, R"({"URL":"http://nms.example.com/"})", 0, text("http://nms.example.com/", 24), R"({"url":"http://nms.example.com/"})" },
         { {}, "{}", 0, text("", 1), R"({"url":""})" },
     };
-    roundTrips(kServerUrl, "CloudManagedServerUrl", text("", 151), cases);
+    expectRoundTrips(kServerUrl, "cloudManaged", "CloudManagedServerUrl", text("", 151), cases);
 }
 
 TEST_F(CloudManaged, BadBodiesSwitchValuesAndFailuresReachTheClientInTheirForm)

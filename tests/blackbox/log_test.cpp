@@ -19,12 +19,17 @@ constexpr char kLevel[] = "/tmp/devmgr_log_level";
 // Logs one ERROR line ("method not found") of a length fixed by the URL.
 void logOneError()
 {
-    run({ .method = "GET", .uri = "/api/v2/mgmt/beacon/absent" });
+    run({ .method = "GET", .uri = "/api/v2/mgmt/beacon/absent?q=1" });
 }
 
-TEST_F(Log, LevelFileIsCreatedWithTheDefaultAndRepairedWhenNotADigit)
+// The line names the whole URL and the parts that were looked up; the level
+// file is created with the default and repaired when not a digit.
+TEST_F(Log, LineCarriesStampLevelIdentAndMessageAndTheLevelFileIsRepaired)
 {
     logOneError();
+    std::regex const line(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \(ERROR\): orla_cgi: \[httpdProcessRequest:\d+\] )"
+                          R"(method not found:/api/v2/mgmt/beacon/absent\?q=1\nbeacon\nabsent\n)");
+    EXPECT_TRUE(std::regex_match(readFile(kLog), line)) << readFile(kLog);
     EXPECT_EQ(readFile(kLevel), std::string("6\0\0\0", 4));
     writeFile(kLevel, "x123");
     logOneError();
@@ -50,14 +55,6 @@ TEST_F(Log, ThresholdDecidesWhichLevelsAreWritten)
         EXPECT_EQ(log.find("(WARN)") != std::string::npos, c.warn);
         EXPECT_EQ(log.find("(DEBUG)") != std::string::npos, c.debug);
     }
-}
-
-TEST_F(Log, LineCarriesStampLevelIdentAndMessage)
-{
-    logOneError();
-    std::regex const line(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \(ERROR\): orla_cgi: \[httpdProcessRequest:\d+\] )"
-                          R"(method not found:/api/v2/mgmt/beacon/absent\nbeacon\nabsent\n)");
-    EXPECT_TRUE(std::regex_match(readFile(kLog), line)) << readFile(kLog);
 }
 
 TEST_F(Log, RotatesOnlyWhenTheCountPassesOneMebibyte)

@@ -42,15 +42,10 @@ class ModeRoutes : public CgiTest {};
 TEST_F(ModeRoutes, SetSendsOneOnlyForExactEnableAndTheNextProcessReadsItBack)
 {
     for (auto const& route : kRoutes) {
-        for (auto const& [body, sent] : kBodies) {
-            SCOPED_TRACE(std::string(route.uri) + " " + body);
-            clearTrace();
-            EXPECT_EQ(put(route.uri, body).out, expect::setReply(0));
-            EXPECT_EQ(get(route.uri).out, expect::getReply(0, route.group, modeData(route, sent)));
-            std::string const calls = std::string(route.calls);
-            EXPECT_EQ(handlerCalls(), (std::vector<std::string> { expect::call(calls + "Set", std::to_string(sent)),
-                                                                   expect::call(calls + "Get", "0") }));
-        }
+        std::vector<access_cases::RoundTrip> cases;
+        for (auto const& [body, sent] : kBodies)
+            cases.push_back({ std::nullopt, body, 0, std::to_string(sent), modeData(route, sent) });
+        access_cases::expectRoundTrips(route.uri, route.group, route.calls, "0", cases);
     }
 }
 

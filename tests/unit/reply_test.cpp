@@ -5,16 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 namespace {
 
-struct EnvelopeCase {
-    char const* name;
-    int32_t code;
-    char const* group;
-    char const* data;
-    char const* want;
-};
+// The formatted envelope: the group's object when given, then "resp".
+std::string envelope(int32_t code, char const* message, std::string const& data = "")
+{
+    return "{\n" + data + "\t\"resp\":\t{\n\t\t\"respCode\":\t" + std::to_string(code) + ",\n\t\t\"respMsg\":\t\""
+        + message + "\",\n\t\t\"status\":\t\"" + (code == 0 ? "success" : "fail") + "\"\n\t}\n}";
+}
 
 // The envelope's code is kept as its text; printed, it must be what cJSON
 // prints for a number holding it.
@@ -33,41 +33,36 @@ TEST(JsonInteger, PrintsAsCJsonPrintsTheNumber)
 
 TEST(ResponseJsonRreallocStr, BuildsTheEnvelopeInFormattedForm)
 {
-    EnvelopeCase const kCases[] = {
+    struct Case {
+        char const* name;
+        int32_t code;
+        char const* group;
+        char const* data;
+        std::string want;
+    } const kCases[] = {
         { "success with data", 0, "bonjour", R"({"pMode":"enable","n":4294967295})",
-          "{\n\t\"bonjour\":\t{\n\t\t\"pMode\":\t\"enable\",\n\t\t\"n\":\t4294967295\n\t},\n"
-          "\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
-        { "success without name", 0, nullptr, "{}",
-          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
-        { "success without data", 0, "dns", nullptr,
-          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
-        { "failure drops name and data", 10003, "dns", R"({"a":1})",
-          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t10003,\n\t\t\"respMsg\":\t\"Invalid argument\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
-        { "empty message", 11000, nullptr, nullptr,
-          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t11000,\n\t\t\"respMsg\":\t\"\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
-        { "unknown code", 123, nullptr, nullptr,
-          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t123,\n\t\t\"respMsg\":\t\"Error code unknown\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
-        { "negative code", -200, nullptr, nullptr,
-          "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t-200,\n\t\t\"respMsg\":\t\"Maximum user accounts reached\",\n\t\t\"status\":\t\"fail\"\n\t}\n}" },
+          envelope(0, "Success", "\t\"bonjour\":\t{\n\t\t\"pMode\":\t\"enable\",\n\t\t\"n\":\t4294967295\n\t},\n") },
+        { "success without name", 0, nullptr, "{}", envelope(0, "Success") },
+        { "success without data", 0, "dns", nullptr, envelope(0, "Success") },
+        { "failure drops name and data", 10003, "dns", R"({"a":1})", envelope(10003, "Invalid argument") },
+        { "empty message", 11000, nullptr, nullptr, envelope(11000, "") },
+        { "unknown code", 123, nullptr, nullptr, envelope(123, "Error code unknown") },
+        { "negative code", -200, nullptr, nullptr, envelope(-200, "Maximum user accounts reached") },
         { "nested data", 0, "g", R"({"e":{"x":"y"},"l":[1,2]})",
-          "{\n\t\"g\":\t{\n\t\t\"e\":\t{\n\t\t\t\"x\":\t\"y\"\n\t\t},\n\t\t\"l\":\t[1, 2]\n\t},\n"
-          "\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}" },
+          envelope(0, "Success", "\t\"g\":\t{\n\t\t\"e\":\t{\n\t\t\t\"x\":\t\"y\"\n\t\t},\n\t\t\"l\":\t[1, 2]\n\t},\n") },
     };
     for (auto const& c : kCases) {
         SCOPED_TRACE(c.name);
         char* out = nullptr;
         ASSERT_EQ(responseJsonRreallocStr(c.code, c.group, c.data, &out), 0);
-        EXPECT_STREQ(out, c.want);
+        EXPECT_EQ(out, c.want);
         cJSON_free(out);
     }
-}
-
-TEST(ResponseJsonRreallocStr, ReplacesTheOldTextAndKeepsItOnFailure)
-{
+    // A new text replaces the old one; on failure the old one is kept.
     char* out = nullptr;
     ASSERT_EQ(responseJsonRreallocStr(0, nullptr, nullptr, &out), 0);
     ASSERT_EQ(responseJsonRreallocStr(10000, nullptr, nullptr, &out), 0); // frees the first
-    EXPECT_NE(std::string(out).find("10000"), std::string::npos);
+    EXPECT_EQ(out, envelope(10000, "General Failed"));
     char* kept = out;
     EXPECT_EQ(responseJsonRreallocStr(0, "g", "{not json", &out), 10000);
     EXPECT_EQ(out, kept);
@@ -78,9 +73,7 @@ TEST(ResponseJsonRreallocStr, ReplacesTheOldTextAndKeepsItOnFailure)
 // with data is get-style, without, whether it succeeds or not.
 TEST(ReplyPatterns, SetStyleEndsWithALineEndGetStyleDoesNot)
 {
-    std::string const failure =
-        "{\n\t\"resp\":\t{\n\t\t\"respCode\":\t17002,\n\t\t\"respMsg\":\t\"Unsupported Feature\",\n\t\t\"status\":\t\"fail\"\n\t}\n}";
-    std::string const success = "\t\"resp\":\t{\n\t\t\"respCode\":\t0,\n\t\t\"respMsg\":\t\"Success\",\n\t\t\"status\":\t\"success\"\n\t}\n}";
+    std::string const failure = envelope(17002, "Unsupported Feature");
     struct Case {
         void (*reply)();
         std::string want;
@@ -88,8 +81,8 @@ TEST(ReplyPatterns, SetStyleEndsWithALineEndGetStyleDoesNot)
         { [] { replyStatusOnly(17002); }, failure + "\n" },
         { [] { replyWithData(17002, "sntp", Json(cJSON_Parse(R"({"a":1})"))); }, failure },
         { [] { replyWithData(0, "ntp", Json(cJSON_Parse(R"({"version":4})"))); },
-          "{\n\t\"ntp\":\t{\n\t\t\"version\":\t4\n\t},\n" + success },
-        { [] { replyWithData(0, "ntp", nullptr); }, "{\n" + success },
+          envelope(0, "Success", "\t\"ntp\":\t{\n\t\t\"version\":\t4\n\t},\n") },
+        { [] { replyWithData(0, "ntp", nullptr); }, envelope(0, "Success") },
     };
     for (Case const& c : kCases) {
         CapturedStdout out;

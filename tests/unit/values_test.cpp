@@ -100,15 +100,6 @@ TEST(InetAddr, ParsesByColonAndPrintsByFamily)
     EXPECT_EQ(inetAddrFromQuery("").family, 0u);
 }
 
-TEST(BoundedCopy, CutsToOneLessThanTheBuffer)
-{
-    char buffer[4];
-    boundedCopy(buffer, "abcdef");
-    EXPECT_STREQ(buffer, "abc");
-    boundedCopy(buffer, nullptr);
-    EXPECT_STREQ(buffer, "");
-}
-
 // The parameter lookup is a substring search over the pieces, not a key match.
 struct LookupCase {
     char const* query;

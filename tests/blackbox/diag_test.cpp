@@ -1,0 +1,311 @@
+// Ping and traceroute, two groups of one shape: members become the call's
+// arguments in order, with their defaults; ping hands its texts on uncut,
+// traceroute cuts them into fixed buffers; the text the switch wrote comes
+// back under the group's name, read within the group's buffer; a failed run
+// answers ping's status only, traceroute's without a line end. The stand-in
+// runs both over a network of its own.
+#include "access_cases.h"
+
+using namespace access_cases;
+
+namespace {
+
+#define OUT R"({"size":2048,"text":""})"
+#define NONE R"({"size":1,"text":""})"
+#define V4 R"({"size":9,"text":"10.1.1.1"})"
+
+constexpr CallCase kPingCalls[] = {
+    { "empty object", "POST", "address", "{}", R"({"call":"rpcclt_openapiPingAddress","args":[)" NONE "," OUT "]}" },
+    { "count", "POST", "address-with-count", R"({"address":"10.1.1.1","pingCount":5})",
+      R"({"call":"rpcclt_openapiPingAddressWithCount","args":[)" V4 ",5," OUT "]}" },
+    { "interval", "POST", "address-with-interval", R"({"pingInterval":2,"pingCount":9})",
+      R"({"call":"rpcclt_openapiPingAddressWithInterval","args":[)" NONE ",2," OUT "]}" },
+    { "size", "POST", "address-with-pdu-size", R"({"pingSize":1400})",
+      R"({"call":"rpcclt_openapiPingAddressWithPDUSize","args":[)" NONE ",1400," OUT "]}" },
+    { "network port keyword", "POST", "address-with-source-interface",
+      R"({"srcIntf":"ping_source_intf_network_port"})",
+      R"({"call":"rpcclt_openapiPingAddressWithSourceInterface","args":[)" NONE ",1," OUT "]}" },
+    { "explicit defaults", "POST", "address-explicit", "{}",
+      R"({"call":"rpcclt_openapiPingAddressExplicit","args":[)" NONE ",0,0,0,0," OUT "]}" },
+    { "explicit in call order", "POST", "address-explicit",
+      R"({"srcIntf":"ping_source_intf_network_port","pingSize":3,"pingInterval":2,"pingCount":1,"address":"10.1.1.1"})",
+      R"({"call":"rpcclt_openapiPingAddressExplicit","args":[)" V4 ",1,2,3,1," OUT "]}" },
+    { "with source", "POST", "with-source",
+      R"({"srcAddr":"fd00::2","srcIntf":7,"srcType":"ping_source_address","address":"2001:db8::1","family":"inet6","vrfName":"mgmt"})",
+      R"({"call":"rpcclt_openapiPingWithSource","args":[{"size":5,"text":"mgmt"},2,{"size":12,"text":"2001:db8::1"},3,7,{"size":8,"text":"fd00::2"},)" OUT "]}" },
+    { "with source, keywords elsewhere", "POST", "with-source",
+      R"({"srcIntf":"ping_source_intf_network_port","family":"INET","srcType":"traceroute_source_address"})",
+      R"({"call":"rpcclt_openapiPingWithSource","args":[)" NONE ",0," NONE ",4,0," NONE "," OUT "]}" },
+    { "ping takes intIfNum from the query", "POST", "ping",
+      R"({"family":"inet","address":"10.1.1.1","pingCount":4,"pingInterval":5,"pingSize":6,"srcType":"ping_source_ip_port","srcIntf":9})",
+      R"({"call":"rpcclt_openapiPing","args":[)" NONE ",1," V4 ",4,5,6,2,12," NONE "," OUT "]}", "intIfNum=12" },
+    { "no query", "POST", "ping", R"({"srcType":"ping_source_service_port"})",
+      R"({"call":"rpcclt_openapiPing","args":[)" NONE ",0," NONE ",0,0,0,0,0," NONE "," OUT "]}" },
+};
+
+#undef OUT
+#define OUT R"({"size":4096,"text":""})"
+#define OUT_SHORT R"({"size":1024,"text":""})"
+
+constexpr CallCase kTracerouteCalls[] = {
+    { "count default", "POST", "address-with-count", R"({"address":"10.1.1.1"})",
+      R"({"call":"rpcclt_openapiTracerouteAddressWithCount","args":[)" V4 ",3," OUT "]}" },
+    { "interval", "POST", "address-with-interval", R"({"TRACEROUTEINTERVAL":4})",
+      R"({"call":"rpcclt_openapiTracerouteAddressWithInterval","args":[)" NONE ",4," OUT "]}" },
+    { "ttl defaults", "POST", "address-with-ttl", "{}",
+      R"({"call":"rpcclt_openapiTracerouteAddressWithTtl","args":[)" NONE ",1,30," OUT "]}" },
+    { "max fail", "POST", "address-with-max-fail", R"({"tracerouteMaxFail":7})",
+      R"({"call":"rpcclt_openapiTracerouteAddressWithMaxFail","args":[)" NONE ",7," OUT "]}" },
+    { "size", "POST", "address-with-pdu-size", R"({"tracerouteSize":70000})",
+      R"({"call":"rpcclt_openapiTracerouteAddressWithPDUSize","args":[)" NONE ",70000," OUT "]}" },
+    { "udp port", "POST", "address-with-udp-port", R"({"tracerouteUdpPort":33434})",
+      R"({"call":"rpcclt_openapiTracerouteAddressWithUdpPort","args":[)" NONE ",33434," OUT "]}" },
+    { "network port keyword", "POST", "address-with-source-interface",
+      R"({"srcIntf":"traceroute_source_intf_network_port"})",
+      R"({"call":"rpcclt_openapiTracerouteAddressWithSourceInterface","args":[)" NONE ",1," OUT "]}" },
+    { "explicit defaults", "POST", "address-explicit", "{}",
+      R"({"call":"rpcclt_openapiTracerouteAddressExplicit","args":[)" NONE ",3,0,1,30,0,0,0,0," OUT "]}" },
+    { "explicit in call order", "POST", "address-explicit",
+      R"({"srcIntf":"traceroute_source_intf_network_port","tracerouteUdpPort":8,"tracerouteSize":7,"tracerouteMaxFail":6,
+          "tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2,"address":"10.1.1.1"})",
+      R"({"call":"rpcclt_openapiTracerouteAddressExplicit","args":[)" V4 ",2,3,4,5,6,7,8,1," OUT "]}" },
+    { "with source", "POST", "with-source",
+      R"({"srcAddr":"10.2.2.2","srcIntf":7,"srcType":"traceroute_source_address","address":"10.1.1.1","family":"inet","vrfName":"mgmt"})",
+      R"({"call":"rpcclt_openapiTracerouteWithSource","args":[{"size":5,"text":"mgmt"},1,)" V4
+      R"(,3,7,{"size":9,"text":"10.2.2.2"},)" OUT_SHORT "]}" },
+    { "with source, ping keywords", "POST", "with-source",
+      R"({"srcType":"ping_source_address","srcIntf":"traceroute_source_intf_network_port","family":"inet4"})",
+      R"({"call":"rpcclt_openapiTracerouteWithSource","args":[)" NONE ",0," NONE ",4,0," NONE "," OUT_SHORT "]}" },
+    { "traceroute defaults", "POST", "traceroute", "{}",
+      R"({"call":"rpcclt_openapiTraceroute","args":[)" NONE ",0," NONE ",3,0,1,30,0,0,0,4,0," NONE "," OUT_SHORT "]}" },
+    { "traceroute in call order", "POST", "traceroute",
+      R"({"srcAddr":"fd00::2","srcIntf":12,"srcType":"traceroute_source_ip_port","tracerouteUdpPort":8,"tracerouteSize":7,
+          "tracerouteMaxFail":6,"tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2,
+          "address":"10.1.1.1","family":"inet6","vrfName":"blue"})",
+      R"({"call":"rpcclt_openapiTraceroute","args":[{"size":5,"text":"blue"},2,)" V4
+      R"(,2,3,4,5,6,7,8,2,12,{"size":8,"text":"fd00::2"},)" OUT_SHORT "]}" },
+};
+
+#undef OUT
+#undef OUT_SHORT
+#undef NONE
+#undef V4
+
+constexpr ReplyCase kPingReplies[] = {
+    { "output relayed", "POST", "address", "{}", 0, R"({"output":"PING x\nline\n"})",
+      R"({"rpcclt_openapiPingAddress":{"out":["PING x\nline\n"]}})" },
+    { "refused", "POST", "address-explicit", "{}", 10003, nullptr, R"({"rpcclt_openapiPingAddressExplicit":-22})" },
+};
+
+constexpr ReplyCase kTracerouteReplies[] = {
+    { "output relayed", "POST", "address-with-ttl", "{}", 0, R"({"output":"traceroute to x\n 1  y\n"})",
+      R"({"rpcclt_openapiTracerouteAddressWithTtl":{"out":["traceroute to x\n 1  y\n"]}})" },
+    { "refused", "POST", "traceroute", "{}", 10003, nullptr, R"({"rpcclt_openapiTraceroute":-22})" },
+};
+
+// A route, its call, and the size of the buffer the switch writes into.
+struct Buffer {
+    char const* resource;
+    char const* call;
+    size_t size;
+};
+
+constexpr Buffer kPingBuffers[] = { { "address", "PingAddress", 2048 } };
+constexpr Buffer kTracerouteBuffers[] = { { "with-source", "TracerouteWithSource", 1024 },
+                                          { "address-with-ttl", "TracerouteAddressWithTtl", 4096 } };
+
+// The stand-in over a network of its own: one network port, one routing port,
+// a subnet behind a router, a host beside the switch, and a silent subnet.
+constexpr char kPingNetwork[] = R"({"diag":{"vrfs":["blue"],
+  "ports":[{"kind":"network-port","intIfNum":0,"inet":"10.9.0.2","inet6":""},
+           {"kind":"ip-port","intIfNum":7,"inet":"10.7.0.1","inet6":""}],
+  "destinations":[{"prefix":"10.9.0.0/16","path":[{"address":"10.9.0.1","rttMs":1}],"rttMs":2},
+                  {"prefix":"10.9.9.0/24","path":[],"rttMs":0.5},
+                  {"prefix":"10.8.0.0/16","path":[{"address":"10.9.0.1","rttMs":1}],"rttMs":0,"answers":false}]}})";
+
+// Two routers to a host, a third that never answers, and a long path.
+constexpr char kTracerouteNetwork[] = R"({"diag":{"vrfs":[],
+  "ports":[{"kind":"network-port","intIfNum":0,"inet":"10.9.0.2","inet6":"fd00::2"}],
+  "destinations":[{"prefix":"10.5.0.0/16","path":[{"address":"10.9.0.1","rttMs":1},{"address":"10.6.0.1","rttMs":3}],"rttMs":4},
+                  {"prefix":"10.8.0.0/16","path":[{"address":"10.9.0.1","rttMs":1},{"address":"","rttMs":0}],"rttMs":0,"answers":false},
+                  {"prefix":"2001:db8::/32","path":[],"rttMs":0.5},
+                  {"prefix":"10.7.0.0/16","path":[)"
+    R"({"address":"10.7.0.1","rttMs":1},{"address":"10.7.0.2","rttMs":1},{"address":"10.7.0.3","rttMs":1},{"address":"10.7.0.4","rttMs":1},)"
+    R"({"address":"10.7.0.5","rttMs":1},{"address":"10.7.0.6","rttMs":1},{"address":"10.7.0.7","rttMs":1},{"address":"10.7.0.8","rttMs":1},)"
+    R"({"address":"10.7.0.9","rttMs":1},{"address":"10.7.0.10","rttMs":1},{"address":"10.7.0.11","rttMs":1},{"address":"10.7.0.12","rttMs":1},)"
+    R"({"address":"10.7.0.13","rttMs":1},{"address":"10.7.0.14","rttMs":1},{"address":"10.7.0.15","rttMs":1},{"address":"10.7.0.16","rttMs":1},)"
+    R"({"address":"10.7.0.17","rttMs":1},{"address":"10.7.0.18","rttMs":1},{"address":"10.7.0.19","rttMs":1},{"address":"10.7.0.20","rttMs":1}],"rttMs":2}]}})";
+
+// A run on the stand-in: its code and, on success, a part of its text and
+// how often a marker occurs in it.
+struct RunCase {
+    char const* name;
+    char const* resource;
+    char const* body;
+    int code;
+    char const* has = "";
+    char const* marker = "";
+    int count = 0;
+    char const* query = nullptr;
+};
+
+constexpr char kReply[] = " bytes from ";
+
+constexpr RunCase kPingRuns[] = {
+    { "routed host", "address", R"({"address":"10.9.1.1"})", 0, "64 bytes from 10.9.1.1: icmp_seq=3 ttl=63 time=2.",
+      kReply, 3 },
+    { "longest prefix, beside the switch", "address", R"({"address":"10.9.9.9"})", 0, "ttl=64", kReply, 3 },
+    { "count", "address-with-count", R"({"address":"10.9.1.1","pingCount":5})", 0,
+      "5 packets transmitted, 5 received, 0% packet loss", kReply, 5 },
+    { "size", "address-with-pdu-size", R"({"address":"10.9.1.1","pingSize":100})", 0,
+      "PING 10.9.1.1 (10.9.1.1) 100(128) bytes", "108 bytes from", 3 },
+    { "interval and source", "address-explicit",
+      R"({"address":"10.9.1.1","pingCount":2,"pingInterval":4,"srcIntf":"ping_source_intf_network_port"})", 0,
+      "from 10.9.0.2 : 56(84)", "time 4002ms", 1 },
+    { "silent subnet", "address", R"({"address":"10.8.1.1"})", 0,
+      "3 packets transmitted, 0 received, 100% packet loss", kReply, 0 },
+    { "routing port source", "ping", R"({"vrfName":"blue","address":"10.9.1.1","srcType":"ping_source_ip_port"})", 0,
+      "from 10.7.0.1 : ", kReply, 3, "intIfNum=7" },
+    { "own address as source", "with-source",
+      R"({"address":"10.9.1.1","srcType":"ping_source_address","srcAddr":"10.7.0.1"})", 0, "from 10.7.0.1 : ", kReply, 3 },
+    { "own address", "address", R"({"address":"10.7.0.1"})", 0, "64 bytes from 10.7.0.1: icmp_seq=1 ttl=64 time=0.0",
+      kReply, 3 },
+    { "no route", "address", R"({"address":"10.10.1.1"})", 0, "ping: connect: Network is unreachable\n", kReply, 0 },
+    { "not an address", "address", R"({"address":"10.9.1"})", 10003 },
+    { "count too high", "address-with-count", R"({"address":"10.9.1.1","pingCount":16})", 10003 },
+    { "service port has no address here", "address-with-source-interface", R"({"address":"10.9.1.1"})", 10003 },
+    { "unknown routing port", "ping", R"({"address":"10.9.1.1","srcType":"ping_source_ip_port"})", 10003, "", "", 0,
+      "intIfNum=8" },
+    { "foreign source address", "with-source",
+      R"({"address":"10.9.1.1","srcType":"ping_source_address","srcAddr":"10.7.0.2"})", 10003 },
+    { "unknown vrf", "with-source", R"({"vrfName":"red","address":"10.9.1.1"})", 10003 },
+    { "family against the address", "with-source", R"({"family":"inet6","address":"10.9.1.1"})", 10003 },
+};
+
+constexpr char kProbe[] = " ms";
+constexpr char kSilent[] = "* * *";
+
+constexpr RunCase kTracerouteRuns[] = {
+    { "to a routed host", "address", R"({"address":"10.5.1.1"})", 0,
+      "traceroute to 10.5.1.1 (10.5.1.1), 30 hops max, 60 byte packets\n 1  10.9.0.1 (10.9.0.1)  1.", kProbe, 9 },
+    { "probes per hop", "address-with-count", R"({"address":"10.5.1.1","tracerouteCount":5})", 0, "\n 3  10.5.1.1",
+      kProbe, 15 },
+    { "first ttl past the path", "address-with-ttl", R"({"address":"10.5.1.1","tracerouteInitTtl":9})", 0,
+      "packets\n 9  10.5.1.1 (10.5.1.1)", kProbe, 3 },
+    { "silent hops end the run", "address-with-max-fail", R"({"address":"10.8.1.1","tracerouteMaxFail":3})", 0,
+      "\n 4  * * *\n", kSilent, 3 },
+    { "max ttl ends the run", "address-with-ttl", R"({"address":"10.8.1.1","tracerouteMaxTtl":2})", 0, "2 hops max",
+      kSilent, 1 },
+    { "size and source", "address-explicit",
+      R"({"address":"10.5.1.1","tracerouteSize":100,"srcIntf":"traceroute_source_intf_network_port"})", 0,
+      "(10.5.1.1) from 10.9.0.2, 30 hops max, 100 byte packets", kProbe, 9 },
+    { "ipv6", "traceroute", R"({"address":"2001:db8::7","family":"inet6"})", 0,
+      "traceroute to 2001:db8::7 (2001:db8::7), 30 hops max, 80 byte packets\n 1  2001:db8::7", kProbe, 3 },
+    { "all 21 hops in 4096 bytes", "address", R"({"address":"10.7.9.9"})", 0, "\n21  10.7.9.9", kProbe, 63 },
+    { "count 0 refused", "address-with-count", R"({"address":"10.5.1.1","tracerouteCount":0})", 10003 },
+    { "first ttl over the last", "address-with-ttl", R"({"address":"10.5.1.1","tracerouteInitTtl":31})", 10003 },
+    { "udp port over 65535", "address-with-udp-port", R"({"address":"10.5.1.1","tracerouteUdpPort":65536})", 10003 },
+    { "unknown vrf", "with-source", R"({"address":"10.5.1.1","vrfName":"mgmt"})", 10003 },
+    { "no route", "traceroute", R"({"address":"10.4.1.1"})", 0,
+      "60 byte packets\nconnect: Network is unreachable\n", kProbe, 0 },
+    { "own address", "address", R"({"address":"10.9.0.2"})", 0, "packets\n 1  10.9.0.2 (10.9.0.2)  0.0", kProbe, 3 },
+};
+
+struct Group {
+    char const* name; // also the last part of the base path
+    bool failuresLikeGets;
+    std::span<CallCase const> calls;
+    std::span<ReplyCase const> replies;
+    std::span<Buffer const> buffers;
+    char const* network;
+    std::span<RunCase const> runs;
+
+    std::string base() const { return std::string("/api/v2/mgmt/") + name + "/"; }
+    std::string failure(int code) const
+    {
+        return failuresLikeGets ? getReply(code, message(code)) : setReply(code, message(code));
+    }
+};
+
+Group const kGroups[] = {
+    { "ping", false, kPingCalls, kPingReplies, kPingBuffers, kPingNetwork, kPingRuns },
+    { "traceroute", true, kTracerouteCalls, kTracerouteReplies, kTracerouteBuffers, kTracerouteNetwork, kTracerouteRuns },
+};
+
+class Diag : public CgiTest {};
+
+// The calls and the reply forms; a body that does not parse answers 10003
+// with a line end in both groups, without a call.
+TEST_F(Diag, MembersBecomeTheCallsArgumentsAndRepliesTakeTheirForms)
+{
+    for (Group const& group : kGroups) {
+        SCOPED_TRACE(group.name);
+        expectCalls(group.base(), group.calls);
+        expectReplies(group.base(), group.name, group.replies, group.failuresLikeGets);
+        for (char const* body : { "", "{", "{}}" }) {
+            clearTrace();
+            EXPECT_EQ(post(group.base() + "address-explicit", body).out, setReply(10003, "Invalid argument")) << body;
+            EXPECT_TRUE(handlerCalls().empty());
+        }
+        // A call that fills its whole buffer is read to size - 1 bytes.
+        for (Buffer const& b : group.buffers) {
+            std::string const faults = std::string(R"({"rpcclt_openapi)") + b.call + R"(":{"out":[")"
+                                       + std::string(b.size + 100, 'x') + "\"]}}";
+            Result const r = request("POST", group.base() + b.resource, "{}", nullptr, faults.c_str());
+            EXPECT_EQ(memberOf(r.out, { group.name, "output" }), std::string(b.size - 1, 'x')) << b.resource;
+        }
+    }
+}
+
+// Ping's texts go to the switch as the body holds them; traceroute's are cut.
+TEST_F(Diag, PingHandsTextsOnUncutTracerouteCutsThemToTheirBuffers)
+{
+    std::string const address(3000, 'a'), vrf(20, 'v'), source(256, 's');
+    post("/api/v2/mgmt/ping/address", R"({"address":")" + address + "\"}");
+    post("/api/v2/mgmt/traceroute/traceroute",
+         R"({"address":")" + address + R"(","vrfName":")" + vrf + R"(","srcAddr":")" + source + "\"}");
+    EXPECT_EQ(handlerCalls(),
+              (std::vector<std::string> {
+                  R"({"call":"rpcclt_openapiPingAddress","args":[{"size":3001,"text":")" + address
+                      + R"("},{"size":2048,"text":""}]})",
+                  R"({"call":"rpcclt_openapiTraceroute","args":[{"size":16,"text":")" + vrf.substr(0, 15)
+                      + R"("},0,{"size":256,"text":")" + address.substr(0, 255) + R"("},3,0,1,30,0,0,0,4,0,{"size":256,"text":")"
+                      + source.substr(0, 255) + R"("},{"size":1024,"text":""}]})" }));
+}
+
+TEST_F(Diag, StandInRunsOverItsNetwork)
+{
+    for (Group const& group : kGroups) {
+        renew();
+        seedState(group.network);
+        for (RunCase const& c : group.runs) {
+            SCOPED_TRACE(std::string(group.name) + " " + c.name + ": " + c.resource);
+            Result const r = request("POST", group.base() + c.resource, c.body, c.query);
+            if (c.code != 0) {
+                EXPECT_EQ(r.out, group.failure(c.code));
+                continue;
+            }
+            std::string const output = memberOf(r.out, { group.name, "output" });
+            EXPECT_NE(output.find(c.has), std::string::npos) << r.out;
+            EXPECT_EQ(countOf(output, c.marker), c.count) << output;
+        }
+    }
+}
+
+// Traceroute's sourced variants' 1024 bytes hold the text up to its last
+// whole line.
+TEST_F(Diag, TracerouteShortBufferKeepsWholeLines)
+{
+    seedState(kTracerouteNetwork);
+    std::string const whole = memberOf(post("/api/v2/mgmt/traceroute/address", R"({"address":"10.7.9.9"})").out,
+                                       { "traceroute", "output" });
+    std::string const cut = memberOf(post("/api/v2/mgmt/traceroute/traceroute", R"({"address":"10.7.9.9"})").out,
+                                     { "traceroute", "output" });
+    ASSERT_GT(whole.size(), 1023u);
+    ASSERT_FALSE(cut.empty());
+    EXPECT_EQ(whole.compare(0, cut.size(), cut), 0);
+    EXPECT_EQ(cut.back(), '\n');
+    EXPECT_GT(whole.find('\n', cut.size()) + 1, 1023u); // the next line would not fit
+}
+
+} // namespace
