@@ -18,17 +18,15 @@ namespace {
 
 class Concurrency : public CgiTest {};
 
-// Every request on a thread of its own, all started together; the results in
-// the order of the requests.
-std::vector<Result> runTogether(std::vector<Request> const& requests)
+// work(0) .. work(count - 1), each on a thread of its own, all started together.
+template <typename Work>
+void together(size_t count, Work const& work)
 {
-    std::vector<Result> results(requests.size());
     std::vector<std::thread> threads;
-    for (size_t i = 0; i < requests.size(); ++i)
-        threads.emplace_back([&, i] { results[i] = run(requests[i]); });
+    for (size_t i = 0; i < count; ++i)
+        threads.emplace_back([&work, i] { work(i); });
     for (auto& thread : threads)
         thread.join();
-    return results;
 }
 
 // The file's content read under a shared lock, as a session check would see
@@ -103,15 +101,15 @@ TEST_F(Concurrency, SixtyFourChecksOfOneSessionNeverSeeItHalfWritten)
                     badLooks.push_back(*seen);
             }
         });
-        std::vector<Result> const results = runTogether(requests);
+        std::vector<Result> results(requests.size());
+        together(requests.size(), [&](size_t i) { results[i] = run(requests[i]); });
         done = true;
         watcher.join();
 
         std::string const want = c.accepted ? getReply(17002, "Unsupported Feature") : "Status:403\r\n\r\n";
-        int matching = 0;
-        for (Result const& r : results)
-            matching += r.status == 0 && r.out == want ? 1 : 0;
-        EXPECT_EQ(matching, 64);
+        EXPECT_EQ(std::count_if(results.begin(), results.end(),
+                                [&](Result const& r) { return r.status == 0 && r.out == want; }),
+                  64);
         EXPECT_GT(looks, 0);
         EXPECT_EQ(badLooks, std::vector<std::string>());
         std::optional<std::string> const last = readLocked(kSessionPath);
@@ -135,14 +133,10 @@ TEST_F(Concurrency, EightLogWritersAcrossRotationsLeaveOnlyWholeLines)
     for (int w = 0; w < kWriters; ++w)
         urls.push_back("/api/v2/mgmt/nosuch/w" + std::to_string(w) + "?" + std::string(12000, char('a' + w)));
 
-    std::vector<std::thread> writers;
-    for (int w = 0; w < kWriters; ++w)
-        writers.emplace_back([&, w] {
-            for (int i = 0; i < kRequestsEach; ++i)
-                run({ .method = "GET", .uri = urls[w] });
-        });
-    for (auto& writer : writers)
-        writer.join();
+    together(kWriters, [&](size_t w) {
+        for (int i = 0; i < kRequestsEach; ++i)
+            run({ .method = "GET", .uri = urls[w] });
+    });
 
     // The prefix by pattern, the URL after it compared whole (a pattern over
     // 12000 characters would exhaust the matcher's stack).
@@ -221,14 +215,10 @@ TEST_F(Concurrency, SixteenWritersOfDifferentSettingsLoseNoUpdate)
     };
 
     std::vector<std::vector<Result>> replies(settings.size());
-    std::vector<std::thread> writers;
-    for (size_t w = 0; w < settings.size(); ++w)
-        writers.emplace_back([&, w] {
-            for (std::string const& value : settings[w].values)
-                replies[w].push_back(put(settings[w].url, std::string("{\"") + settings[w].member + "\":" + value + "}"));
-        });
-    for (auto& writer : writers)
-        writer.join();
+    together(settings.size(), [&](size_t w) {
+        for (std::string const& value : settings[w].values)
+            replies[w].push_back(put(settings[w].url, std::string("{\"") + settings[w].member + "\":" + value + "}"));
+    });
 
     for (size_t w = 0; w < settings.size(); ++w) {
         Setting const& s = settings[w];

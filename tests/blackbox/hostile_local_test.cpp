@@ -53,26 +53,26 @@ void asNobody(std::string const& script)
     ASSERT_EQ(runAs(kNobody, script), 0) << script;
 }
 
-// Runs the program under strace with the options given, in a CGI
-// environment, with the body from a file and its output to another (or
+// Runs the program under strace with the options given, for a request of
+// the method to the URI with the token and body, its output to a file (or
 // none); its exit status, or 128 + signal.
-int runTraced(std::vector<std::string> const& options, std::vector<std::string> const& env, char const* bodyPath,
-              char const* outPath = "/dev/null")
+int runTraced(std::vector<std::string> const& options, char const* method, char const* uri, char const* token,
+              std::string const& body = "", char const* outPath = "/dev/null")
 {
     if (access("/usr/bin/strace", X_OK) != 0) {
         ADD_FAILURE() << "strace is not installed (scripts/test installs it)";
         return -1;
     }
+    writeFile("/tmp/traced-body", body);
     // The leak check of a sanitizer build cannot run under a tracer (it stops
     // with an error of its own); every other check stays on.
-    std::string command = std::string("env SWSIM_TRACE=") + kTracePath + " ASAN_OPTIONS=detect_leaks=0";
-    for (auto const& entry : env)
-        command += " '" + entry + "'";
-    command += " /usr/bin/strace -qq";
+    std::string command = std::string("env SWSIM_TRACE=") + kTracePath + " ASAN_OPTIONS=detect_leaks=0 REQUEST_METHOD="
+                          + method + " REQUEST_URI=" + uri + " HTTP_SESSION=" + token
+                          + (body.empty() ? "" : " CONTENT_LENGTH=" + std::to_string(body.size()))
+                          + " /usr/bin/strace -qq";
     for (auto const& option : options)
         command += " '" + option + "'";
-    command += " '" + programPath() + "' <" + (bodyPath != nullptr ? bodyPath : "/dev/null") + " >" + outPath
-               + " 2>/dev/null";
+    command += " '" + programPath() + "' </tmp/traced-body >" + outPath + " 2>/dev/null";
     int const status = system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
@@ -289,11 +289,9 @@ TEST_F(HostileLocal, RotationWithTheNamesTaken)
                   _exit(runAs(kNobody, "end=$(($(date +%s) + 4)); while [ $(date +%s) -lt $end ]; do"
                                        " (set -o noclobber; : > /tmp/brisk.log) 2>/dev/null; done; true"));
               // Every open of the log waits a second.
-              int const status = runTraced({ "-P", "/tmp/brisk.log", "-e", "inject=openat:delay_enter=1000000" },
-                                           { std::string("REQUEST_URI=") + kBeacon, "REQUEST_METHOD=GET",
-                                             std::string("HTTP_SESSION=") + kAdminToken },
-                                           nullptr, "/tmp/stdout");
-              EXPECT_EQ(status, 0);
+              EXPECT_EQ(runTraced({ "-P", "/tmp/brisk.log", "-e", "inject=openat:delay_enter=1000000" }, "GET",
+                                  kBeacon, kAdminToken, "", "/tmp/stdout"),
+                        0);
               EXPECT_EQ(statusOf(taker), 0);
               EXPECT_EQ(readFile("/tmp/stdout"), kBeaconReply);
               struct stat log {};
@@ -318,10 +316,7 @@ TEST_F(HostileLocal, KilledDuringTheRefreshTheSessionStays)
         SCOPED_TRACE(point);
         writeSession("t", "admin\n0000000000000000\nt");
         std::string const inject = std::string("inject=") + point + ":error=EIO:signal=KILL";
-        int const status = runTraced({ "-e", inject },
-                                     { std::string("REQUEST_URI=") + kBeacon, "REQUEST_METHOD=GET", "HTTP_SESSION=t" },
-                                     nullptr);
-        EXPECT_EQ(status, 128 + SIGKILL);
+        EXPECT_EQ(runTraced({ "-e", inject }, "GET", kBeacon, "t"), 128 + SIGKILL);
         std::string const session = readFile("/tmp/session/t");
         EXPECT_EQ(session.rfind("admin\n", 0), 0u) << session;
         EXPECT_EQ(run({ .uri = kBeacon, .token = "t" }).out, kBeaconReply);
@@ -351,11 +346,8 @@ TEST_F(HostileLocal, StandInTemporariesOfDeadWritersGoAndChangesAreSynced)
         EXPECT_EQ(put(kTimeout, kTimeoutBody).status, 0);
     } else {
         // The order of the calls that make the change durable.
-        writeFile("/tmp/body", kTimeoutBody);
-        EXPECT_EQ(runTraced({ "-o", "/tmp/calls", "-e", "trace=fsync,rename" },
-                            { std::string("REQUEST_URI=") + kTimeout, "REQUEST_METHOD=PUT",
-                              std::string("HTTP_SESSION=") + kAdminToken, "CONTENT_LENGTH=" + std::to_string(strlen(kTimeoutBody)) },
-                            "/tmp/body"),
+        EXPECT_EQ(runTraced({ "-o", "/tmp/calls", "-e", "trace=fsync,rename" }, "PUT", kTimeout, kAdminToken,
+                            kTimeoutBody),
                   0);
         std::string const calls = readFile("/tmp/calls");
         EXPECT_TRUE(std::regex_search(calls, std::regex("fsync\\([0-9]+\\) += 0\\nrename\\(\"/tmp/swsim/state\\.json"

@@ -47,22 +47,18 @@ void snap(std::string const& path, Snapshot& into)
     }
 }
 
-// The program's own files, which any request may write: the log, its level,
-// the stand-in's state and trace, and the session of the request's token.
-Snapshot othersOf(Snapshot all)
+// Every file under /tmp but the program's own, which any request may write:
+// the log, its level, the stand-in's state and trace, and the session of the
+// request's token.
+Snapshot others()
 {
+    Snapshot all;
+    snap("/tmp", all);
     for (char const* own : { "/tmp/brisk.log", "/tmp/brisk.log.old", "/tmp/devmgr_log_level", "/tmp/trace.jsonl",
                              "/tmp/session/admin-token" })
         all.erase(own);
     std::erase_if(all, [](auto const& entry) { return entry.first.rfind("/tmp/swsim", 0) == 0; });
     return all;
-}
-
-Snapshot others()
-{
-    Snapshot all;
-    snap("/tmp", all);
-    return othersOf(std::move(all));
 }
 
 // ---- the battery ----
@@ -117,6 +113,18 @@ std::string const kBinary = "\x01\x7f\x80\xfe\xff\x1b[0m\t\r\n";
 Request putMode(std::string body, std::optional<std::string> length = std::nullopt)
 {
     return { .method = "PUT", .uri = kWebMode, .body = std::move(body), .contentLength = std::move(length) };
+}
+
+// A change with each token, every one refused.
+std::vector<Case> refusedTokens(std::vector<std::string> const& tokens)
+{
+    std::vector<Case> cases;
+    for (std::string const& token : tokens) {
+        Request request = putMode(kEnable);
+        request.token = token;
+        cases.push_back({ "token " + token.substr(0, 40), request, kForbidden });
+    }
+    return cases;
 }
 
 TEST_F(Hostile, CgiVariablesMissingEmptyHugeOrBinary)
@@ -235,16 +243,9 @@ TEST_F(Hostile, TokensNamingAnythingButASessionFile)
     symlink("/tmp/session/absent", "/tmp/session/dangling");
     mkfifo("/tmp/session/fifo", 0600);
     mkdir("/tmp/session/dir", 0700);
-    std::string const tenKilobytes(10 * 1024, 't');
 
-    std::vector<Case> cases;
-    for (std::string const token : { "/tmp/outside", "../outside", "..", ".", "dir/../../outside", "link",
-                                     "expired-link", "dangling", "fifo", "dir", "dir/", tenKilobytes.c_str() }) {
-        Request request = putMode(kEnable);
-        request.token = token;
-        cases.push_back({ "token " + token.substr(0, 40), request, kForbidden });
-    }
-    runBattery(cases);
+    runBattery(refusedTokens({ "/tmp/outside", "../outside", "..", ".", "dir/../../outside", "link", "expired-link",
+                               "dangling", "fifo", "dir", "dir/", std::string(10 * 1024, 't') }));
 }
 
 // Anyone may create "/tmp/session" before the login side does: a link there
@@ -254,13 +255,7 @@ TEST_F(Hostile, ASessionDirectoryThatIsALinkIsNotFollowed)
     ASSERT_EQ(rename("/tmp/session", "/tmp/elsewhere"), 0);
     ASSERT_EQ(symlink("/tmp/elsewhere", "/tmp/session"), 0);
     writeFile("/tmp/elsewhere/old", "admin\n1\nold");
-    std::vector<Case> cases;
-    for (std::string const token : { "admin-token", "old" }) {
-        Request request = putMode(kEnable);
-        request.token = token;
-        cases.push_back({ "token " + token, request, kForbidden });
-    }
-    runBattery(cases);
+    runBattery(refusedTokens({ kAdminToken, "old" }));
 }
 
 // A log file found larger than a 32-bit count rotates at the next line.

@@ -17,27 +17,20 @@ namespace {
 
 constexpr char kTimeoutUri[] = "/api/v2/mgmt/mgmttelnet/agent-telnet-timeout";
 
-class StateFile : public CgiTest {
-protected:
-    // The factory state the stand-in writes at its first call, parsed.
-    static cJSON* factoryState()
-    {
-        get(kTimeoutUri);
-        return cJSON_Parse(readFile(kStatePath).c_str());
-    }
+class StateFile : public CgiTest {};
 
-    static std::string compact(cJSON const* item)
-    {
-        char* printed = cJSON_PrintUnformatted(item);
-        std::string text = printed != nullptr ? printed : "";
-        cJSON_free(printed);
-        return text;
-    }
-};
+std::string compact(cJSON const* item)
+{
+    char* printed = cJSON_PrintUnformatted(item);
+    std::string text = printed != nullptr ? printed : "";
+    cJSON_free(printed);
+    return text;
+}
 
 TEST_F(StateFile, AChangeRewritesTheWholeFileKeepingWhatNoSectionOwns)
 {
-    cJSON* state = factoryState();
+    get(kTimeoutUri); // the stand-in writes its factory state at the first call
+    cJSON* state = cJSON_Parse(readFile(kStatePath).c_str());
     ASSERT_NE(state, nullptr);
     cJSON_AddItemToObject(state, "notes", cJSON_CreateString("kept by a tool"));
     std::string const oneLine = compact(state);
@@ -53,11 +46,10 @@ TEST_F(StateFile, AChangeRewritesTheWholeFileKeepingWhatNoSectionOwns)
         << "a section no call read keeps its layout";
     cJSON* reread = cJSON_Parse(written.c_str());
     ASSERT_NE(reread, nullptr);
-    EXPECT_EQ(compact(cJSON_GetObjectItemCaseSensitive(reread, "notes")), R"("kept by a tool")");
     cJSON* before = cJSON_Parse(oneLine.c_str());
     cJSON_ReplaceItemInObjectCaseSensitive(cJSON_GetObjectItemCaseSensitive(before, "mgmtTelnet"), "timeout",
                                            cJSON_CreateNumber(25));
-    EXPECT_EQ(compact(reread), compact(before)) << "nothing else changed, nothing moved";
+    EXPECT_EQ(compact(reread), compact(before)) << "the notes kept, nothing else changed, nothing moved";
     cJSON_Delete(before);
     cJSON_Delete(reread);
     cJSON_Delete(state);
@@ -76,42 +68,9 @@ TEST_F(StateFile, AChangeToAFileItWroteIsThePrintOfTheWholeState)
                                            cJSON_Duplicate(cJSON_GetObjectItemCaseSensitive(changed, "ntp"), true));
     char* printed = cJSON_Print(state);
     EXPECT_EQ(readFile(kStatePath), std::string(printed) + "\n");
-    EXPECT_EQ(compact(state), compact(changed));
     cJSON_free(printed);
     cJSON_Delete(changed);
     cJSON_Delete(state);
-}
-
-struct RefusedCase {
-    char const* name;
-    char const* from; // a text of the factory state ...
-    char const* to;   // ... replaced by this
-};
-
-// Damage in a section the request never reads: the whole parse refuses the
-// file, so every call fails, as it always did.
-constexpr RefusedCase kRefused[] = {
-    { "a lone surrogate escape", R"("ntpd")", R"("\udc00")" },
-    { "a missing value", R"("ntpd")", "" },
-};
-
-TEST_F(StateFile, DamageAnywhereFailsEveryCallAndLeavesTheFileAlone)
-{
-    cJSON* state = factoryState();
-    ASSERT_NE(state, nullptr);
-    std::string const factory = compact(state);
-    cJSON_Delete(state);
-    for (RefusedCase const& c : kRefused) {
-        SCOPED_TRACE(c.name);
-        std::string damaged = factory;
-        size_t const at = damaged.find(c.from);
-        ASSERT_NE(at, std::string::npos);
-        damaged.replace(at, std::string(c.from).size(), c.to);
-        writeFile(kStatePath, damaged);
-        EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(10000));
-        EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(10000));
-        EXPECT_EQ(readFile(kStatePath), damaged);
-    }
 }
 
 // What the stand-in gives a file it writes, so that a later reader need not
@@ -126,19 +85,38 @@ bool writtenWithAttribute()
     return getxattr(kStatePath, kIndexAttribute, nullptr, 0) > 0;
 }
 
-TEST_F(StateFile, AFileChangedInPlaceAfterTheStandInWroteItIsReadAnew)
+// Damage in a section the request never reads, made in the file the stand-in
+// wrote (its attribute kept), on one line or in place at the same size: the
+// whole parse refuses the file, so every call fails, as it always did.
+TEST_F(StateFile, DamageAnywhereFailsEveryCallAndLeavesTheFileAlone)
 {
-    if (!writtenWithAttribute())
-        GTEST_SKIP() << "no extended attributes here";
-    // The same size, the same file, the attribute kept: damage in a section
-    // the request never reads.
-    std::string damaged = readFile(kStatePath);
-    size_t const at = damaged.find(R"("ntpd")");
-    ASSERT_NE(at, std::string::npos);
-    damaged.replace(at, 6, "0x7fff");
-    writeFile(kStatePath, damaged);
-    EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(10000));
-    EXPECT_EQ(readFile(kStatePath), damaged);
+    struct RefusedCase {
+        char const* name;
+        char const* to; // in place of "ntpd"
+        bool oneLine;
+    } const kCases[] = {
+        { "a lone surrogate escape", R"("\udc00")", true },
+        { "a missing value", "", true },
+        { "a number, the same size", "0x7fff", false },
+    };
+    for (RefusedCase const& c : kCases) {
+        SCOPED_TRACE(c.name);
+        renew();
+        writtenWithAttribute();
+        std::string damaged = readFile(kStatePath);
+        if (c.oneLine) {
+            cJSON* state = cJSON_Parse(damaged.c_str());
+            damaged = compact(state);
+            cJSON_Delete(state);
+        }
+        size_t const at = damaged.find(R"("ntpd")");
+        ASSERT_NE(at, std::string::npos);
+        damaged.replace(at, 6, c.to);
+        writeFile(kStatePath, damaged);
+        EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(10000));
+        EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(10000));
+        EXPECT_EQ(readFile(kStatePath), damaged);
+    }
 }
 
 TEST_F(StateFile, AnAttributeThatDoesNotFitTheFileIsPassedOver)

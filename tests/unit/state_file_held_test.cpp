@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iterator>
 #include <fstream>
 #include <string>
@@ -58,16 +58,11 @@ protected:
     // Whether this process has the state file open.
     bool stateFileOpen() const
     {
-        DIR* fds = opendir("/proc/self/fd");
-        bool found = false;
-        while (dirent const* entry = readdir(fds)) {
-            char target[512] = {};
-            std::string const link = std::string("/proc/self/fd/") + entry->d_name;
-            if (readlink(link.c_str(), target, sizeof target - 1) > 0 && m_path == target)
-                found = true;
-        }
-        closedir(fds);
-        return found;
+        std::error_code gone; // the iterator's own descriptor, closed by the time it is read
+        for (auto const& fd : std::filesystem::directory_iterator("/proc/self/fd"))
+            if (std::filesystem::read_symlink(fd.path(), gone) == m_path)
+                return true;
+        return false;
     }
 
     std::string m_dir;
