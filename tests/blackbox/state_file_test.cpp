@@ -119,7 +119,7 @@ TEST_F(StateFile, DamageAnywhereFailsEveryCallAndLeavesTheFileAlone)
 constexpr char kIndexAttribute[] = "user.swsim.index";
 
 // Has the stand-in write the file; false where the file system keeps no
-// attribute of it.
+// attribute of it, or the stand-in is built without its index.
 bool writtenWithAttribute()
 {
     EXPECT_EQ(put(kTimeoutUri, R"({"timeout":25})").out, expect::setReply(0));
@@ -129,7 +129,7 @@ bool writtenWithAttribute()
 TEST_F(StateFile, AFileChangedInPlaceAfterTheStandInWroteItIsReadAnew)
 {
     if (!writtenWithAttribute())
-        GTEST_SKIP() << "no extended attributes here";
+        GTEST_SKIP() << "no attribute: no extended attributes here, or no index";
     // The same size, the same file, the attribute kept: damage in a section
     // the request never reads.
     std::string damaged = readFile(kStatePath);
@@ -144,7 +144,7 @@ TEST_F(StateFile, AFileChangedInPlaceAfterTheStandInWroteItIsReadAnew)
 TEST_F(StateFile, AnAttributeThatDoesNotFitTheFileIsPassedOver)
 {
     if (!writtenWithAttribute())
-        GTEST_SKIP() << "no extended attributes here";
+        GTEST_SKIP() << "no attribute: no extended attributes here, or no index";
     std::string const text = readFile(kStatePath);
     sim::TextDigest digest;
     digest.add(text);
