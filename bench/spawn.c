@@ -28,7 +28,7 @@
 #include <time.h>
 #include <unistd.h>
 
-enum { kMaxCases = 32, kMaxEnv = 64, kLineSize = 4096 };
+enum { kMaxCases = 64, kMaxEnv = 64, kLineSize = 4096 };
 
 struct Case {
     char name[64];

@@ -75,6 +75,8 @@ set_target_properties(rpcclt_shared PROPERTIES
   VISIBILITY_INLINES_HIDDEN ON
   LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/rpcclt.map)
 target_compile_options(rpcclt_shared PRIVATE -include ${CMAKE_BINARY_DIR}/rpcclt-exports.h)
+# The stand-in's sources as the static stand-in builds them.
+target_compile_definitions(rpcclt_shared PRIVATE $<TARGET_PROPERTY:swsim,COMPILE_DEFINITIONS>)
 # The shared cJSON, whatever the program's link mode takes.
 target_include_directories(rpcclt_shared PRIVATE ${CJSON_INCLUDE_DIR})
 target_link_libraries(rpcclt_shared PRIVATE ${CJSON_LIBRARY})

@@ -93,6 +93,13 @@ std::pair<std::string, std::string> splitPath(std::string const& path)
 // that finds the text's digest unchanged takes the members from it rather
 // than scanning the whole text again.
 constexpr char kIndexAttribute[] = "user.swsim.index";
+// A build without the index (MGMT_SIM_INDEX=OFF, to measure what it saves)
+// scans every text it reads and gives no file the attribute.
+#ifdef MGMT_SIM_INDEX_OFF
+constexpr bool kIndexed = false;
+#else
+constexpr bool kIndexed = true;
+#endif
 // Room for the attribute of a state of many more sections than the
 // stand-in keeps; a longer one is not read.
 constexpr size_t kIndexAttributeRoom = 1024;
@@ -332,7 +339,7 @@ public:
         if (fd < 0)
             return false;
         bool ok = writePieces(fd, content);
-        if (ok && !places.empty()) {
+        if (ok && kIndexed && !places.empty()) {
             TextDigest digest;
             for (iovec const& piece : content)
                 digest.add({ static_cast<char const*>(piece.iov_base), piece.iov_len });
@@ -724,7 +731,8 @@ bool loadState(StateFile const& file, Json& root, std::unique_ptr<StateText>& te
     std::string content;
     if (!file.read(content))
         return false;
-    text = file.indexAsWritten(content);
+    if (kIndexed)
+        text = file.indexAsWritten(content);
     if (!text)
         text = StateText::index(std::move(content));
     if (text->plain() && holdsEverySection(*text)) {

@@ -25,12 +25,16 @@ inline std::string ipv4Text(unsigned char const bytes[4])
 }
 
 // bytes: the address in network order, 16 bytes for IPv6, 4 for IPv4.
+// A build without the IPv4 text above (MGMT_SIM_HAND_ADDRESS=OFF, to
+// measure what it saves) has inet_ntop write both.
 inline std::string addressText(bool inet6, unsigned char const* bytes)
 {
+#ifndef MGMT_SIM_HAND_ADDRESS_OFF
     if (!inet6)
         return ipv4Text(bytes);
+#endif
     char text[INET6_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET6, bytes, text, sizeof text);
+    inet_ntop(inet6 ? AF_INET6 : AF_INET, bytes, text, sizeof text);
     return text;
 }
 
