@@ -90,8 +90,7 @@ inline void expectCalls(std::string const& base, std::span<CallCase const> cases
     }
 }
 
-// A request and its whole reply. Replies with data, replies to a GET, and
-// every reply of a group whose failures all take the get form (setsLikeGets)
+// A request and its whole reply. Replies with data and replies to a GET
 // have no line end; the rest are status only, with one.
 struct ReplyCase {
     char const* name;
@@ -103,13 +102,12 @@ struct ReplyCase {
     char const* faults = nullptr;
 };
 
-inline void expectReplies(std::string const& base, char const* group, std::span<ReplyCase const> cases,
-                          bool setsLikeGets = false)
+inline void expectReplies(std::string const& base, char const* group, std::span<ReplyCase const> cases)
 {
     for (ReplyCase const& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.method + " " + c.resource);
         Result const r = request(c.method, base + c.resource, c.body, nullptr, c.faults);
-        bool const getForm = std::string(c.method) == "GET" || c.data != nullptr || setsLikeGets;
+        bool const getForm = std::string(c.method) == "GET" || c.data != nullptr;
         EXPECT_EQ(r.out, getForm ? getReply(c.code, message(c.code), group, c.data)
                                  : setReply(c.code, message(c.code)));
     }

@@ -64,8 +64,6 @@ TEST_F(CloudManaged, BadBodiesSwitchValuesAndFailuresReachTheClientInTheirForm)
     EXPECT_EQ(run({ .uri = kProxyUser, .faults = R"({"rpcclt_openapiCloudManagedProxyUserGet":{"out":["u",3,"p"]}})" }).out,
               expect::getReply(0, "cloudManaged", R"({"userName":"u","encryptType":"password_encrypt_none","password":"p"})"));
     EXPECT_EQ(run({ .uri = kProxyIp, .faults = R"({"rpcclt_openapiCloudManagedProxyIpGet":-1})" }).out, expect::getReply(10000));
-    EXPECT_EQ(run({ .method = "PUT", .uri = kServerUrl, .body = "{}", .faults = R"({"rpcclt_openapiCloudManagedServerUrlSet":-24})" }).out,
-              expect::setReply(10011));
 }
 
 } // namespace

@@ -199,7 +199,7 @@ TEST_F(Diag, MembersBecomeTheCallsArgumentsAndRepliesTakeTheirForms)
     for (Group const& group : kGroups) {
         SCOPED_TRACE(group.name);
         expectCalls(group.base(), group.calls);
-        expectReplies(group.base(), group.name, group.replies, group.failuresLikeGets);
+        expectReplies(group.base(), group.name, group.replies);
         for (char const* body : { "", "{", "{}}" }) {
             clearTrace();
             EXPECT_EQ(post(group.base() + "address-explicit", body).out, setReply(10003, "Invalid argument")) << body;

@@ -25,11 +25,7 @@ struct Call {
 
 inline Result request(Call const& c)
 {
-    return run({ .method = c.method,
-        .uri = "/api/v2/mgmt/ntp/" + c.resource,
-        .query = c.query,
-        .body = c.body,
-        .faults = c.faults });
+    return run({ .method = c.method, .uri = "/api/v2/mgmt/ntp/" + c.resource, .query = c.query, .body = c.body, .faults = c.faults });
 }
 
 // The whole output of a successful get with this data object.

@@ -44,8 +44,6 @@ constexpr ReplyCase kTelnetReplies[] = {
     { "mode 1", "GET", "agent-telnet-admin-mode", nullptr, 0, R"({"pMode":"enable"})", R"({"rpcclt_openapiAgentTelnetAdminModeGet":{"out":[1]}})" },
     { "port above int32", "GET", "sw-dev-ctrl-telnet-mgmt-port-num", nullptr, 0, R"({"pPort":4294967295})", R"({"rpcclt_openapiSwDevCtrlTelnetMgmtPortNumGet":{"out":[4294967295]}})" },
     { "get failed", "GET", "agent-telnet-timeout", nullptr, 17002, nullptr, R"({"rpcclt_openapiAgentTelnetTimeoutGet":-28})" },
-    { "set failed", "PUT", "agent-telnet-timeout", "{}", 10000, nullptr, R"({"rpcclt_openapiAgentTelnetTimeoutSet":-5})" },
-    { "set ok", "PUT", "agent-telnet-new-sessions", "{}", 0, nullptr, R"({"rpcclt_openapiAgentTelnetNewSessionsSet":0})" },
     { "not json", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", "{\"port\":23", 10003 },
     { "port 0", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":0})", 10003 },
     { "port 65536", "PUT", "sw-dev-ctrl-telnet-mgmt-port-num", R"({"port":65536})", 10003 },
