@@ -25,6 +25,13 @@ inline std::string text(std::string const& t, size_t size)
     return "{\"size\":" + std::to_string(size) + ",\"text\":\"" + t + "\"}";
 }
 
+// SWSIM_FAULTS forcing one call's result and, when given, its outputs.
+inline std::string fault(std::string const& call, int result, std::string const& outs = "")
+{
+    return "{\"rpcclt_openapi" + call + "\":{\"result\":" + std::to_string(result)
+        + (outs.empty() ? "" : ",\"out\":[" + outs + "]") + "}}";
+}
+
 inline std::string setReply(int code)
 {
     return harness::setReply(code, harness::message(code));
@@ -60,13 +67,15 @@ inline void seedState(char const* state)
     writeFile(kStatePath, state);
 }
 
-// A request and the one switch call it must make, as the trace records it.
+// A request and the one switch call it must make: the call's name after
+// "rpcclt_openapi", and its arguments as the trace records them.
 struct CallCase {
     char const* name;
     char const* method;
     char const* resource;
     char const* body;
     char const* call;
+    char const* args;
     char const* query = nullptr;
 };
 
@@ -77,12 +86,11 @@ inline void expectCalls(std::string const& base, std::span<CallCase const> cases
         clearTrace();
         Result const r = request(c.method, base + c.resource, c.body, c.query);
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(handlerCalls(), std::vector<std::string> { c.call });
+        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call(c.call, c.args) });
     }
 }
 
-// A request and its whole reply. Replies with data, replies to a GET, and
-// every reply of a group whose failures all take the get form (setsLikeGets)
+// A request and its whole reply. Replies with data and replies to a GET
 // have no line end; the rest are status only, with one.
 struct ReplyCase {
     char const* name;
@@ -94,13 +102,12 @@ struct ReplyCase {
     char const* faults = nullptr;
 };
 
-inline void expectReplies(std::string const& base, char const* group, std::span<ReplyCase const> cases,
-                          bool setsLikeGets = false)
+inline void expectReplies(std::string const& base, char const* group, std::span<ReplyCase const> cases)
 {
     for (ReplyCase const& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.method + " " + c.resource);
         Result const r = request(c.method, base + c.resource, c.body, nullptr, c.faults);
-        bool const getForm = std::string(c.method) == "GET" || c.data != nullptr || setsLikeGets;
+        bool const getForm = std::string(c.method) == "GET" || c.data != nullptr;
         EXPECT_EQ(r.out, getForm ? getReply(c.code, message(c.code), group, c.data)
                                  : setReply(c.code, message(c.code)));
     }

@@ -18,7 +18,7 @@ struct Case {
     char const* method;
     char const* uri;    // under /api/v2/
     char const* input;  // the query string of GET and DELETE, the body of POST and PUT; none when null
-    char const* call;   // the handler's one switch call; none when null
+    char const* call;   // the handler's one switch call, after "rpcclt_openapi"; none when null
     char const* args;   // its arguments as the trace records them
     Form form;
     int code;
@@ -44,7 +44,7 @@ void check(Case const& c)
                                              : getReply(c.code, message(c.code), "dns", c.data));
     std::vector<std::string> want;
     if (c.call != nullptr)
-        want.push_back(std::string(R"({"call":")") + c.call + R"(","args":)" + c.args + "}");
+        want.push_back(std::string(R"({"call":"rpcclt_openapi)") + c.call + R"(","args":)" + c.args + "}");
     EXPECT_EQ(handlerCalls(), want);
 }
 
@@ -56,90 +56,69 @@ std::string const kVrfCut = R"([{"size":16,"text":")" + std::string(15, 'v') + R
 std::string const kIpStr60 = "ipStr=" + std::string(60, '1');
 std::string const kIpStrCut = R"([{"size":46,"text":")" + std::string(45, '1') + R"("},{"family":0,"addr":"0.0.0.0"}])";
 
-constexpr char kSetAdmin[] = "rpcclt_openapiDNSAdminModeSet";
-constexpr char kSetDomain[] = "rpcclt_openapiDNSDefaultDomainNameSet";
-constexpr char kAddServer[] = "rpcclt_openapiDNSIpNameServerAdd";
-constexpr char kDelServer[] = "rpcclt_openapiDNSIpNameServerDelete";
-constexpr char kSetHost[] = "rpcclt_openapiDNSStaticHostAddressMappingSet";
-constexpr char kDelHost[] = "rpcclt_openapiDNSStaticHostAddressMappingDelete";
-constexpr char kClearCache[] = "rpcclt_openapiDNSClientCacheHostClear";
-constexpr char kLookup[] = "rpcclt_openapiDNSClientInetNameLookup";
-constexpr char kCacheNext[] = "rpcclt_openapiDnsDomainNameEntryNextGet";
-constexpr char kInetAddr[] = "rpcclt_openapiInetAddrGet";
+// The cache walk's cursor when no host name is given.
+constexpr char kZeroEntry[] = R"([{"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])";
 
 class Dns : public CgiTest {};
 
 // Set-style requests: members and parameters read as the switch must get
-// them, texts cut and sized (the readers' own rules are their unit test's).
+// them, texts cut and sized (the readers' own rules are their unit test's);
+// a forced code in the status form, and the later of two equal
+// registrations serving.
 TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
 {
     Case const cases[] = {
-        { "member in any case", "PUT", "mgmt/dns/admin-mode", R"({"ADMINMODE":"enable"})", kSetAdmin, "[1]", Form::Status, 0 },
-        { "empty domain", "PUT", "mgmt/dns/default-domain-name", "{}", kSetDomain, R"([{"size":1,"text":""}])", Form::Status, 10003 },
-        { "domain cut", "PUT", "mgmt/dns/default-domain-name", kLongBody.c_str(), kSetDomain, kCut255.c_str(), Form::Status, 10003 },
-        { "domain", "PUT", "mgmt/dns/default-domain-name", R"({"defaultdomainname":"corp.example"})", kSetDomain, R"([{"size":13,"text":"corp.example"}])", Form::Status, 0 },
-        { "domain delete", "DELETE", "mgmt/dns/default-domain-name", "x=1", "rpcclt_openapiDNSDefaultDomainNameDelete", "[]", Form::Status, 0 },
-        { "server v4", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"192.0.2.7"})", kAddServer, R"([{"family":1,"addr":"192.0.2.7"}])", Form::Status, 0 },
-        { "server twice", "POST", "mgmt/dns/ip-name-server", R"({"ipaddr":"192.168.1.1"})", kAddServer, R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 10011 },
-        { "server delete", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=192.168.1.1", kDelServer, R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 0 },
-        { "server delete encoded", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", kDelServer, R"([{"family":1,"addr":"0.0.0.0"}])", Form::Status, 10000 },
-        { "host set", "PUT", "mgmt/dns/static-host-address-mapping", R"({"hostname":"printer","ipAddr":"192.168.1.30"})", kSetHost, R"([{"size":8,"text":"printer"},{"family":1,"addr":"192.168.1.30"}])", Form::Status, 0 },
-        { "host set bare", "PUT", "mgmt/dns/static-host-address-mapping", "[1]", kSetHost, R"([{"size":1,"text":""},{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
-        { "host delete ipv6", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
-        { "host delete inet6", "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
-        { "host delete ipv4", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", kDelHost, R"([{"size":1,"text":""},{"size":5,"text":"tftp"},1])", Form::Status, 0 },
-        { "host delete vrf cut", "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20.c_str(), kDelHost, kVrfCut.c_str(), Form::Status, 10000 },
-        { "cache no flag", "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", kClearCache, R"([{"size":5,"text":"mgmt"},1,{"size":1,"text":""}])", Form::Status, 0 },
-        { "cache one host", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=time.example.net", kClearCache, R"([{"size":1,"text":""},0,{"size":17,"text":"time.example.net"}])", Form::Status, 0 },
-        { "cache host missing", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", kClearCache, R"([{"size":1,"text":""},0,{"size":8,"text":"nowhere"}])", Form::Status, 10000 },
+        { "member in any case", "PUT", "mgmt/dns/admin-mode", R"({"ADMINMODE":"enable"})", "DNSAdminModeSet", "[1]", Form::Status, 0 },
+        { "empty domain", "PUT", "mgmt/dns/default-domain-name", "{}", "DNSDefaultDomainNameSet", R"([{"size":1,"text":""}])", Form::Status, 10003 },
+        { "domain cut", "PUT", "mgmt/dns/default-domain-name", kLongBody.c_str(), "DNSDefaultDomainNameSet", kCut255.c_str(), Form::Status, 10003 },
+        { "domain", "PUT", "mgmt/dns/default-domain-name", R"({"defaultdomainname":"corp.example"})", "DNSDefaultDomainNameSet", R"([{"size":13,"text":"corp.example"}])", Form::Status, 0 },
+        { "domain delete", "DELETE", "mgmt/dns/default-domain-name", "x=1", "DNSDefaultDomainNameDelete", "[]", Form::Status, 0 },
+        { "server v4", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"192.0.2.7"})", "DNSIpNameServerAdd", R"([{"family":1,"addr":"192.0.2.7"}])", Form::Status, 0 },
+        { "server twice", "POST", "mgmt/dns/ip-name-server", R"({"ipaddr":"192.168.1.1"})", "DNSIpNameServerAdd", R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 10011 },
+        { "server delete", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=192.168.1.1", "DNSIpNameServerDelete", R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 0 },
+        { "server delete encoded", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", "DNSIpNameServerDelete", R"([{"family":1,"addr":"0.0.0.0"}])", Form::Status, 10000 },
+        { "host set", "PUT", "mgmt/dns/static-host-address-mapping", R"({"hostname":"printer","ipAddr":"192.168.1.30"})", "DNSStaticHostAddressMappingSet", R"([{"size":8,"text":"printer"},{"family":1,"addr":"192.168.1.30"}])", Form::Status, 0 },
+        { "host set bare", "PUT", "mgmt/dns/static-host-address-mapping", "[1]", "DNSStaticHostAddressMappingSet", R"([{"size":1,"text":""},{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
+        { "host delete ipv6", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
+        { "host delete inet6", "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
+        { "host delete ipv4", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":5,"text":"tftp"},1])", Form::Status, 0 },
+        { "host delete vrf cut", "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20.c_str(), "DNSStaticHostAddressMappingDelete", kVrfCut.c_str(), Form::Status, 10000 },
+        { "cache no flag", "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", "DNSClientCacheHostClear", R"([{"size":5,"text":"mgmt"},1,{"size":1,"text":""}])", Form::Status, 0 },
+        { "cache one host", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=time.example.net", "DNSClientCacheHostClear", R"([{"size":1,"text":""},0,{"size":17,"text":"time.example.net"}])", Form::Status, 0 },
+        { "cache host missing", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", "DNSClientCacheHostClear", R"([{"size":1,"text":""},0,{"size":8,"text":"nowhere"}])", Form::Status, 10000 },
         { "lookup not json", "POST", "mgmt/dns/client-inet-name-lookup", "[", nullptr, nullptr, Form::Status, 10003 },
+        { "status delete", "DELETE", "mgmt/dns/client-cache-host", nullptr, "DNSClientCacheHostClear", R"([{"size":1,"text":""},1,{"size":1,"text":""}])", Form::Status, 10011, nullptr, R"({"rpcclt_openapiDNSClientCacheHostClear":-24})" },
+        { "later delete serves", "DELETE", "mgmt/dns/static-host-address-mapping", nullptr, "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":1,"text":""},0])", Form::Status, 0, nullptr, R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
     };
     for (auto const& c : cases)
         check(c);
 }
 
-// Get-style requests: cursors and buffers as the switch gets them, and every
-// reply member from what it returns.
+// Get-style requests: cursors and buffers as the switch gets them, every
+// reply member from what it returns, and the cache walk's own end.
 TEST_F(Dns, GetRequestsAnswerWhatTheSwitchReturns)
 {
     Case const cases[] = {
-        { "admin mode", "GET", "mgmt/dns/admin-mode", nullptr, "rpcclt_openapiDNSAdminModeGet", "[0]", Form::Data, 0, R"({"adminMode":"enable"})" },
-        { "domain", "GET", "mgmt/dns/default-domain-name", nullptr, "rpcclt_openapiDNSDefaultDomainNameGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"defaultDomainName":"localdomain"})" },
-        { "name size", "GET", "mgmt/dns/domain-name-max-size", nullptr, "rpcclt_openapiDNSDomainNameMaxSizeGet", "[0]", Form::Data, 0, R"({"domainNameMaxSize":255})" },
-        { "label size", "GET", "mgmt/dns/domain-label-maximum-size", nullptr, "rpcclt_openapiDNSDomainLabelMaximumSizeGet", "[0]", Form::Data, 0, R"({"domainLabelMaxSize":63})" },
-        { "servers max", "GET", "mgmt/dns/ip-name-servers-max-supported", nullptr, "rpcclt_openapiDNSIpNameServersMaxSupportedGet", "[0]", Form::Data, 0, R"({"maxNameServers":8})" },
-        { "server first", "GET", "mgmt/dns/ip-name-servers-next", nullptr, "rpcclt_openapiDNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.1"})" },
-        { "server family 0", "GET", "mgmt/dns/ip-name-servers-next", "ipAddr=", "rpcclt_openapiDNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"0.0.0.0"})", R"({"rpcclt_openapiDNSIpNameServersNextGet":{"out":[{"family":0,"addr":"0.0.0.0"}]}})" },
-        { "pref cursor", "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", "rpcclt_openapiDNSIpNameServersWithPrefNextGet", R"([{"family":1,"addr":"192.168.1.1"},1])", Form::Data, 0, R"({"ipAddr":"2001:db8::53","preference":2})" },
-        { "host first", "GET", "mgmt/dns/static-host-next", nullptr, "rpcclt_openapiDNSStaticHostNextGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"hostname":"syslog"})" },
-        { "host address", "GET", "mgmt/dns/static-host-ip-addr", "hostname=TFTP", "rpcclt_openapiDNSStaticHostIpAddrGet", R"([{"size":5,"text":"TFTP"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.21"})" },
-        { "host entry", "GET", "mgmt/dns/static-host-address-mapping-next", "hostname=tftp&ipAddr=192.168.1.21", "rpcclt_openapiDNSStaticHostAddressMappingNextGet", R"([{"size":1,"text":""},{"size":256,"text":"tftp"},{"family":1,"addr":"192.168.1.21"}])", Form::Data, 0, R"({"hostname":"tftp","ipAddr":"2001:db8::21"})" },
-        { "lookup static", "POST", "mgmt/dns/client-inet-name-lookup", R"({"HostName":"syslog"})", kLookup, R"([{"size":7,"text":"syslog"},{"size":46,"text":""}])", Form::Data, 0, R"({"ipAddr":"192.168.1.20"})" },
-        { "lookup none", "POST", "mgmt/dns/client-inet-name-lookup", "{}", kLookup, R"([{"size":1,"text":""},{"size":46,"text":""}])", Form::Data, 10003 },
-        { "cache lower n", "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", kCacheNext, R"([{"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})" },
-        { "cache invalid v6", "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", kCacheNext, R"([{"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
-        { "inet addr cut", "GET", "system/common/inet-addr", kIpStr60.c_str(), kInetAddr, kIpStrCut.c_str(), Form::Data, 10003 },
-        { "inet addr v4", "GET", "system/common/inet-addr", "ipStr=10.1.2.3", kInetAddr, R"([{"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"10.1.2.3"})" },
-        { "inet max", "GET", "system/common/inet-addr-max-size", nullptr, "rpcclt_openapiInetAddrMaxSizeGet", "[0]", Form::Data, 0, R"({"inetAddrMaxSize":46})" },
-    };
-    for (auto const& c : cases)
-        check(c);
-}
-
-// A forced failure per reply form, and the cache walk's own end.
-TEST_F(Dns, FailuresMapToTheirCodesInEachReplyForm)
-{
-    constexpr char kZeroEntry[] = R"([{"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])";
-    Case const cases[] = {
-        { "status", "PUT", "mgmt/dns/admin-mode", R"({"adminMode":"enable"})", kSetAdmin, "[1]", Form::Status, 10003, nullptr, R"({"rpcclt_openapiDNSAdminModeSet":-22})" },
-        { "status delete", "DELETE", "mgmt/dns/client-cache-host", nullptr, kClearCache, R"([{"size":1,"text":""},1,{"size":1,"text":""}])", Form::Status, 10011, nullptr, R"({"rpcclt_openapiDNSClientCacheHostClear":-24})" },
-        { "data", "GET", "mgmt/dns/default-domain-name", nullptr, "rpcclt_openapiDNSDefaultDomainNameGet", R"([{"size":256,"text":""}])", Form::Data, 17002, nullptr, R"({"rpcclt_openapiDNSDefaultDomainNameGet":-28})" },
-        { "data system", "GET", "system/common/inet-addr-max-size", nullptr, "rpcclt_openapiInetAddrMaxSizeGet", "[0]", Form::Data, 10000, nullptr, R"({"rpcclt_openapiInetAddrMaxSizeGet":1})" },
-        { "lookup", "POST", "mgmt/dns/client-inet-name-lookup", R"({"hostname":"h"})", kLookup, R"([{"size":2,"text":"h"},{"size":46,"text":""}])", Form::Data, 10023, nullptr, R"({"rpcclt_openapiDNSClientInetNameLookup":-29})" },
-        { "cache -26", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
-        { "cache -29", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
-        { "cache -28", "GET", "mgmt/dns/domain-name-entry-next", nullptr, kCacheNext, kZeroEntry, Form::Data, 17002, nullptr, R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
-        { "later delete serves", "DELETE", "mgmt/dns/static-host-address-mapping", nullptr, kDelHost, R"([{"size":1,"text":""},{"size":1,"text":""},0])", Form::Status, 0, nullptr, R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
+        { "admin mode", "GET", "mgmt/dns/admin-mode", nullptr, "DNSAdminModeGet", "[0]", Form::Data, 0, R"({"adminMode":"enable"})" },
+        { "domain", "GET", "mgmt/dns/default-domain-name", nullptr, "DNSDefaultDomainNameGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"defaultDomainName":"localdomain"})" },
+        { "name size", "GET", "mgmt/dns/domain-name-max-size", nullptr, "DNSDomainNameMaxSizeGet", "[0]", Form::Data, 0, R"({"domainNameMaxSize":255})" },
+        { "label size", "GET", "mgmt/dns/domain-label-maximum-size", nullptr, "DNSDomainLabelMaximumSizeGet", "[0]", Form::Data, 0, R"({"domainLabelMaxSize":63})" },
+        { "servers max", "GET", "mgmt/dns/ip-name-servers-max-supported", nullptr, "DNSIpNameServersMaxSupportedGet", "[0]", Form::Data, 0, R"({"maxNameServers":8})" },
+        { "server first", "GET", "mgmt/dns/ip-name-servers-next", nullptr, "DNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.1"})" },
+        { "pref cursor", "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", "DNSIpNameServersWithPrefNextGet", R"([{"family":1,"addr":"192.168.1.1"},1])", Form::Data, 0, R"({"ipAddr":"2001:db8::53","preference":2})" },
+        { "host first", "GET", "mgmt/dns/static-host-next", nullptr, "DNSStaticHostNextGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"hostname":"syslog"})" },
+        { "host address", "GET", "mgmt/dns/static-host-ip-addr", "hostname=TFTP", "DNSStaticHostIpAddrGet", R"([{"size":5,"text":"TFTP"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.21"})" },
+        { "host entry", "GET", "mgmt/dns/static-host-address-mapping-next", "hostname=tftp&ipAddr=192.168.1.21", "DNSStaticHostAddressMappingNextGet", R"([{"size":1,"text":""},{"size":256,"text":"tftp"},{"family":1,"addr":"192.168.1.21"}])", Form::Data, 0, R"({"hostname":"tftp","ipAddr":"2001:db8::21"})" },
+        { "lookup static", "POST", "mgmt/dns/client-inet-name-lookup", R"({"HostName":"syslog"})", "DNSClientInetNameLookup", R"([{"size":7,"text":"syslog"},{"size":46,"text":""}])", Form::Data, 0, R"({"ipAddr":"192.168.1.20"})" },
+        { "lookup none", "POST", "mgmt/dns/client-inet-name-lookup", "{}", "DNSClientInetNameLookup", R"([{"size":1,"text":""},{"size":46,"text":""}])", Form::Data, 10003 },
+        { "cache lower n", "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})" },
+        { "cache invalid v6", "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", "DnsDomainNameEntryNextGet", R"([{"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
+        { "inet addr cut", "GET", "system/common/inet-addr", kIpStr60.c_str(), "InetAddrGet", kIpStrCut.c_str(), Form::Data, 10003 },
+        { "inet addr v4", "GET", "system/common/inet-addr", "ipStr=10.1.2.3", "InetAddrGet", R"([{"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"10.1.2.3"})" },
+        { "inet max", "GET", "system/common/inet-addr-max-size", nullptr, "InetAddrMaxSizeGet", "[0]", Form::Data, 0, R"({"inetAddrMaxSize":46})" },
+        { "cache -26", "GET", "mgmt/dns/domain-name-entry-next", nullptr, "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
+        { "cache -29", "GET", "mgmt/dns/domain-name-entry-next", nullptr, "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
+        { "cache -28", "GET", "mgmt/dns/domain-name-entry-next", nullptr, "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 17002, nullptr, R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
     };
     for (auto const& c : cases)
         check(c);

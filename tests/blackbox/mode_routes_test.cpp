@@ -24,17 +24,12 @@ constexpr ModeRoute kRoutes[] = {
 // Alternating values, so that every row changes what the switch holds; the
 // mode reader's own rules are its unit test's.
 constexpr std::pair<char const*, int> kBodies[] = {
-    { R"({"mode":"enable"})", 1 }, { R"({"mode":"disable"})", 0 }, { R"({"MODE":"enable"} )", 1 }, { "{}", 0 },
+    { R"({"mode":"enable"})", 1 }, { R"({"mode":"disable"})", 0 },
 };
 
 std::string modeData(ModeRoute const& route, int value)
 {
     return std::string("{\"") + route.member + "\":\"" + (value == 1 ? "enable" : "disable") + "\"}";
-}
-
-std::string fault(ModeRoute const& route, char const* which, char const* entry)
-{
-    return std::string("{\"rpcclt_openapi") + route.calls + which + "\":" + entry + "}";
 }
 
 class ModeRoutes : public CgiTest {};
@@ -55,14 +50,12 @@ TEST_F(ModeRoutes, BadBodiesSwitchValuesAndFailuresReachTheClientInTheirForm)
     for (auto const& route : kRoutes) {
         SCOPED_TRACE(route.uri);
         clearTrace();
-        for (char const* body : { "", "{", R"({"mode":"enable"} x)", R"({"mode":"enable"}{})" })
-            EXPECT_EQ(put(route.uri, body).out, expect::setReply(10003)) << body;
+        EXPECT_EQ(put(route.uri, R"({"mode":"enable"} x)").out, expect::setReply(10003)); // the parse's rules are its unit test's
         EXPECT_TRUE(handlerCalls().empty());
-        EXPECT_EQ(run({ .uri = route.uri, .faults = fault(route, "Get", R"({"out":[2]})") }).out,
+        EXPECT_EQ(run({ .uri = route.uri, .faults = expect::fault(route.calls + std::string("Get"), 0, "2") }).out,
                   expect::getReply(0, route.group, modeData(route, 2)));
-        EXPECT_EQ(run({ .uri = route.uri, .faults = fault(route, "Get", "-28") }).out, expect::getReply(17002));
-        EXPECT_EQ(run({ .method = "PUT", .uri = route.uri, .body = "{}", .faults = fault(route, "Set", "-22") }).out,
-                  expect::setReply(10003));
+        EXPECT_EQ(run({ .uri = route.uri, .faults = expect::fault(route.calls + std::string("Get"), -28) }).out, expect::getReply(17002));
+        EXPECT_EQ(run({ .method = "PUT", .uri = route.uri, .body = "{}", .faults = expect::fault(route.calls + std::string("Set"), -22) }).out, expect::setReply(10003));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cjson/cJSON.h>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,7 @@ struct Call {
 
 inline Result request(Call const& c)
 {
-    return run({ .method = c.method,
-        .uri = "/api/v2/mgmt/ntp/" + c.resource,
-        .query = c.query,
-        .body = c.body,
-        .faults = c.faults });
+    return run({ .method = c.method, .uri = "/api/v2/mgmt/ntp/" + c.resource, .query = c.query, .body = c.body, .faults = c.faults });
 }
 
 // The whole output of a successful get with this data object.
@@ -36,11 +33,16 @@ inline std::string data(std::string const& object) { return getReply(0, "Success
 
 inline std::string const kOkSet = setReply(0, "Success");
 
-// SWSIM_FAULTS for one call: its result and, when given, its outputs.
-inline std::string forced(std::string const& call, int result, std::string const& outs = "")
+using expect::fault;
+
+// A request in a sequence over one state, with its whole reply.
+using Step = std::pair<Call, std::string>;
+
+inline void expectSteps(std::span<Step const> steps)
 {
-    return "{\"rpcclt_openapi" + call + "\":{\"result\":" + std::to_string(result)
-        + (outs.empty() ? "" : ",\"out\":[" + outs + "]") + "}}";
+    for (auto const& [call, reply] : steps)
+        EXPECT_EQ(request(call).out, reply) << call.method << " " << call.resource << " " << call.query.value_or("")
+                                            << call.body.value_or("") << call.faults.value_or("");
 }
 
 // Sets members of the stand-in's "ntp" section (JSON values), starting from

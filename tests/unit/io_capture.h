@@ -36,62 +36,55 @@ private:
     std::optional<std::string> m_old;
 };
 
-// Standard input reads the given bytes while the object lives.
-class ScopedStdin {
+// One of the process's descriptors points at a memory file holding the given
+// bytes while the object lives.
+class Redirected {
 public:
-    explicit ScopedStdin(std::string const& bytes)
+    Redirected(int target, std::string const& bytes)
+        : m_target(target), m_file(memfd_create("io", 0)), m_saved(dup(target))
     {
-        int fd = memfd_create("stdin", 0);
-        if (fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
-            lseek(fd, 0, SEEK_SET);
-        m_saved = dup(0);
-        dup2(fd, 0);
-        close(fd);
+        if (write(m_file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
+            lseek(m_file, 0, SEEK_SET);
+        dup2(m_file, target);
     }
-    ~ScopedStdin()
+    ~Redirected()
     {
-        dup2(m_saved, 0);
-        close(m_saved);
+        restore();
+        close(m_file);
     }
 
-private:
-    int m_saved = -1;
+protected:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        fflush(stdout);
+        dup2(m_saved, m_target);
+        close(m_saved);
+        m_saved = -1;
+    }
+
+    int m_target, m_file, m_saved;
+};
+
+// Standard input reads the given bytes while the object lives.
+struct ScopedStdin : Redirected {
+    explicit ScopedStdin(std::string const& bytes) : Redirected(0, bytes) {}
 };
 
 // Everything written to standard output while the object lives.
-class CapturedStdout {
+class CapturedStdout : Redirected {
 public:
-    CapturedStdout()
-    {
-        fflush(stdout);
-        m_fd = memfd_create("stdout", 0);
-        m_saved = dup(1);
-        dup2(m_fd, 1);
-    }
-    ~CapturedStdout() { restore(); }
+    CapturedStdout() : Redirected((fflush(stdout), 1), "") {}
 
     std::string text()
     {
         restore();
         std::string out;
         char chunk[4096];
-        lseek(m_fd, 0, SEEK_SET);
-        for (ssize_t n; (n = read(m_fd, chunk, sizeof chunk)) > 0;)
+        lseek(m_file, 0, SEEK_SET);
+        for (ssize_t n; (n = read(m_file, chunk, sizeof chunk)) > 0;)
             out.append(chunk, static_cast<size_t>(n));
         return out;
     }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        fflush(stdout);
-        dup2(m_saved, 1);
-        close(m_saved);
-        m_saved = -1;
-    }
-
-    int m_fd = -1;
-    int m_saved = -1;
 };

@@ -1,13 +1,28 @@
-// The reply envelope, byte for byte.
+// What the program writes on standard output: the reply envelope, byte for
+// byte, and log lines before the log is opened.
 #include "../../tools/common/response.h"
+#include "../../tools/log.h"
 #include "io_capture.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <regex>
 #include <string>
 
 namespace {
+
+// Each test runs in a process of its own, so nothing has opened the log yet.
+TEST(DevmgrLog, BeforeOpeningWritesToStandardOutputUnderTheDefaultThreshold)
+{
+    CapturedStdout out;
+    devmgrLog(3, "[%s:%d] first %s\n", "fn", 7, "line");
+    devmgrLog(7, "not written at the default threshold\n");
+    std::string const text = out.text();
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \(ERROR\): : \[fn:7\] first line\n)")))
+        << text;
+    EXPECT_EQ(devmgrLogLevelGet(), 6);
+}
 
 // The formatted envelope: the group's object when given, then "resp".
 std::string envelope(int32_t code, char const* message, std::string const& data = "")

@@ -1,4 +1,7 @@
-// The route table: a handler for every row, and the tree built from it.
+// Route trees: a group of routes registered at once builds the tree that
+// registering them one by one builds, each entry with its own copy of its
+// resource text; the route table has a handler for every row, and the tree
+// built from it is the one registering it builds.
 #include "../../cgi/onboard/routes.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +43,54 @@ void expectSameTree(HttpdDir const* built, HttpdDir const* registered, std::stri
     for (; x != nullptr && y != nullptr; x = x->nextSibling, y = y->nextSibling)
         expectSameTree(x, y, path + "/" + registered->name);
     EXPECT_EQ(x == nullptr, y == nullptr) << "child lists of different lengths";
+}
+
+int first() { return 1; }
+int second() { return 2; }
+
+struct GroupCase {
+    char const* name;
+    char const* basePath;
+    std::vector<HttpdRoute> routes;
+};
+
+GroupCase const kGroups[] = {
+    { "one route", "/api/v2/mgmt/beacon", { { "mode", kMethodPut, first } } },
+    { "methods of one resource", "/api/v2/mgmt/dns",
+      { { "admin-mode", kMethodGet, first }, { "admin-mode", kMethodPut, second }, { "client-cache-host", kMethodDelete, first } } },
+    { "a route registered twice", "/a/b",
+      { { "mapping", kMethodDelete, first }, { "other", kMethodGet, first }, { "mapping", kMethodDelete, second } } },
+    { "doubled and trailing slashes", "//x//y/", { { "r", kMethodPost, second }, { "", kMethodGet, first } } },
+    { "no routes", "/empty", {} },
+};
+
+// Route trees are never freed, as in the program: they stay reachable here
+// until the process ends, past the destruction of statics.
+auto* const g_trees = new std::vector<HttpdHandle>;
+
+TEST(RouteTree, AGroupAtOnceBuildsWhatOneByOneBuilds)
+{
+    for (GroupCase const& c : kGroups) {
+        SCOPED_TRACE(c.name);
+        HttpdHandle together = g_trees->emplace_back(httpdRootCreate());
+        HttpdHandle apart = g_trees->emplace_back(httpdRootCreate());
+        ASSERT_NE(together, nullptr);
+        ASSERT_NE(apart, nullptr);
+        // Something there already, which the group's entries go in front of.
+        httpdAddCContent(together, c.basePath, "before", kMethodGet, kAuthNone, second);
+        httpdAddCContent(apart, c.basePath, "before", kMethodGet, kAuthNone, second);
+
+        EXPECT_EQ(httpdAddCContents(together, c.basePath, c.routes, kAuthSession), 0);
+        for (HttpdRoute const& route : c.routes)
+            httpdAddCContent(apart, c.basePath, route.resource, route.method, kAuthSession, route.handler);
+
+        expectSameTree(together->root, apart->root, "");
+        size_t entries = 0;
+        for (HttpdCContent const* e = httpdDirFind(together, c.basePath)->firstContent; e != nullptr; e = e->next, ++entries)
+            for (HttpdRoute const& route : c.routes)
+                EXPECT_NE(static_cast<void const*>(e->resource), static_cast<void const*>(route.resource));
+        EXPECT_EQ(entries, c.routes.size() + 1);
+    }
 }
 
 // The registered tree lives as long as the program, as a route tree does;
