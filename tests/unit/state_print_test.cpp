@@ -1,10 +1,6 @@
-// The stand-in's own prints of what the C library and cJSON would print:
-// its state, byte for byte cJSON_Print's whatever the numbers, and the tree
-// left as it was; an IPv4 address, as inet_ntop writes it.
-#include "../../sim/ip_text.h"
+// The stand-in's own print of its state: byte for byte cJSON_Print's
+// whatever the numbers, and the tree left as it was.
 #include "../../sim/state_print.h"
-
-#include <arpa/inet.h>
 
 #include <gtest/gtest.h>
 
@@ -53,24 +49,6 @@ TEST(StatePrint, IsCJsonsPrintForEveryKindOfNumber)
         }
         EXPECT_TRUE(cJSON_IsNumber(cJSON_GetObjectItemCaseSensitive(tree.get(), "n")));
         EXPECT_EQ(cJSON_GetObjectItemCaseSensitive(tree.get(), "n")->valuestring, nullptr);
-    }
-}
-
-TEST(StatePrint, AnIpv4AddressIsInetNtopsText)
-{
-    // Every value of each byte, the others varied with it.
-    for (unsigned value = 0; value < 256; ++value) {
-        unsigned char const kBytes[][4] = {
-            { static_cast<unsigned char>(value), 0, 0, 0 },
-            { 255, static_cast<unsigned char>(value), 9, 10 },
-            { 1, 99, static_cast<unsigned char>(value), 100 },
-            { 10, 0, 255, static_cast<unsigned char>(value) },
-        };
-        for (auto const& bytes : kBytes) {
-            char expected[INET_ADDRSTRLEN] = {};
-            ASSERT_NE(inet_ntop(AF_INET, bytes, expected, sizeof expected), nullptr);
-            EXPECT_EQ(sim::ipv4Text(bytes), expected);
-        }
     }
 }
 
