@@ -32,7 +32,7 @@ SITE = {
 
 
 class Writes:
-    """Counts the configuration writes a client sends (the requests still go)."""
+    """The configuration writes a client sends (the requests still go)."""
 
     def __init__(self, client):
         self.ops = []
