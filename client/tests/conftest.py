@@ -66,9 +66,9 @@ class Server:
         self.log.close()
 
 
-def login(user, privilege=None):
-    command = [os.path.join(ROOT, "scripts", "login"), user] + ([privilege] if privilege else [])
-    return subprocess.run(command, check=True, capture_output=True, text=True).stdout.strip()
+def login(user):
+    return subprocess.run([os.path.join(ROOT, "scripts", "login"), user], check=True, capture_output=True,
+                          text=True).stdout.strip()
 
 
 @pytest.fixture

@@ -15,8 +15,7 @@ const { chromium } = createRequire(join(resolve(env.CONSOLE_MODULES), 'x.js'))('
 let failures = 0;
 function check(what, ok, detail = '') {
   console.log(`${ok ? 'ok' : 'not ok'} - ${what}${ok || !detail ? '' : `\n  ${detail}`}`);
-  if (!ok)
-    failures++;
+  failures += ok ? 0 : 1;
 }
 
 const browser = await chromium.launch({
@@ -36,10 +35,8 @@ page.on('pageerror', (error) => errors.push(error.message));
 const accounts = { admin: ['admin', 'admin-pw'], reader: ['bob', 'bob-pw'] };
 const tokens = [env.CONSOLE_ADMIN_TOKEN, env.CONSOLE_READER_TOKEN];
 let shot = 0;
-async function screenshot(name) {
-  shot++;
-  await page.screenshot({ path: join(env.CONSOLE_SHOTS, `${String(shot).padStart(2, '0')}-${name}.png`), fullPage: true });
-}
+const screenshot = (name) =>
+  page.screenshot({ path: join(env.CONSOLE_SHOTS, `${String(++shot).padStart(2, '0')}-${name}.png`), fullPage: true });
 
 const verdictOf = async (scope) => (await page.locator(`${scope} .verdict`).last().textContent()) ?? '';
 

@@ -67,11 +67,9 @@ requests_routes() {
   done < <("$lister" --list)
   cat <<EOF
 PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout writer-token $work/timeout.body
-GET /api/v2/mgmt/mgmttelnet/agent-telnet-timeout reader-token -
 PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout reader-token $work/timeout.body
 POST /api/v2/mgmt/ntp/server admin-token $work/server.body
 POST /api/v2/mgmt/ntp/server admin-token -
-GET /api/v2/mgmt/ntp/server-first reader-token -
 POST /api/v2/mgmt/ping/address writer-token $work/ping.body
 POST /api/v2/mgmt/ping/address writer-token $work/broken.body
 PUT /api/v2/mgmt/mgmttelnet/agent-telnet-timeout reader-token $big
