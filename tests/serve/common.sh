@@ -10,7 +10,7 @@
 #   curl arguments for it in $tls), on port $SERVE_PORT when set;
 #   stop_server ends it.
 # check WHAT GOT WANT: prints ok or not ok, counting in $failures;
-#   finish LOG...: exits with the count, printing the logs on a failure.
+#   finish LOG...: fails when a check did, printing the logs.
 
 serve_private() {
   if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
@@ -87,10 +87,10 @@ check() { # WHAT GOT WANT
   fi
 }
 
-finish() { # LOG...
+finish() { # LOG...: the script's last command
   stop_server
-  [ "$failures" = 0 ] && exit 0
+  [ "$failures" = 0 ] && return 0
   echo "$failures check(s) failed; lighttpd said:"
   cat "$@"
-  exit 1
+  return 1
 }
