@@ -31,6 +31,7 @@ const cases = [
   ['putWebmgmtSwDevCtrlWebMgmtPortNum', {}, '{"port": 8080, "flag": true}', 'flag: true is a JSON literal'],
   ['putWebmgmtCliWebHttpSessionSoftTimeOut', {}, '{"timeout": 0}', 'the switch takes 1 to 60'],
   ['putWebmgmtCliWebHttpSessionSoftTimeOut', {}, '{"timeout": "10"}', 'a whole number is wanted'],
+  ['putWebmgmtCliWebHttpSessionSoftTimeOut', {}, '{"timeout": 2.5}', 'a whole number is wanted'],
   ['postDnsIpNameServer', {}, '{"ipAddr": "192.0.2.300"}', 'is not an IPv4 or IPv6 address'],
   ['postDnsIpNameServer', {}, '{"ipAddr": "2001:db8::53"}', ''],
   ['postNtpServer', {}, `{"ipAddr": "${'a'.repeat(256)}"}`, '256 characters are too many'],
