@@ -1,10 +1,7 @@
-"""Switches for the tests: the built program behind lighttpd (scripts/httpd)
-on a free loopback port, with the stand-in's state in a file of its own,
-and a session made with scripts/login. Run under devtools/private-tmp
-(CTest does), so /tmp/session and the logs are the run's own.
-
-MGMT_CGI names the built program; LOGIN_CGI the login program, when built.
-"""
+"""Switches for the tests: the built program (MGMT_CGI) behind lighttpd
+(scripts/httpd) on a free loopback port, the stand-in's state in a file of
+its own, a session made with scripts/login. Run under devtools/private-tmp
+(CTest does), so /tmp/session and the logs are the run's own."""
 
 import json
 import os
@@ -21,26 +18,22 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 sys.path.insert(0, os.path.join(ROOT, "client"))
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
 class Server:
     def __init__(self, state=None, faults=None, env=None):
         self.dir = tempfile.mkdtemp(prefix="switch.", dir="/tmp")
         os.chmod(self.dir, 0o755)
         self.state = os.path.join(self.dir, "switch", "state.json")
-        env = dict(os.environ, MGMT_CGI=os.environ["MGMT_CGI"], SWSIM_STATE=self.state,
-                   SWSIM_FAULTS=json.dumps(faults) if faults else "", **(env or {}))
+        env = dict(os.environ, SWSIM_STATE=self.state, SWSIM_FAULTS=json.dumps(faults) if faults else "",
+                   **(env or {}))
         if state is not None:
             os.makedirs(os.path.dirname(self.state))
             os.chmod(os.path.dirname(self.state), 0o777)  # the program's account replaces the file
             with open(self.state, "w") as f:
                 json.dump(state, f)
         for _ in range(10):
-            self.port = free_port()
+            with socket.socket() as s:
+                s.bind(("127.0.0.1", 0))
+                self.port = s.getsockname()[1]
             env["MGMT_PORT"] = str(self.port)
             self.log = open(os.path.join(self.dir, "httpd.log"), "w")
             self.process = subprocess.Popen([os.path.join(ROOT, "scripts", "httpd")], env=env, stdout=self.log,
@@ -73,20 +66,15 @@ class Server:
         self.log.close()
 
 
-def login(user, privilege=None):
-    command = [os.path.join(ROOT, "scripts", "login"), user] + ([privilege] if privilege else [])
-    return subprocess.run(command, check=True, capture_output=True, text=True).stdout.strip()
+def login(user):
+    return subprocess.run([os.path.join(ROOT, "scripts", "login"), user], check=True, capture_output=True,
+                          text=True).stdout.strip()
 
 
 @pytest.fixture
 def make_server():
     servers = []
-
-    def make(**options):
-        servers.append(Server(**options))
-        return servers[-1]
-
-    yield make
+    yield lambda **options: servers.append(Server(**options)) or servers[-1]
     for server in servers:
         server.stop()
 

@@ -4,7 +4,7 @@ the code and what was sent: test_cli.test_failures_and_exit_codes.)"""
 
 import pytest
 
-from swmgmt import Client, HttpError, InputError
+from swmgmt import Client, HttpError, InputError, description
 
 WEB_MODE = "webmgmt/sw-dev-ctrl-web-mgmt-mode"
 SOFT_TIMEOUT = "webmgmt/cli-web-http-session-soft-time-out"
@@ -12,20 +12,16 @@ SOFT_TIMEOUT = "webmgmt/cli-web-http-session-soft-time-out"
 
 # (operation, values, words the refusal must hold)
 REFUSED = [
-    ("putWebmgmtSwDevCtrlWebMgmtMode", {"mode": "Enable"}, ['"enable"', '"disable"', 'write "enable"']),
     ("putWebmgmtSwDevCtrlWebMgmtMode", {"Mode": "enable"}, ['spelled "mode"']),
     ("putNtpAuthenticationMode", {"mode": 1}, ['"true"', '"false"']),
     ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": 0}, ["1 to 60"]),
     ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": 61}, ["1 to 60"]),
     ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": "ten"}, ["whole number"]),
     ("putWebmgmtCliWebHttpSessionSoftTimeOut", {"timeout": True}, ["a number is wanted"]),
-    ("putMgmttelnetSwDevCtrlTelnetMgmtPortNum", {"port": 70000, "flag": "false"}, ["1 to 65535"]),
     ("postDnsIpNameServer", {"ipAddr": "999.0.2.1"}, ["not an IPv4 or IPv6 address"]),
-    ("deleteDnsStaticHostAddressMapping", {"hostname": "tftp", "family": "IPv6"}, ['write "ipv6"']),
     ("deleteNtpServer", {"ipAddr": "a/b&c= d"}, ['holds " ", "&", "/", "="', "query"]),
     ("putCloudManagedServerUrl", {"url": "https://" + "x" * 150}, ["at most 150"]),
     ("putNtpServerTableAuthKey", {"keyIndex": 7}, ["needs ntpServer"]),
-    ("getNtpServerNext", {}, ["needs ntpServer"]),
     ("postNtpServer", {"ipAddr": "192.0.2.1", "keyIndex": 3}, ["not read by this route"]),
 ]
 
@@ -75,12 +71,9 @@ def test_the_web_server_answers(server):
 
 
 def test_every_example_of_the_description_passes_the_checks():
-    """The description's own example requests are what the client lets through."""
-    from swmgmt import description
-
-    for op in description().operations.values():
-        raw = description().document["paths"][op.path][op.method.lower()]
+    api = description()
+    for op in api.operations.values():
+        raw = api.document["paths"][op.path][op.method.lower()]
         values = {p["name"]: p["example"] for p in raw.get("parameters", []) if "example" in p}
-        body = raw.get("requestBody", {}).get("content", {}).get("application/json", {}).get("example", {})
-        values.update(body)
+        values.update(raw.get("requestBody", {}).get("content", {}).get("application/json", {}).get("example", {}))
         Client("http://127.0.0.1:9", "token").prepare(op, values)

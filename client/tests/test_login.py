@@ -1,10 +1,7 @@
-"""Login and logout with user and password, through the login program.
-
-These run when the login program is built (CTest sets LOGIN_CGI) and a test
-account is known (LOGIN_USER, LOGIN_PASSWORD; LOGIN_CACERT for HTTPS), or
-can be made: under CTest, in a mount namespace of the tests' own, the login
-program's PAM service is replaced by pam_matrix (PAM_MATRIX_MODULE) with one
-account from a file. They are skipped, saying why, otherwise."""
+"""Login and logout with user and password, through the login program
+(LOGIN_CGI), with a test account given (LOGIN_USER, LOGIN_PASSWORD;
+LOGIN_CACERT for HTTPS) or made with pam_matrix (PAM_MATRIX_MODULE) in the
+tests' own mount namespace; skipped, saying why, otherwise."""
 
 import os
 import subprocess
@@ -19,8 +16,7 @@ user, password = os.environ.get("LOGIN_USER"), os.environ.get("LOGIN_PASSWORD")
 
 
 def make_test_account():
-    """One account ("admin", the administrator) for the PAM service, in this
-    namespace only: the machine's own /etc/pam.d is never touched."""
+    """The account "admin" for the PAM service, over /etc/pam.d in this namespace only."""
     matrix, service = os.environ.get("PAM_MATRIX_MODULE"), os.environ.get("LOGIN_PAM_SERVICE", "management")
     if not (program and matrix and os.environ.get("PRIVATE_TMP") and os.geteuid() == 0):
         return None, None

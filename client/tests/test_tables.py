@@ -36,11 +36,6 @@ def cache_names(server, count):
         json.dump(state, f)
 
 
-def service(i):
-    return {"index": i + 1, "service": 1, "published": 1, "serviceName": f"svc-{i:02}", "serviceType": "_http._tcp",
-            "serviceDomain": "local", "servicePort": 8000 + i, "serviceText": ""}
-
-
 # Tables that walk the same entries by another route share their row.
 NTP_SERVERS = (8, None, lambda c, i: c.call("postNtpServer", ipAddr=ntp_address(i)),
                lambda n: [ntp_address(i) for i in range(n)])
@@ -80,19 +75,18 @@ def test_table_of_0_1_and_many(make_server, table):
         for n in (1, many):
             for i in range(len(c.table(table)), n):
                 add(c, i)
-            entries = c.table(table)
-            assert [e[member] for e in entries] == expected(n)
+            assert [e[member] for e in c.table(table)] == expected(n)
 
 
 @pytest.mark.parametrize("services", [0, 1, 4])
 def test_bonjour_tables(make_server, services):
-    server = make_server(state={"bonjour": {"adminMode": 1, "services": [service(i) for i in range(services)]}})
+    services = [{"index": i + 1, "service": 1, "published": 1, "serviceName": f"svc-{i:02}", "serviceType": "_http._tcp",
+                 "serviceDomain": "local", "servicePort": 8000 + i, "serviceText": ""} for i in range(services)]
+    server = make_server(state={"bonjour": {"adminMode": 1, "services": services}})
     with Client(server.base, server.token) as c:
-        by_name = c.table("bonjour-services")
-        by_index = c.table("bonjour-service-indexes")
-    assert [s["serviceName"] for s in by_name] == [f"svc-{i:02}" for i in range(services)]
-    assert [s["index"] for s in by_index] == list(range(1, services + 1))
-    assert [s["servicePort"] for s in by_index] == [8000 + i for i in range(services)]
+        assert [s["serviceName"] for s in c.table("bonjour-services")] == [s["serviceName"] for s in services]
+        assert [(s["index"], s["servicePort"]) for s in c.table("bonjour-service-indexes")] == [
+            (s["index"], s["servicePort"]) for s in services]
 
 
 def before_each_next(c, member, change):
@@ -117,9 +111,7 @@ def test_a_delete_during_the_walk_is_not_a_short_list(client, table, operation, 
     addresses = [dns_address(i) for i in range(5)]
     for a in addresses:
         client.call(f"post{operation}", ipAddr=a)
-    # The entry the next request starts after goes, once: the switch then
-    # answers as at the end.
-    done = []
+    done = []  # the entry the next request starts after goes, once: the switch answers as at the end
 
     def delete_once(other, at):
         if not done:
@@ -128,7 +120,7 @@ def test_a_delete_during_the_walk_is_not_a_short_list(client, table, operation, 
 
     before_each_next(client, member, delete_once)
     entries = client.table(table)
-    assert done  # the delete happened, after the first entry
+    assert done
     assert [e[member] for e in entries] == [a for a in addresses if a != done[0]]
 
 
@@ -136,7 +128,6 @@ def test_a_delete_during_the_walk_is_not_a_short_list(client, table, operation, 
     # The end of an NTP server walk is 10000; a 10003 after the first entry
     # is a failure, not a table of one.
     ({"rpcclt_openapiNtpServerNextGet": -22}, "ntp-servers", ApiError, "10003"),
-    # A switch that repeats an entry ends the walk.
     ({"rpcclt_openapiDNSStaticHostNextGet": {"out": ["loop"]}}, "dns-static-hosts", WalkError, "a second time"),
 ])
 def test_a_walk_that_goes_wrong_raises(make_server, faults, table, error, match):
@@ -153,8 +144,7 @@ def test_a_table_that_changes_under_every_walk_is_reported(client):
         client.call("postNtpServer", ipAddr=ntp_address(i))
     added = []
 
-    def replace(other, at):
-        # Every walk loses the entry it is at, and a new one comes.
+    def replace(other, at):  # every walk loses the entry it is at, and a new one comes
         other.call("deleteNtpServer", ipAddr=at)
         added.append(ntp_address(10 + len(added)))
         other.call("postNtpServer", ipAddr=added[-1])

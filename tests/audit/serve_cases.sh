@@ -1,14 +1,15 @@
 # The audit records through lighttpd, sourced by tests/serve/serve_test.sh:
-# the records of each kind of request (tests/audit/records.py), in CGI and
-# in FastCGI mode, concurrent writes, and the sinks' faults. Syslog is a
-# socket of the test's own at /dev/log, in a /dev of the test's own
+# the records of each kind of request (tests/audit/records.py), under CGI
+# and FastCGI, concurrent writes, and the sinks' faults. Syslog is a socket
+# of the test's own at /dev/log, in a /dev of its own
 # (devtools/private-syslog), so the host's syslog never sees a record.
 
 # shellcheck source=../../devtools/private-syslog
 . "$root/devtools/private-syslog"
 
-# Usage: audit_setup [SOCKET]   (no socket: syslog is not there)
-audit_setup() {
+records() { python3 "$root/tests/audit/records.py" "$@" || failures=$((failures + 1)); }
+
+audit_setup() { # [SOCKET]   (no socket: syslog is not there)
   private_syslog "$@"
   mkdir -m 0700 /tmp/audit
   export MGMT_AUDIT_FILE=/tmp/audit/audit.jsonl
@@ -19,13 +20,10 @@ setup_audit_records() {
   audit_setup /tmp/syslog
 }
 case_audit_records() {
-  local carol
-  carol=$("$root/scripts/login" carol read-write)
-  python3 "$root/tests/audit/records.py" table "$base" "$MGMT_AUDIT_FILE" /tmp/syslog "$carol" || failures=$((failures + 1))
+  records table "$base" "$MGMT_AUDIT_FILE" /tmp/syslog "$("$root/scripts/login" carol read-write)"
   check "the file is the server account's, 0600" "$(stat -c '%U %a' "$MGMT_AUDIT_FILE")" "$(stat -c %U /tmp/session) 600"
   check "the passwords never reach the log" "$(grep -c -e admin-pw -e bob-pw /tmp/brisk.log || true)" 0
-  # swmgmt audit over the same file: (filter, records) rows.
-  local filter count
+  local filter count # swmgmt audit over the same file
   while read -r filter count; do
     check "swmgmt audit $filter" "$(PYTHONPATH=$root/client python3 -m swmgmt audit --file "$MGMT_AUDIT_FILE" \
       "$filter" | wc -l)" "$count"
@@ -37,70 +35,44 @@ case_audit_records() {
 --until=2000-01-01 0
 ROWS
 }
+setup_audit_records_fastcgi() { setup_audit_records; export MGMT_SERVE=fastcgi; }
+case_audit_records_fastcgi() { case_audit_records; }
 
-# The same records when the program serves under FastCGI.
-setup_audit_records_fastcgi() {
-  setup_audit_records
-  export MGMT_SERVE=fastcgi
-}
-case_audit_records_fastcgi() {
-  case_audit_records
-}
-
-# 64 PUTs at once by 8 users: lighttpd answers each in full, and each
-# leaves one whole record with its user and result.
-setup_audit_concurrent() {
-  audit_setup /tmp/syslog
-}
+# 64 PUTs at once by 8 users: each answered in full, one whole record each.
+setup_audit_concurrent() { audit_setup /tmp/syslog; }
 case_audit_concurrent() {
   local tokens=() i
-  for i in $(seq 8); do
-    tokens+=("$("$root/scripts/login" "user$i" read-write)")
-  done
-  python3 "$root/tests/audit/records.py" concurrent "$base" "$MGMT_AUDIT_FILE" "${tokens[@]}" \
-    || failures=$((failures + 1))
+  for i in $(seq 8); do tokens+=("$("$root/scripts/login" "user$i" read-write)"); done
+  records concurrent "$base" "$MGMT_AUDIT_FILE" "${tokens[@]}"
 }
 
-# The sinks failing: no syslog socket, the file's directory missing, the
-# file a link, a file of another account. Every request answers as with
-# working sinks; the records missed are counted, and the next record that
-# reaches the file says how many.
-setup_audit_faults() {
-  audit_setup
-}
+# The sinks failing: no syslog socket, the file a link, a file of another
+# account, the file gone. Every request answers as with working sinks; the
+# records missed are counted, and the next record in the file says how many.
+# Under FastCGI one process, which keeps the file open and the counts mapped,
+# has served requests before the faults begin.
+setup_audit_faults() { audit_setup; }
 case_audit_faults() {
-  local admin account
+  local admin account fault
   admin=$("$root/scripts/login" admin)
   account=$(stat -c %U /tmp/session)
-  python3 "$root/tests/audit/records.py" answers "$base" "$admin" "$work/want"
+  records answers "$base" "$admin" "$work/want"
   check "no syslog socket: the three records in the file" "$(wc -l <"$MGMT_AUDIT_FILE")" 3
-  rm -f "$MGMT_AUDIT_FILE"
-  ln -s /tmp/victim "$MGMT_AUDIT_FILE"
-  python3 "$root/tests/audit/records.py" answers "$base" "$admin" "$work/got.link"
-  check "the file a link: the same answers" "$(cmp -s "$work/want" "$work/got.link" && echo same)" same
+  for fault in link foreign gone; do
+    rm -f "$MGMT_AUDIT_FILE"
+    case $fault in
+    link) ln -s /tmp/victim "$MGMT_AUDIT_FILE" ;;
+    foreign) touch "$MGMT_AUDIT_FILE" && chown nobody "$MGMT_AUDIT_FILE" ;;
+    esac
+    records answers "$base" "$admin" "$work/got.$fault"
+    check "$fault: the same answers" "$(cmp -s "$work/want" "$work/got.$fault" && echo same)" same
+    case $fault in foreign) check "another account's file untouched" "$(wc -c <"$MGMT_AUDIT_FILE")" 0 ;; esac
+  done
   check "the link not followed" "$(test -e /tmp/victim && echo made || echo none)" none
-  rm -f "$MGMT_AUDIT_FILE"
-  touch "$MGMT_AUDIT_FILE"
-  chown nobody "$MGMT_AUDIT_FILE"
-  python3 "$root/tests/audit/records.py" answers "$base" "$admin" "$work/got.foreign"
-  check "another account's file: the same answers" "$(cmp -s "$work/want" "$work/got.foreign" && echo same)" same
-  check "another account's file untouched" "$(wc -c <"$MGMT_AUDIT_FILE")" 0
-  rm -f "$MGMT_AUDIT_FILE"
-  python3 "$root/tests/audit/records.py" answers "$base" "$admin" "$work/got.again"
   check "the next record counts the 6 missed" \
     "$(head -n 1 "$MGMT_AUDIT_FILE" | python3 -c 'import json, sys; print(json.load(sys.stdin).get("dropped"))')" 6
   check "the drop counts beside the file, the account's" "$(stat -c '%U %a %s' "$MGMT_AUDIT_FILE.dropped")" \
     "$account 600 16"
-  check "the same answers again" "$(cmp -s "$work/want" "$work/got.again" && echo same)" same
 }
-
-# The same faults met by a persistent process, which keeps the file open
-# and the counts mapped from one request to the next: one process, so that
-# it has served requests before the faults begin.
-setup_audit_faults_fastcgi() {
-  setup_audit_faults
-  export MGMT_SERVE=fastcgi MGMT_FASTCGI_PROCS=1
-}
-case_audit_faults_fastcgi() {
-  case_audit_faults
-}
+setup_audit_faults_fastcgi() { setup_audit_faults; export MGMT_SERVE=fastcgi MGMT_FASTCGI_PROCS=1; }
+case_audit_faults_fastcgi() { case_audit_faults; }

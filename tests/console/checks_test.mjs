@@ -1,6 +1,5 @@
 // The console's checks before sending (console/checks.mjs) against the
-// operations of a built console (its api.json, made from the description),
-// and its route search.
+// operations of a built console's api.json, and its route search.
 // Usage: node checks_test.mjs CONSOLE_DIR
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';

@@ -1,10 +1,9 @@
-// The console in headless chromium, against the real program behind
-// lighttpd (console_test.sh starts it): load the page, sign in, find and
-// send "ntp mode", change it, see a read-only user's PUT refused and
-// explained, add two DNS name servers and list them all; a screenshot of
-// each step. Throughout, every request the browser makes stays on this
-// server, the page raises no error (a policy violation is one), and the
-// token stays out of cookies and addresses.
+// The console in headless chromium, against the program behind lighttpd
+// (console_test.sh): load the page, sign in, find and send "ntp mode",
+// change it, see a read-only user's PUT refused and explained, add two DNS
+// name servers and list them all; a screenshot of each step. Every request
+// stays on this server, the page raises no error (a policy violation is
+// one), and the token stays out of cookies and addresses.
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join, resolve } from 'node:path';
@@ -16,8 +15,7 @@ const { chromium } = createRequire(join(resolve(env.CONSOLE_MODULES), 'x.js'))('
 let failures = 0;
 function check(what, ok, detail = '') {
   console.log(`${ok ? 'ok' : 'not ok'} - ${what}${ok || !detail ? '' : `\n  ${detail}`}`);
-  if (!ok)
-    failures++;
+  failures += ok ? 0 : 1;
 }
 
 const browser = await chromium.launch({
@@ -25,7 +23,6 @@ const browser = await chromium.launch({
   args: ['--no-sandbox', '--disable-dev-shm-usage', '--no-first-run', '--disable-background-networking',
          '--disable-component-update', '--disable-sync', '--disable-default-apps'],
 });
-// Over HTTPS the certificate is the test's own, self-signed.
 const context = await browser.newContext({ viewport: { width: 1280, height: 900 }, ignoreHTTPSErrors: true });
 const requests = [];
 context.on('request', (request) => requests.push(request.url()));
@@ -35,14 +32,11 @@ const errors = [];
 page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
 page.on('pageerror', (error) => errors.push(error.message));
 
-// The login side's test accounts (console_test.sh makes them).
 const accounts = { admin: ['admin', 'admin-pw'], reader: ['bob', 'bob-pw'] };
 const tokens = [env.CONSOLE_ADMIN_TOKEN, env.CONSOLE_READER_TOKEN];
 let shot = 0;
-async function screenshot(name) {
-  shot++;
-  await page.screenshot({ path: join(env.CONSOLE_SHOTS, `${String(shot).padStart(2, '0')}-${name}.png`), fullPage: true });
-}
+const screenshot = (name) =>
+  page.screenshot({ path: join(env.CONSOLE_SHOTS, `${String(++shot).padStart(2, '0')}-${name}.png`), fullPage: true });
 
 const verdictOf = async (scope) => (await page.locator(`${scope} .verdict`).last().textContent()) ?? '';
 
@@ -65,8 +59,8 @@ async function signOut() {
   await page.waitForSelector('#login-form:not([hidden])');
 }
 
-// Opens an operation through the navigation: filters by WORDS, clicks the
-// entry of that summary; checks it sits in the group and sub-group given.
+// Opens an operation through the navigation (filtered by WORDS), checking
+// that it sits in the group and sub-group given.
 async function openOperation(words, summary, group, subGroup) {
   await page.fill('#filter', words);
   const link = page.locator('#tree a', { hasText: summary }).first();
@@ -81,18 +75,18 @@ async function openOperation(words, summary, group, subGroup) {
   await page.waitForSelector('main form.try');
 }
 
-// Sends the open operation, with BODY when given; the verdict's text.
+// Sends the open operation, with BODY when given; the verdict's text (the
+// click clears the last answer before the request goes).
 async function send(body) {
   if (body !== undefined)
     await page.fill('main textarea.body', body);
-  // The click clears the last answer before the request goes.
   await page.click('main button.send');
   await page.waitForSelector('main .result .verdict');
   return verdictOf('main .result');
 }
 
-// Lists a table through the navigation's "Tables": its rows (header first)
-// and the verdict on the walk's end.
+// Lists a table through the navigation: its rows (header first) and the
+// verdict on the walk's end.
 async function listAll(table) {
   await page.fill('#filter', table);
   await page.click(`#tree a:has-text("${table}: list all")`);
@@ -102,7 +96,6 @@ async function listAll(table) {
 }
 
 try {
-  // The page and its headers.
   const response = await page.goto(`${base}/console/`);
   const headers = response.headers();
   const policy = headers['content-security-policy'] ?? '';
@@ -110,7 +103,6 @@ try {
   check('its headers forbid framing, inline code and sniffing of types',
         policy.includes("frame-ancestors 'none'") && policy.includes("script-src 'self'") && !policy.includes('unsafe') &&
         headers['x-frame-options'] === 'DENY' && headers['x-content-type-options'] === 'nosniff', JSON.stringify(headers));
-  // (The groups themselves: each operation opened below is found in its own.)
   await page.waitForSelector('#tree details');
   const ntpSubGroups = await page.locator('#tree > details:has(> summary:text-matches("^NTP ")) > details > summary').allTextContents();
   check('NTP comes in sub-groups', ['Global', 'Servers', 'Per-server settings', 'Keys', 'Status and associations']
@@ -129,7 +121,6 @@ try {
                              refusal.source);
   check('a login that fails is explained, and signs nobody in', await page.isVisible('#login-form'));
 
-  // Read a setting.
   await signIn('admin');
   const stored = await page.evaluate(() => ({ session: sessionStorage.getItem('mgmt.session'), cookie: document.cookie }));
   const token = JSON.parse(stored.session ?? '{}').token ?? '';
@@ -142,7 +133,6 @@ try {
   check('the request is shown', (await page.textContent('main pre.request')).startsWith('GET /api/v2/mgmt/ntp/mode'));
   await screenshot('ntp-mode-get');
 
-  // Change it, and read it back.
   await openOperation('ntp mode', 'Set the NTP mode', 'NTP', 'Global');
   verdict = await send('{"mode": "ntp_broadcast"}');
   check('PUT ntp mode as admin: Success', verdict.startsWith('Success'), verdict);
@@ -154,7 +144,6 @@ try {
   check('the change reads back', (await page.textContent('main pre.envelope')).includes('ntp_broadcast'));
   await signOut();
 
-  // A read-only user may not change it, and is told why.
   await signIn('reader');
   await openOperation('ntp mode', 'Set the NTP mode', 'NTP', 'Global');
   verdict = await send('{"mode": "ntp_unicast"}');
@@ -163,8 +152,6 @@ try {
   await screenshot('read-only-put-refused');
   await signOut();
 
-  // Add two DNS name servers to those the switch has, then list the table
-  // whole.
   await signIn('admin');
   const before = await listAll('dns-name-servers');
   for (const address of ['192.0.2.53', '198.51.100.7']) {

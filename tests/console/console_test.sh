@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
 # The browser console in Debian's chromium, headless: the built program and
-# console behind lighttpd, started by scripts/httpd on a free loopback port,
-# sessions made by scripts/login, the page driven by console_test.mjs.
-#
+# console behind lighttpd (scripts/httpd), the page driven by
+# console_test.mjs. Exits 77 (skipped) without chromium.
 # Usage: private-tmp console_test.sh PROGRAM CONSOLE NODE_MODULES SCREENSHOTS
-# Exits 77 (skipped) when chromium is not installed. Under private-tmp the
-# test never touches the host's /tmp, and lighttpd and the browser end with
-# it whatever way it ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 [ $# -eq 4 ] || { echo "usage: $0 PROGRAM CONSOLE NODE_MODULES SCREENSHOTS" >&2; exit 2; }
@@ -21,10 +17,9 @@ program=$1 console=$2 modules=$3 shots=$4
 work=$(mktemp -d /tmp/console.XXXXXX)
 mkdir -p "$shots"
 
-# The login side, when the build has it: the page logs in as "admin" and as
-# the read-only "bob", accounts of pam_matrix (PAM_MATRIX_MODULE) through the
-# PAM service "management" mounted over /etc/pam.d in this test's own mount
-# namespace; over HTTPS when scripts/tls-cert makes a certificate. Without
+# With the login program, the page logs in as "admin" and as the read-only
+# "bob", accounts of pam_matrix (PAM_MATRIX_MODULE) behind the PAM service
+# mounted over /etc/pam.d in this test's own namespace, over HTTPS; without
 # it, the page takes tokens made by scripts/login.
 login=
 if [ -x "$(dirname "$program")/login_v2.cgi" ]; then
@@ -44,8 +39,6 @@ if [ -x "$(dirname "$program")/login_v2.cgi" ]; then
   fi
 fi
 
-# lighttpd through scripts/httpd on a free loopback port (HTTPS when a
-# certificate was made above), the console served beside the API.
 . "$root/tests/serve/common.sh"
 start_server "$work/httpd.log" MGMT_CONSOLE="$console"
 

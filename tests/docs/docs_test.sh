@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
 # The documentation as tests: serves the built programs over HTTPS on
-# 127.0.0.1:8443 as scripts/serve does (scripts/httpd, a certificate from
-# scripts/tls-cert in build/tls), with accounts of pam_matrix (admin and
-# alice; their passwords are typed into the blocks that log in), then runs
-# the marked blocks of README.md and docs/guide.md, the commands
-# scripts/serve prints, and every curl sample of the API description
-# (tests/docs/run_docs.py says how a block passes).
-#
-# It runs in namespaces of its own: its own network (so port 8443 is its
-# own), /tmp, and an /etc whose changes (the account alice, the group
-# mgmt-rw the README's command makes) vanish with it.
+# 127.0.0.1:8443 as scripts/serve does, with accounts of pam_matrix (admin
+# and alice), then runs the marked blocks of README.md and docs/guide.md,
+# the commands scripts/serve prints, and every curl sample of the API
+# description (tests/docs/run_docs.py says how a block passes). In
+# namespaces of its own: network, /tmp, and an /etc whose changes vanish.
 # Usage: docs_test.sh PROGRAM LOGIN_PROGRAM     (as root; PAM_MATRIX_MODULE)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -23,7 +18,6 @@ program=$1 login_program=$2
 SERVE_PRIVATE_NET=1 serve_private "$0" "$@"
 host_paths program login_program root
 
-# /etc as an overlay: accounts and groups made here stay here.
 mkdir -m 0755 /tmp/etc-upper /tmp/etc-work
 mount -t overlay overlay -o lowerdir=/etc,upperdir=/tmp/etc-upper,workdir=/tmp/etc-work /etc
 id alice >/dev/null 2>&1 || useradd --no-create-home --shell /usr/sbin/nologin alice
@@ -32,7 +26,7 @@ chmod 0644 /tmp/passdb
 printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
   >/etc/pam.d/management
 
-# The project as a user has it: its files, and build/ with the programs.
+# The project as a user has it, with build/ holding the programs.
 project=/tmp/project
 mkdir -p "$project/build"
 for name in README.md docs scripts client conf devtools console; do
@@ -50,8 +44,8 @@ printf '#!/bin/sh\nexec /usr/bin/curl -D "$DOCS_HEADERS/$(date +%%s%%N).$$" "$@"
 chmod 0755 /tmp/bin/curl
 export PATH=/tmp/bin:$PATH
 
-# The server as scripts/serve starts it, with a new switch state each time
-# (the headers of the probe that it answers are not the documents').
+# The server as scripts/serve starts it (the probe's headers are not the
+# documents').
 serve() {
   MGMT_TLS_CERT=${pair[0]} MGMT_TLS_KEY=${pair[1]} SERVE_PORT=8443 start_server /tmp/httpd.log MGMT_CONSOLE=/nonexistent
   rm -f "$DOCS_HEADERS"/*
@@ -61,9 +55,8 @@ run() {
 }
 status=0
 
-# The README and then the guide, as a newcomer reads them, on one server,
-# with the audit file in a place the guide's shell knows, as scripts/serve
-# prints it.
+# The README and then the guide on one server, the audit file where
+# scripts/serve puts it.
 mkdir -m 0700 /tmp/audit
 export MGMT_AUDIT_FILE=/tmp/audit/audit.jsonl
 serve
@@ -78,10 +71,9 @@ scripts/serve-commands https://127.0.0.1:8443 build/tls/cert.pem "$(scripts/logi
 run --serve-commands /tmp/serve-commands.txt
 stop_server
 
-# The description's samples, after login as the admin, on a switch whose
-# clock is synchronised with the NTP server 192.0.2.20 (nothing the
-# interface can do: the active server's reads need it): a new state, with
-# that server and its association written into it.
+# The description's samples, logged in as admin, on a switch synchronised
+# with the NTP server 192.0.2.20 (the active server's reads need it; the
+# interface cannot make it so): written into a new state.
 export SWSIM_STATE=/tmp/synchronised/state.json
 serve
 /usr/bin/curl -s -o /dev/null --cacert build/tls/cert.pem -H "Session: $(scripts/login admin)" \
@@ -91,11 +83,11 @@ python3 - "$SWSIM_STATE" <<'PYTHON'
 import json, sys
 state = json.load(open(sys.argv[1]))
 ntp = state["ntp"]
-association = {"id": 1, "name": "192.0.2.20", "address": "192.0.2.20", "addressType": 1, "refId": "GPS",
-               "stratum": 1, "mode": 4, "offset": "0.012", "jitter": "0.004", "delay": "1.310",
-               "dispersion": "0.950", "inPkts": 12, "outPkts": 12, "protocolErrorPkts": 0}
-ntp["servers"] = [{"address": "192.0.2.20", "addressType": 1, "keyIndex": 0, "minPoll": 6, "maxPoll": 10,
-                   "prefer": 0, "burst": 0, "iburst": 0, "version": 4, "association": association}]
+association = {"id": 1, "name": "192.0.2.20", "address": "192.0.2.20", "addressType": 1, "refId": "GPS", "stratum": 1,
+               "mode": 4, "offset": "0.012", "jitter": "0.004", "delay": "1.310", "dispersion": "0.950",
+               "inPkts": 12, "outPkts": 12, "protocolErrorPkts": 0}
+ntp["servers"] = [{"address": "192.0.2.20", "addressType": 1, "keyIndex": 0, "minPoll": 6, "maxPoll": 10, "prefer": 0,
+                   "burst": 0, "iburst": 0, "version": 4, "association": association}]
 ntp.update(mode=1, activeServer="192.0.2.20", nextAssocId=2)
 json.dump(state, open(sys.argv[1], "w"))
 PYTHON

@@ -1,8 +1,8 @@
-"""Runs the documentation as a user would: the marked shell blocks of each
-document in order, in one shell per document, the commands that
-scripts/serve prints, and every curl sample of the API description.
+"""Runs the documentation as a user would: the marked blocks of each
+document in order in one shell, the commands scripts/serve prints, and
+every curl sample of the API description.
 
-A shell block (```sh) carries a marker on the line before its fence:
+A shell or python block carries a marker on the line before its fence:
   <!-- docs-test: run -->               run it
   <!-- docs-test: run stdin="a\\nb" --> run it, typing these lines
   <!-- docs-test: run exit=N -->        run it; it ends with status N
@@ -15,8 +15,7 @@ it printed, and every HTTP status and "respCode" it met is 200 and 0 or
 one that an answer next to it shows.
 
 Usage: run_docs.py DOC... [--serve-commands FILE] [--samples API_JSON]
-(run from the project root the server is serving; curl's headers land in
-DOCS_HEADERS, written by the curl on PATH the test puts first)."""
+(from the project root served; curl's headers land in DOCS_HEADERS)."""
 
 import argparse
 import os
@@ -35,8 +34,7 @@ failures = []
 
 
 def blocks(path):
-    """[(line, marker kind, marker options, language, text)] of a document;
-    a shell block without a marker is an error."""
+    """[(line, marker kind, marker options, language, text)] of a document."""
     lines = open(path, encoding="utf-8").read().split("\n")
     out = []
     i = 0
@@ -57,10 +55,6 @@ def blocks(path):
     return out
 
 
-def squeeze(text):
-    return " ".join(text.split())
-
-
 def shown_answers(text):
     """The comment groups that begin "#   " in a block: answers shown."""
     return [" ".join(line[4:] for line in group.splitlines())
@@ -68,7 +62,6 @@ def shown_answers(text):
 
 
 def check_answers(where, output, expected_text, answer, met):
-    """Holds what a block printed and met against what its document shows."""
     shown = " ".join([expected_text] + ([answer] if answer is not None else []))
     allowed_codes = {0} | {int(c) for c in CODE.findall(shown)}
     allowed_status = {200} | {int(s) for s in re.findall(r"HTTP(?:/[\d.]+)? (\d{3})", shown)}
@@ -80,10 +73,10 @@ def check_answers(where, output, expected_text, answer, met):
     for status in met:
         if status not in allowed_status:
             failures.append(f"{where}: HTTP {status}, which the document does not show")
-    flat = squeeze(TOKEN.sub("TOKEN", output))
+    flat = " ".join(TOKEN.sub("TOKEN", output).split())
     at = 0
     for group in shown_answers(expected_text):
-        found = flat.find(squeeze(TOKEN.sub("TOKEN", group)), at)
+        found = flat.find(" ".join(TOKEN.sub("TOKEN", group).split()), at)
         if found < 0:
             failures.append(f"{where}: the answer shown is not what it printed:\n  shown:   {group}\n  printed: {flat}")
         else:
@@ -124,7 +117,6 @@ def run_in_one_shell(pieces):
 
 
 def run_document(path):
-    """One shell for the document's run blocks, in order, as pasted."""
     items = blocks(path)
     runs, pieces = [], []
     for index, (line, kind, options, language, text) in enumerate(items):
@@ -151,8 +143,7 @@ def run_document(path):
 
 
 def run_serve_commands(path):
-    """Each command line scripts/serve prints (indented by two spaces), as
-    pasted one after another into one shell."""
+    """The command lines scripts/serve prints (indented by two spaces)."""
     lines = [l[2:] for l in open(path).read().split("\n") if l.startswith("  ") and not l.startswith("   ")]
     commands = [l for l in lines if re.match(r"(read|T=|curl|s=)", l)]
     if not commands:

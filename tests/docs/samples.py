@@ -1,10 +1,8 @@
-"""Every curl sample of the API description, sent as shown (after login,
-with the token in TOKEN), in an order that makes what a sample needs
-first: the adds (POST), then the changes (PUT), the reads (GET), and the
-removals (DELETE, and the POSTs that deregister) last, the last made
-first. Each must answer HTTP 200 and the envelope the
-description gives as its example: the same respCode, and the same data
-members (their values are the switch's)."""
+"""Every curl sample of the API description, sent as shown (the token in
+TOKEN): the adds (POST), the changes (PUT), the reads (GET), then the
+removals (DELETE, and the POSTs that deregister) in reverse order. Each must
+answer HTTP 200 and the envelope of the description's example: the same
+respCode and data members (their values are the switch's)."""
 
 import json
 import os
@@ -29,9 +27,8 @@ def shape(envelope):
 
 
 def statuses(directory):
-    """The HTTP statuses of the answers whose headers curl left in
-    directory, oldest first (the last of each, after any 100 Continue);
-    the files are removed."""
+    """The HTTP statuses of the answers whose headers curl left in directory
+    (removed), oldest first, the last of each (after any 100 Continue)."""
     found = []
     for name in sorted(os.listdir(directory)):
         text = open(os.path.join(directory, name), encoding="latin-1").read()

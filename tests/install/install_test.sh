@@ -56,19 +56,18 @@ prepare || { cat "$errors" >&2; fail "the boot script failed on its own work"; }
 [ "$(stat -c %u /tmp/session/root-made)" = "$uid" ] || fail "a record root made stays root's"
 
 # Each planted name, alone in an otherwise prepared /tmp, is refused.
-#   name              how it is planted                                  refusal
 cases=(
-  "session          rm -rf /tmp/session; ln -s /etc /tmp/session                     symbolic link"
-  "login-lockout    rm -rf /tmp/login-lockout; touch /tmp/login-lockout            not a directory"
-  "session          chmod 0777 /tmp/session                                          writable by other accounts"
-  "brisk.log        rm /tmp/brisk.log; mkfifo /tmp/brisk.log                         not a regular file"
-  "brisk.log.old    ln /tmp/brisk.log.old /tmp/other-name                            hard links"
-  "devmgr_log_level chown nobody /tmp/devmgr_log_level                               not to $user"
+  # name           | how it is planted                                | refusal
+  "session         | rm -rf /tmp/session; ln -s /etc /tmp/session       | symbolic link"
+  "login-lockout   | rm -rf /tmp/login-lockout; touch /tmp/login-lockout | not a directory"
+  "session         | chmod 0777 /tmp/session                            | writable by other accounts"
+  "brisk.log       | rm /tmp/brisk.log; mkfifo /tmp/brisk.log           | not a regular file"
+  "brisk.log.old   | ln /tmp/brisk.log.old /tmp/other-name              | hard links"
+  "devmgr_log_level| chown nobody /tmp/devmgr_log_level                 | not to $user"
 )
 for row in "${cases[@]}"; do
-  name=$(awk '{print $1}' <<<"$row")
-  plant=$(sed -E 's/^[^ ]+ +//; s/  +.*$//' <<<"$row")
-  refusal=$(sed -E 's/.*  +//' <<<"$row")
+  IFS='|' read -r name plant refusal <<<"$row"
+  name=${name%% *} plant=${plant# } refusal=${refusal# }
   rm -rf /tmp/session /tmp/login-lockout /tmp/brisk.log /tmp/brisk.log.old /tmp/devmgr_log_level
   prepare || { cat "$errors" >&2; exit 1; }
   sh -c "$plant"

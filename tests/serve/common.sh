@@ -1,18 +1,16 @@
-# What the end-to-end tests share, sourced by each: a private /tmp and PID
-# namespace, lighttpd started through scripts/httpd on a free loopback
-# port, and checks that count failures.
+# What the end-to-end tests share, sourced by each.
 #
 # serve_private SCRIPT ARGS...: run first thing; re-runs the script in a
-#   namespace of its own (so it never touches the host's /tmp, and lighttpd
-#   ends with it whatever way it ends; with SERVE_PRIVATE_NET set, a network
-#   of its own too), then gives it a fresh /tmp. The
-#   host's /tmp stays reachable at /mnt/host-tmp; host_paths VAR... moves
-#   paths under /tmp there.
+#   mount and PID namespace of its own (a network too with SERVE_PRIVATE_NET
+#   set), so it never touches the host's /tmp and lighttpd ends with it. The
+#   host's /tmp stays at /mnt/host-tmp; host_paths VAR... moves paths under
+#   /tmp there, then gives the test a fresh /tmp.
 # start_server LOG [VAR=VALUE...]: scripts/httpd serving $program with the
 #   settings given, $base its URL (HTTPS when MGMT_TLS_CERT is set, with the
-#   curl arguments for it in $tls), on port $SERVE_PORT when set; stop_server
-#   ends it.
-# check WHAT GOT WANT: prints ok or not ok, counting in $failures.
+#   curl arguments for it in $tls), on port $SERVE_PORT when set;
+#   stop_server ends it.
+# check WHAT GOT WANT: prints ok or not ok, counting in $failures;
+#   finish LOG...: fails when a check did, printing the logs.
 
 serve_private() {
   if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
@@ -25,8 +23,6 @@ serve_private() {
     SERVE_TEST_PRIVATE=1 exec unshare "${flags[@]}" "$@"
   fi
   [ -z "${SERVE_PRIVATE_NET:-}" ] || ip link set lo up
-  # The build may live under the host's /tmp: keep that reachable at
-  # /mnt/host-tmp before /tmp becomes the test's own.
   mount -t tmpfs -o mode=0755,size=1m tmpfs /mnt
   mkdir /mnt/host-tmp
   mount --rbind /tmp /mnt/host-tmp
@@ -50,14 +46,8 @@ stop_server() {
 }
 trap stop_server EXIT
 
-port_in_use() {
-  (: <"/dev/tcp/127.0.0.1/$1") 2>/dev/null
-}
-
-# Starts the server on a port that nothing listens on; when another process
-# takes the port first, lighttpd cannot bind and the next port is tried.
-# With MGMT_TLS_CERT and MGMT_TLS_KEY set it serves HTTPS, and $tls holds
-# the curl arguments that trust the certificate.
+# On a port nothing listens on; when another process takes it first,
+# lighttpd cannot bind and the next port is tried.
 start_server() { # LOG [VAR=VALUE...]
   local log=$1 port scheme=http
   shift
@@ -68,7 +58,7 @@ start_server() { # LOG [VAR=VALUE...]
   fi
   for _ in $(seq 20); do
     port=${SERVE_PORT:-$((20000 + RANDOM % 40000))}
-    port_in_use "$port" && continue
+    (: <"/dev/tcp/127.0.0.1/$port") 2>/dev/null && continue
     env "$@" MGMT_PORT="$port" MGMT_CGI="$program" "$root/scripts/httpd" >>"$log" 2>&1 &
     server=$!
     for _ in $(seq 200); do
@@ -95,4 +85,12 @@ check() { # WHAT GOT WANT
     printf '  got:  %q\n  want: %q\n' "$2" "$3"
     failures=$((failures + 1))
   fi
+}
+
+finish() { # LOG...: the script's last command
+  stop_server
+  [ "$failures" = 0 ] && return 0
+  echo "$failures check(s) failed; lighttpd said:"
+  cat "$@"
+  return 1
 }

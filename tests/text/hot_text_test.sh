@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The code every request runs lies in the program's ".text.request" section
-# and the data it touches in ".data.request" and ".bss.request"
-# (cmake/hot-text.ld): a function or variable of the common path that has
-# moved out of them, renamed or newly used, means scripts/hot-text is to be
-# run again.
+# The code every request runs lies in ".text.request" and the data it
+# touches in ".data.request" and ".bss.request" (cmake/hot-text.ld); a
+# function or variable of the common path outside them means
+# scripts/hot-text is to be run again.
 # Usage: hot_text_test.sh PROGRAM
 set -euo pipefail
 program=$1
@@ -16,10 +15,10 @@ for section in .text.request .data.request .bss.request; do
   end[$section]=$((16#$at + 16#$size))
 done
 
-# The path of every request: start, log, registration, dispatch, session
-# check, the switch stand-in, the reply; and the C library under them. Then
-# what they keep: the C library's heap, environment and standard output, the
-# log facility's state, the client's handle and the reply's buffer.
+# The path of every request (start, log, registration, dispatch, session
+# check, the stand-in, the reply, the C library under them) and what they
+# keep (heap, environment, standard output, log state, client handle, reply
+# buffer).
 common=(
   .text.request:main .text.request:__libc_start_main .text.request:malloc .text.request:free
   .text.request:_Z13devmgrLogOpeniiPKc .text.request:_Z11initHandlerPKcP16OpenClientHandle
