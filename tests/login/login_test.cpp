@@ -1,14 +1,11 @@
-// The login program as the web server runs it, through the real PAM library:
-// a PAM service file of the tests' own (in the test program's mount
-// namespace) names pam_matrix, whose accounts and passwords come from
-// /tmp/passdb; the group of read-write users is in an /etc/group of the
-// tests' own. The sessions it writes are then tried on the management
-// program.
+// The login program as the web server runs it, through the real PAM library
+// (pam_matrix, accounts from /tmp/passdb) and account files of the tests' own;
+// the sessions it writes are then tried on the management program.
 #include "harness.h"
 
 #include "../../cgi/login/login.h"
+#include "../../tools/json.h"
 
-#include <cjson/cJSON.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -36,15 +33,15 @@ constexpr char kBeaconMode[] = "/api/v2/mgmt/beacon/mode";
 std::string const kLongName(64, 'n');
 std::string const kLongPassword(128, 'p');
 
-// Accounts: admin; alice in the read-write group's member list; dave with it
-// as his primary group; bob and the longest name in no group; carol, whose
-// password has expired.
-std::string const kPassDb = "admin:admin-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
-                            "alice:alice-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
-                            "dave:dave-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
-                            "bob:bob-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
-                            "carol:carol-pw:" MGMT_LOGIN_PAM_SERVICE "\n"
-                            + kLongName + ":" + kLongPassword + ":" MGMT_LOGIN_PAM_SERVICE "\n";
+// Accounts, each with the password "NAME-pw": admin; alice in the read-write
+// group's member list; dave with it as his primary group; bob in no group;
+// carol, whose password has expired; and the longest name and password.
+std::string const kPassDb = [] {
+    std::string passdb = kLongName + ":" + kLongPassword + ":" MGMT_LOGIN_PAM_SERVICE "\n";
+    for (char const* user : { "admin", "alice", "dave", "bob", "carol" })
+        passdb += std::string(user) + ":" + user + "-pw:" MGMT_LOGIN_PAM_SERVICE "\n";
+    return passdb;
+}();
 
 void mountOrFail(char const* source, char const* target, char const* type, unsigned long flags)
 {
@@ -56,9 +53,8 @@ void mountOrFail(char const* source, char const* target, char const* type, unsig
 
 constexpr char kPamHook[] = "/mnt/login/pam-hook";
 
-// The machine's account files with the test accounts added, mounted over
-// the real ones, and a PAM service of the tests' own: in this test
-// program's mount namespace only.
+// The machine's account files with the test accounts added, and a PAM
+// service of the tests' own, in this test program's mount namespace only.
 class PamEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
@@ -66,7 +62,7 @@ public:
         mkdir("/mnt/login", 0755);
         mountOrFail("tmpfs", "/mnt/login", "tmpfs", 0);
         writeFile("/mnt/login/group", readFile("/etc/group") + MGMT_LOGIN_RW_GROUP ":x:64999:carol,alice\n");
-        std::string accounts = "dave:x:64998:64999::/nonexistent:/bin/false\n";
+        std::string accounts = "dave:x:64998:64999::/nonexistent:/bin/false\n"; // uid and group differ
         for (std::string const& user : { std::string("alice"), std::string("bob"), std::string("carol"), kLongName })
             accounts += user + ":x:64997:65534::/nonexistent:/bin/false\n";
         writeFile("/mnt/login/passwd", readFile("/etc/passwd") + accounts);
@@ -74,8 +70,7 @@ public:
         mountOrFail("/mnt/login/passwd", "/etc/passwd", nullptr, MS_BIND);
         mountOrFail("tmpfs", "/etc/pam.d", "tmpfs", 0);
         // While /tmp/pam-hold exists, PAM stops in a hook (its pid in
-        // /tmp/pam-held) until the test ends the login, as the web server
-        // ends one whose client hung up.
+        // /tmp/pam-held) until the test ends the login.
         writeFile(kPamHook, "#!/bin/sh\n[ -e /tmp/pam-hold ] || exit 0\n"
                             "echo $$ > /tmp/pam-held.new && mv /tmp/pam-held.new /tmp/pam-held\nexec sleep 60\n");
         chmod(kPamHook, 0755);
@@ -96,14 +91,10 @@ public:
 
 std::string body(std::string const& userName, std::string const& password)
 {
-    cJSON* root = cJSON_CreateObject();
-    cJSON_AddStringToObject(root, "userName", userName.c_str());
-    cJSON_AddStringToObject(root, "password", password.c_str());
-    char* printed = cJSON_PrintUnformatted(root);
-    std::string text = printed;
-    cJSON_free(printed);
-    cJSON_Delete(root);
-    return text;
+    Json const root(cJSON_CreateObject());
+    cJSON_AddStringToObject(root.get(), "userName", userName.c_str());
+    cJSON_AddStringToObject(root.get(), "password", password.c_str());
+    return JsonText(cJSON_PrintUnformatted(root.get())).get();
 }
 
 // A request of the login program, without a token.
@@ -125,11 +116,11 @@ Result logout(std::optional<std::string> token)
     return run({ .method = "DELETE", .uri = "/api/v2/login", .token = std::move(token), .program = MGMT_LOGIN_CGI_PATH });
 }
 
-// A refused login, byte for byte: the header and a status-only envelope.
-std::string failure(int code)
+// A status-only answer of the login program, byte for byte.
+std::string answer(int code)
 {
     std::map<int, char const*> const kMessages = {
-        { 10000, "General Failed" }, { 10003, "Invalid argument" }, { 10007, "Permission denied" },
+        { 0, "Success" }, { 10000, "General Failed" }, { 10003, "Invalid argument" }, { 10007, "Permission denied" },
         { 10024, "HTTP method is not suported for this request" }, { 12001, "User name or password is incorrect" },
         { 12002, "Change default password" },
         { 12003, "User lockout when login fail more than 5 time, please try again in 5 minutes" },
@@ -138,7 +129,7 @@ std::string failure(int code)
 }
 
 // What a successful login answered: its token and privilege, after checking
-// every byte of the reply around them.
+// every byte of the reply around them; empty for any other answer.
 struct Granted {
     std::string token;
     std::string privilege;
@@ -146,23 +137,16 @@ struct Granted {
 
 Granted granted(std::string const& text)
 {
-    Granted out;
-    if (text.rfind(kLoginHeader, 0) != 0)
-        return out;
-    cJSON* root = cJSON_Parse(text.c_str() + strlen(kLoginHeader));
-    cJSON const* group = cJSON_GetObjectItemCaseSensitive(root, "login");
-    cJSON const* token = cJSON_GetObjectItemCaseSensitive(group, "token");
-    cJSON const* privilege = cJSON_GetObjectItemCaseSensitive(group, "privilege");
-    if (cJSON_IsString(token) && cJSON_IsString(privilege)) {
-        std::string const data = std::string("{\"token\":\"") + token->valuestring + "\",\"privilege\":\""
-                                 + privilege->valuestring + "\"}";
-        if (text == kLoginHeader + envelope(0, "Success", "login", data.c_str())) {
-            out.token = token->valuestring;
-            out.privilege = privilege->valuestring;
-        }
-    }
-    cJSON_Delete(root);
-    return out;
+    Json const root(text.rfind(kLoginHeader, 0) == 0 ? cJSON_Parse(text.c_str() + strlen(kLoginHeader)) : nullptr);
+    cJSON const* group = cJSON_GetObjectItemCaseSensitive(root.get(), "login");
+    char const* token = cJSON_GetStringValue(cJSON_GetObjectItemCaseSensitive(group, "token"));
+    char const* privilege = cJSON_GetStringValue(cJSON_GetObjectItemCaseSensitive(group, "privilege"));
+    if (token == nullptr || privilege == nullptr)
+        return {};
+    std::string const data = std::string("{\"token\":\"") + token + "\",\"privilege\":\"" + privilege + "\"}";
+    if (text != kLoginHeader + envelope(0, "Success", "login", data.c_str()))
+        return {};
+    return { token, privilege };
 }
 
 Granted granted(Result const& result) { return granted(result.out); }
@@ -246,13 +230,9 @@ TEST_F(LoginTest, RefusedLoginsAnswerAsTheyShould)
         char const* method = "POST";
     } const rows[] = {
         { "no body", std::nullopt, 10003 },
-        { "empty", "", 10003 },
         { "not JSON", "userName=bob&password=bob-pw", 10003 },
-        { "not an object", "[\"bob\", \"bob-pw\"]", 10003 },
         { "no password", R"({"userName": "bob"})", 10003 },
-        { "no user name", R"({"password": "bob-pw"})", 10003 },
         { "name a number", R"({"userName": 7, "password": "bob-pw"})", 10003 },
-        { "password an object", R"({"userName": "bob", "password": {}})", 10003 },
         { "empty name", body("", "bob-pw"), 10003 },
         { "name with a line end", body("bob\n0\nrw", "bob-pw"), 10003 },
         { "name of 65 bytes", body(kLongName + "n", kLongPassword), 10003 },
@@ -262,20 +242,17 @@ TEST_F(LoginTest, RefusedLoginsAnswerAsTheyShould)
         { "negative length", bobLogin, 10003, "-5" },
         { "length not a number", bobLogin, 10003, "12abc" },
         { "GET", bobLogin, 10024, {}, "GET" },
-        { "PUT", bobLogin, 10024, {}, "PUT" },
         { "right password, but it must be changed first", body("carol", "carol-pw"), 12002 },
         { "wrong password", body("bob", "wrong-pw"), 12001 },
         { "unknown account", body("zed", "bob-pw"), 12001 },
-        { "name in another case", body("Bob", "bob-pw"), 12001 },
         { "empty password", body("bob", ""), 12001 },
-        { "another account's password", body("admin", "bob-pw"), 12001 },
         { "expired and wrong", body("carol", "wrong"), 12001 },
     };
     for (Row const& row : rows) {
         SCOPED_TRACE(row.what);
         std::string const counted = readFile("/tmp/login-lockout/626f62"); // "bob"
         EXPECT_EQ(toLogin({ .method = row.method, .body = row.text, .contentLength = row.length }).out,
-                  failure(row.want));
+                  answer(row.want));
         if (row.want != 12001) {
             EXPECT_EQ(readFile("/tmp/login-lockout/626f62"), counted);
         }
@@ -303,7 +280,6 @@ TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
         std::vector<long> agesBefore {}; // failures already in the file, seconds before the first
     } const rows[] = {
         { "five at once", "alice", { 0, 0, 0, 0, 0 }, { { 0, 12003 }, { 240, 12003 }, { kLockoutTime + 1, 0 } }, true },
-        { "five in a window", "bob", { 0, 60, 120, 180, 240 }, { { 240, 12003 } } },
         { "spread over six minutes", "bob", { 0, 90, 180, 270, 360 }, { { 360, 0 } } },
         { "a login between", "bob", { 0, 10, 20, 30, 40 }, { { 40, 0 } }, false, true },
         { "unknown account", "zed", { 0, 10, 20, 30, 40 }, { { 40, 12003 } } },
@@ -330,7 +306,7 @@ TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
             if (row.clearedBetween && i == 4) {
                 EXPECT_FALSE(granted(login(row.user, row.user + "-pw", row.failuresAt[i])).token.empty());
             }
-            auto const fail = [&row, i] { EXPECT_EQ(login(row.user, "wrong", row.failuresAt[i]).out, failure(12001)); };
+            auto const fail = [&row, i] { EXPECT_EQ(login(row.user, "wrong", row.failuresAt[i]).out, answer(12001)); };
             if (row.together)
                 attempts.emplace_back(fail);
             else
@@ -338,13 +314,9 @@ TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
         }
         for (auto& attempt : attempts)
             attempt.join();
-        for (auto const& [at, want] : row.then) {
-            std::string const answer = login(row.user, row.user + "-pw", at).out;
-            if (want == 0) {
-                EXPECT_FALSE(granted(answer).token.empty()) << answer;
-            } else {
-                EXPECT_EQ(answer, failure(want));
-            }
+        for (auto const& [at, want] : row.then) { // a granted login as the answer 0
+            std::string const reply = login(row.user, row.user + "-pw", at).out;
+            EXPECT_EQ(granted(reply).token.empty() ? reply : answer(0), answer(want));
         }
         EXPECT_EQ(granted(login("admin", "admin-pw", row.then[0].first)).privilege, "admin");
         if (row.then[0].second != 0) {
@@ -360,8 +332,8 @@ TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
 TEST_F(LoginTest, WebSettingsApply)
 {
     ASSERT_EQ(put(kWebMode, R"({"mode": "disable"})").out, setReply(0, "Success"));
-    EXPECT_EQ(login("admin", "admin-pw").out, failure(10007));
-    EXPECT_EQ(login("bob", "wrong").out, failure(10007));
+    EXPECT_EQ(login("admin", "admin-pw").out, answer(10007));
+    EXPECT_EQ(login("bob", "wrong").out, answer(10007));
     EXPECT_FALSE(exists("/tmp/login-lockout/626f62"));
     ASSERT_EQ(put(kWebMode, R"({"mode": "enable"})").out, setReply(0, "Success"));
 
@@ -371,7 +343,7 @@ TEST_F(LoginTest, WebSettingsApply)
     Granted const second = granted(login("alice", "alice-pw"));
     ASSERT_FALSE(first.token.empty());
     ASSERT_FALSE(second.token.empty());
-    EXPECT_EQ(login("admin", "admin-pw").out, failure(10007));
+    EXPECT_EQ(login("admin", "admin-pw").out, answer(10007));
     EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user admin refused: 3 sessions open, the limit is 3"),
               std::string::npos);
     EXPECT_EQ(getWith(first.token), kUnsupportedGet);
@@ -380,16 +352,16 @@ TEST_F(LoginTest, WebSettingsApply)
     // An expired session is closed, though its file is still there.
     writeSession(first.token, "bob\n" + std::to_string(uptime() - kSessionIdleLimit - 1) + "\nro\n" + first.token);
     EXPECT_FALSE(granted(login("admin", "admin-pw")).token.empty());
-    EXPECT_EQ(login("dave", "dave-pw").out, failure(10007));
+    EXPECT_EQ(login("dave", "dave-pw").out, answer(10007));
     // A logout frees a place.
-    EXPECT_EQ(logout(second.token).out, kLoginHeader + envelope(0, "Success") + "\n");
+    EXPECT_EQ(logout(second.token).out, answer(0));
     EXPECT_FALSE(granted(login("dave", "dave-pw")).token.empty());
 
     // The switch does not answer: no login.
     EXPECT_EQ(toLogin({ .method = "POST", .body = body("admin", "admin-pw"),
                         .faults = R"({"rpcclt_openapiSwDevCtrlWebMgmtModeGet": -1})" })
                   .out,
-              failure(10000));
+              answer(10000));
 }
 
 // A logout removes its own session and nothing else; a token that names no
@@ -399,16 +371,17 @@ TEST_F(LoginTest, LogoutRemovesOnlyItsSession)
     Granted const mine = granted(login("bob", "bob-pw"));
     Granted const other = granted(login("alice", "alice-pw"));
     ASSERT_FALSE(mine.token.empty());
-    EXPECT_EQ(logout(mine.token).out, kLoginHeader + envelope(0, "Success") + "\n");
+    EXPECT_EQ(logout(mine.token).out, answer(0));
     EXPECT_FALSE(exists(sessionPath(mine.token)));
     EXPECT_EQ(getWith(mine.token), kRefused);
 
+    // Which names name a session is the management program's rule too
+    // (hostile_test); here, one of each kind the logout takes or refuses.
     writeFile("/tmp/victim", "x");
     mkdir("/tmp/session/dir", 0700);
     symlink("/tmp/victim", "/tmp/session/link");
     writeFile("/tmp/session/.login.tmp", "x");
-    for (char const* token : { mine.token.c_str(), (char const*)nullptr, "", "../victim", ".", "..", "dir", "link",
-                               ".login.tmp" }) {
+    for (char const* token : { mine.token.c_str(), (char const*)nullptr, "../victim", "dir", "link", ".login.tmp" }) {
         SCOPED_TRACE(token != nullptr ? token : "(none)");
         EXPECT_EQ(logout(token != nullptr ? std::optional<std::string>(token) : std::nullopt).out, kRefused);
     }
@@ -419,7 +392,9 @@ TEST_F(LoginTest, LogoutRemovesOnlyItsSession)
 }
 
 // The directories the login side trusts must be its own: not a link, not
-// writable by others; and it never makes them.
+// writable by others; and it never makes them. Which directories and files
+// are trusted is the management program's rule too (hostile_local_test);
+// here, each place the login side takes one.
 TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
 {
     struct Row {
@@ -431,7 +406,6 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
               mkdir("/tmp/elsewhere", 0700);
               symlink("/tmp/elsewhere", "/tmp/session");
           } },
-        { "session directory open to all", [] { chmod("/tmp/session", 0777); } },
         { "lockout directory group-writable", [] { chmod("/tmp/login-lockout", 0770); } },
         { "lockout directory missing", [] { rmdir("/tmp/login-lockout"); } },
         { "lockout file a link", [] {
@@ -444,7 +418,7 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
         renew();
         row.plant();
         bool const lockoutDir = exists("/tmp/login-lockout");
-        EXPECT_EQ(login("bob", "bob-pw").out, failure(10000));
+        EXPECT_EQ(login("bob", "bob-pw").out, answer(10000));
         EXPECT_FALSE(exists("/tmp/elsewhere/626f62"));
         EXPECT_EQ(readFile("/tmp/elsewhere-file"), "");
         EXPECT_EQ(exists("/tmp/login-lockout"), lockoutDir);
@@ -502,7 +476,7 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
                   unlink("/tmp/pam-held");
               }
               unlink("/tmp/pam-hold");
-              EXPECT_EQ(login("admin", "admin-pw").out, failure(12003));
+              EXPECT_EQ(login("admin", "admin-pw").out, answer(12003));
           } },
         { "a full /tmp: an attempt that cannot be counted is not made", [] {
               ASSERT_EQ(mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=512k"), 0);
@@ -516,7 +490,7 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
               close(log);
               fillTmp();
               for (int i = 0; i < 7; ++i)
-                  EXPECT_EQ(login("admin", "guess-" + std::to_string(i)).out, failure(10000));
+                  EXPECT_EQ(login("admin", "guess-" + std::to_string(i)).out, answer(10000));
               EXPECT_NE(readFile("/tmp/brisk.log").find("Login of user admin refused: the attempt could not be recorded"),
                         std::string::npos);
               umount2("/tmp", MNT_DETACH);
@@ -573,7 +547,7 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
               using std::filesystem::directory_iterator;
               auto const files = [] { return std::distance(directory_iterator("/tmp/login-lockout"), {}); };
               for (int i = 0; i < 6; ++i)
-                  EXPECT_EQ(login("made-up-" + std::to_string(i), "guess").out, failure(12001));
+                  EXPECT_EQ(login("made-up-" + std::to_string(i), "guess").out, answer(12001));
               EXPECT_EQ(files(), 6);
               EXPECT_FALSE(granted(login("bob", "bob-pw", kLockoutWindow)).token.empty());
               EXPECT_EQ(files(), 0);

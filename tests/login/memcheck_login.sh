@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Valgrind memcheck over the login program: a login, a wrong password, a
-# hostile body, a logout, a logout of no session and a method it does not
-# serve, each one run of the program under valgrind, with accounts from
-# pam_matrix through the real PAM library. A run passes when valgrind finds
-# no error and no byte definitely or indirectly lost, and the program
-# answered.
+# Valgrind memcheck over the login program: a login, a wrong password, an
+# unknown account, a hostile body, a logout, a logout of no session and a
+# method it does not serve, each one run of the program under valgrind, with
+# accounts from pam_matrix through the real PAM library. A run passes when
+# valgrind finds no error and no byte definitely or indirectly lost, and the
+# program answered.
 #
 # Usage: memcheck_login.sh VALGRIND LOGIN_PROGRAM LOG_DIR
 # It runs in a private /tmp and mount namespace of its own (for the PAM
@@ -49,6 +49,7 @@ one() {
 }
 one login POST '{"userName": "admin", "password": "admin-pw"}'
 one wrong-password POST '{"userName": "admin", "password": "nope"}'
+one unknown-account POST '{"userName": "zed", "password": "admin-pw"}'
 one hostile-body POST '{"userName": ["admin"], "password": "admin-pw"'
 one logout DELETE '' "$session"
 one logout-no-session DELETE '' ffffffffffffffffffffffffffffffff

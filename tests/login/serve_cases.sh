@@ -1,9 +1,6 @@
-# The login side through lighttpd, sourced by tests/serve/serve_test.sh: over
-# HTTPS with a certificate made by scripts/tls-cert, accounts from pam_matrix
-# (PAM_MATRIX_MODULE) through the PAM service the tests mount over
-# /etc/pam.d (in the test's own mount namespace).
-
-# Accounts, and the PAM service "management" with them.
+# The login side through lighttpd over HTTPS, sourced by tests/serve/serve_test.sh:
+# accounts from pam_matrix (PAM_MATRIX_MODULE) through the PAM service the
+# tests mount over /etc/pam.d (in the test's own mount namespace).
 setup_login_accounts() {
   [ -n "${PAM_MATRIX_MODULE:-}" ] || { echo "PAM_MATRIX_MODULE names pam_matrix.so" >&2; exit 1; }
   printf 'admin:admin-pw:management\nbob:bob-pw:management\n' >/tmp/passdb
@@ -28,10 +25,9 @@ login_as() { # USER PASSWORD
   token=$(sed -n 's/^\t\t"token":\t"\([0-9a-f]\{32\}\)",$/\1/p' "$work/body")
 }
 
-# Log in over HTTPS, a PUT and a GET with the token through the web server,
-# log out, and the token is refused afterwards; TLS below 1.2 and plain HTTP
-# on the HTTPS port are refused. (What each login and token gets is the
-# login tests' part; here, that the web server passes them through.)
+# Log in, a PUT and a GET with the token, log out, and the token is refused
+# afterwards; TLS below 1.2 and plain HTTP on the HTTPS port are refused. What
+# each login and token gets is login_tests'; here, that lighttpd passes them.
 case_https_login() {
   local admin path=/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
   login_as admin admin-pw
