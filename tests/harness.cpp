@@ -5,13 +5,16 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
@@ -25,11 +28,6 @@ namespace {
 // Where the host's /tmp stays reachable once a test's own tmpfs covers /tmp:
 // a build that lives under /tmp is run from here.
 constexpr char kHostTmp[] = "/mnt/host-tmp";
-
-void setNonBlocking(int fd)
-{
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
 
 long long nowMs()
 {
@@ -97,10 +95,16 @@ std::string programPath(std::string const& program)
     return path;
 }
 
+// Standard input, output and error are memory files: the body lies there
+// before the program starts, and what it wrote is read once it has ended or
+// been killed at the time limit.
 Result run(Request const& request)
 {
-    int in[2], out[2], err[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+    int const in = memfd_create("stdin", MFD_CLOEXEC), out = memfd_create("stdout", MFD_CLOEXEC),
+              err = memfd_create("stderr", MFD_CLOEXEC);
+    std::string const body = request.body.value_or("");
+    if (in < 0 || out < 0 || err < 0 || write(in, body.data(), body.size()) != static_cast<ssize_t>(body.size())
+        || lseek(in, 0, SEEK_SET) != 0)
         return {};
     std::vector<std::string> env = environment(request);
     std::vector<char*> envp;
@@ -113,67 +117,34 @@ Result run(Request const& request)
     if (pid == 0) {
         if (request.bootClockAhead != 0 && !enterClockAhead(request.bootClockAhead))
             _exit(126);
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
         char* argv[] = { const_cast<char*>("management_v2.cgi"), nullptr };
         execve(program.c_str(), argv, envp.data());
         _exit(127);
     }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    setNonBlocking(in[1]);
-    setNonBlocking(out[0]);
-    setNonBlocking(err[0]);
-
-    Result result;
-    std::string const body = request.body.value_or("");
-    size_t sent = 0;
-    int inFd = body.empty() ? (close(in[1]), -1) : in[1];
-    int outFd = out[0], errFd = err[0];
+    int const ended = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    struct pollfd watch { ended, POLLIN, 0 };
     long long const deadline = nowMs() + request.timeoutSeconds * 1000LL;
-    while (outFd >= 0 || errFd >= 0) {
-        struct pollfd fds[3] = { { inFd, POLLOUT, 0 }, { outFd, POLLIN, 0 }, { errFd, POLLIN, 0 } };
-        long long const left = deadline - nowMs();
-        if (left <= 0 || poll(fds, 3, static_cast<int>(left)) < 0) {
-            if (errno == EINTR)
-                continue;
-            kill(pid, SIGKILL);
-            break;
-        }
-        if (inFd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
-            ssize_t n = write(inFd, body.data() + sent, body.size() - sent);
-            if (n > 0)
-                sent += static_cast<size_t>(n);
-            if (n < 0 && errno != EAGAIN)
-                sent = body.size();
-            if (sent == body.size()) {
-                close(inFd);
-                inFd = -1;
-            }
-        }
-        auto drain = [](int& fd, short revents, std::string& into) {
-            if (fd < 0 || (revents & (POLLIN | POLLHUP | POLLERR)) == 0)
-                return;
-            char chunk[65536];
-            ssize_t n = read(fd, chunk, sizeof chunk);
-            if (n > 0) {
-                into.append(chunk, static_cast<size_t>(n));
-            } else if (n == 0 || errno != EAGAIN) {
-                close(fd);
-                fd = -1;
-            }
-        };
-        drain(outFd, fds[1].revents, result.out);
-        drain(errFd, fds[2].revents, result.err);
+    int ready = 1;
+    while (ended >= 0 && (ready = poll(&watch, 1, static_cast<int>(std::max(0LL, deadline - nowMs())))) < 0 && errno == EINTR) {
     }
-    for (int fd : { inFd, outFd, errFd })
-        if (fd >= 0)
-            close(fd);
+    if (ready <= 0)
+        kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
+    Result result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    for (auto [fd, into] : { std::pair { out, &result.out }, { err, &result.err } }) {
+        char chunk[65536];
+        lseek(fd, 0, SEEK_SET);
+        for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;)
+            into->append(chunk, static_cast<size_t>(n));
+    }
+    for (int fd : { in, out, err, ended })
+        if (fd >= 0)
+            close(fd);
     return result;
 }
 

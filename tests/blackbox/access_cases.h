@@ -6,6 +6,7 @@
 
 #include <cjson/cJSON.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 #include <span>
@@ -110,6 +111,34 @@ inline void expectReplies(std::string const& base, char const* group, std::span<
         bool const getForm = std::string(c.method) == "GET" || c.data != nullptr;
         EXPECT_EQ(r.out, getForm ? getReply(c.code, message(c.code), group, c.data)
                                  : setReply(c.code, message(c.code)));
+    }
+}
+
+// A request, its whole output and the one switch call it makes (as
+// expect::call gives it), or none.
+struct Exchange {
+    std::string method;
+    std::string resource;
+    std::optional<std::string> query;
+    std::optional<std::string> body;
+    std::string reply;
+    std::optional<std::string> call;
+    std::optional<std::string> faults = std::nullopt;
+};
+
+// Each row under base, in order over one state, or each on the factory
+// defaults when fresh.
+inline void expectExchanges(std::string const& base, std::span<Exchange const> rows, bool fresh = false)
+{
+    for (Exchange const& c : rows) {
+        SCOPED_TRACE(c.method + " " + c.resource + " " + c.query.value_or("") + " " + c.body.value_or("").substr(0, 80));
+        if (fresh)
+            unlink(kStatePath);
+        clearTrace();
+        Result const r = run({ .method = c.method, .uri = base + c.resource, .query = c.query, .body = c.body, .faults = c.faults });
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.reply);
+        EXPECT_EQ(handlerCalls(), c.call ? std::vector<std::string> { *c.call } : std::vector<std::string> {});
     }
 }
 

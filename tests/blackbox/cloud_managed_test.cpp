@@ -1,5 +1,7 @@
 // Cloud management: the proxy address, port, user and password and the server
-// URL as they reach the switch, and as the next process reads them back.
+// URL as they reach the switch, and as the next process reads them back. And
+// the on/off switches of the Bonjour and cloud management groups: one family,
+// "mode" in, 1 only for the exact string "enable", read back as a mode text.
 #include "access_cases.h"
 
 using namespace access_cases;
@@ -54,16 +56,64 @@ TEST_F(CloudManaged, ServerUrlIsCutTo150CharactersAndReadBack)
     expectRoundTrips(kServerUrl, "cloudManaged", "CloudManagedServerUrl", text("", 151), cases);
 }
 
-TEST_F(CloudManaged, BadBodiesSwitchValuesAndFailuresReachTheClientInTheirForm)
+TEST_F(CloudManaged, SwitchValuesAndFailuresReachTheClientInTheirForm)
 {
-    for (char const* uri : { kProxyIp, kProxyUser, kServerUrl }) // the parse's rules are its unit test's
-        EXPECT_EQ(run({ .method = "PUT", .uri = uri, .query = "portNum=80", .body = R"({"url":"http://a"} {})" }).out, expect::setReply(10003));
-    EXPECT_TRUE(handlerCalls().empty());
-
     EXPECT_EQ(get(kProxyIp).out, expect::getReply(0, "cloudManaged", R"({"ipAddr":"0.0.0.0","portNum":0})"));
     EXPECT_EQ(run({ .uri = kProxyUser, .faults = R"({"rpcclt_openapiCloudManagedProxyUserGet":{"out":["u",3,"p"]}})" }).out,
               expect::getReply(0, "cloudManaged", R"({"userName":"u","encryptType":"password_encrypt_none","password":"p"})"));
     EXPECT_EQ(run({ .uri = kProxyIp, .faults = R"({"rpcclt_openapiCloudManagedProxyIpGet":-1})" }).out, expect::getReply(10000));
+}
+
+
+struct ModeRoute {
+    char const* uri;
+    char const* group;
+    char const* member; // of the GET reply
+    char const* calls;  // the calls' common name, before "Set" and "Get"
+};
+
+constexpr ModeRoute kRoutes[] = {
+    { "/api/v2/mgmt/bonjour/admin-mode", "bonjour", "pMode", "BonjourAdminMode" },
+    { "/api/v2/mgmt/bonjour/debug-level1", "bonjour", "pMode", "BonjourDebugLevel1" },
+    { "/api/v2/mgmt/bonjour/debug-level2", "bonjour", "pMode", "BonjourDebugLevel2" },
+    { "/api/v2/mgmt/cloud-managed/mode", "cloudManaged", "mode", "CloudManagedMode" },
+    { "/api/v2/mgmt/cloud-managed/oper-mode", "cloudManaged", "mode", "CloudManagedOperMode" },
+};
+
+// Alternating values, so that every row changes what the switch holds; the
+// mode reader's own rules are its unit test's.
+constexpr std::pair<char const*, int> kBodies[] = {
+    { R"({"mode":"enable"})", 1 }, { R"({"mode":"disable"})", 0 },
+};
+
+std::string modeData(ModeRoute const& route, int value)
+{
+    return std::string("{\"") + route.member + "\":\"" + (value == 1 ? "enable" : "disable") + "\"}";
+}
+
+class ModeRoutes : public CgiTest {};
+
+TEST_F(ModeRoutes, SetSendsOneOnlyForExactEnableAndTheNextProcessReadsItBack)
+{
+    for (auto const& route : kRoutes) {
+        std::vector<RoundTrip> cases;
+        for (auto const& [body, sent] : kBodies)
+            cases.push_back({ std::nullopt, body, 0, std::to_string(sent), modeData(route, sent) });
+        expectRoundTrips(route.uri, route.group, route.calls, "0", cases);
+    }
+}
+
+// Only 1 reads as enabled; failures keep their reply form and drop the group.
+// One route of each group: the routes of a group share their family.
+TEST_F(ModeRoutes, SwitchValuesAndFailuresReachTheClientInTheirForm)
+{
+    for (auto const& route : { kRoutes[0], kRoutes[3] }) {
+        SCOPED_TRACE(route.uri);
+        EXPECT_EQ(run({ .uri = route.uri, .faults = expect::fault(route.calls + std::string("Get"), 0, "2") }).out,
+                  expect::getReply(0, route.group, modeData(route, 2)));
+        EXPECT_EQ(run({ .uri = route.uri, .faults = expect::fault(route.calls + std::string("Get"), -28) }).out, expect::getReply(17002));
+        EXPECT_EQ(run({ .method = "PUT", .uri = route.uri, .body = "{}", .faults = expect::fault(route.calls + std::string("Set"), -22) }).out, expect::setReply(10003));
+    }
 }
 
 } // namespace

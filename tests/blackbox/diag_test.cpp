@@ -21,12 +21,7 @@ std::string const kPingLong = expect::text(kLong, 3001) + "," OUT;
 
 CallCase const kPingCalls[] = {
     { "texts uncut", "POST", "address", kLongBody.c_str(), "PingAddress", kPingLong.c_str() },
-    { "empty object", "POST", "address", "{}", "PingAddress", NONE "," OUT },
-    { "count", "POST", "address-with-count", R"({"address":"10.1.1.1","pingCount":5})", "PingAddressWithCount", V4 ",5," OUT },
     { "interval", "POST", "address-with-interval", R"({"pingInterval":2,"pingCount":9})", "PingAddressWithInterval", NONE ",2," OUT },
-    { "size", "POST", "address-with-pdu-size", R"({"pingSize":1400})", "PingAddressWithPDUSize", NONE ",1400," OUT },
-    { "network port keyword", "POST", "address-with-source-interface", R"({"srcIntf":"ping_source_intf_network_port"})", "PingAddressWithSourceInterface", NONE ",1," OUT },
-    { "explicit defaults", "POST", "address-explicit", "{}", "PingAddressExplicit", NONE ",0,0,0,0," OUT },
     { "explicit in call order", "POST", "address-explicit", R"({"srcIntf":"ping_source_intf_network_port","pingSize":3,"pingInterval":2,"pingCount":1,"address":"10.1.1.1"})",
       "PingAddressExplicit", V4 ",1,2,3,1," OUT },
     { "with source", "POST", "with-source", R"({"srcAddr":"fd00::2","srcIntf":7,"srcType":"ping_source_address","address":"2001:db8::1","family":"inet6","vrfName":"mgmt"})",
@@ -47,21 +42,14 @@ std::string const kTracerouteLong = expect::text(std::string(15, 'v'), 16) + ",0
 
 CallCase const kTracerouteCalls[] = {
     { "texts cut", "POST", "traceroute", kLongBody.c_str(), "Traceroute", kTracerouteLong.c_str() },
-    { "count default", "POST", "address-with-count", R"({"address":"10.1.1.1"})", "TracerouteAddressWithCount", V4 ",3," OUT },
     { "interval", "POST", "address-with-interval", R"({"TRACEROUTEINTERVAL":4})", "TracerouteAddressWithInterval", NONE ",4," OUT },
-    { "ttl defaults", "POST", "address-with-ttl", "{}", "TracerouteAddressWithTtl", NONE ",1,30," OUT },
-    { "max fail", "POST", "address-with-max-fail", R"({"tracerouteMaxFail":7})", "TracerouteAddressWithMaxFail", NONE ",7," OUT },
     { "size", "POST", "address-with-pdu-size", R"({"tracerouteSize":70000})", "TracerouteAddressWithPDUSize", NONE ",70000," OUT },
-    { "udp port", "POST", "address-with-udp-port", R"({"tracerouteUdpPort":33434})", "TracerouteAddressWithUdpPort", NONE ",33434," OUT },
     { "network port keyword", "POST", "address-with-source-interface", R"({"srcIntf":"traceroute_source_intf_network_port"})", "TracerouteAddressWithSourceInterface", NONE ",1," OUT },
     { "explicit defaults", "POST", "address-explicit", "{}", "TracerouteAddressExplicit", NONE ",3,0,1,30,0,0,0,0," OUT },
     { "explicit in call order", "POST", "address-explicit", R"({"srcIntf":"traceroute_source_intf_network_port","tracerouteUdpPort":8,"tracerouteSize":7,"tracerouteMaxFail":6,
           "tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2,"address":"10.1.1.1"})", "TracerouteAddressExplicit", V4 ",2,3,4,5,6,7,8,1," OUT },
     { "with source", "POST", "with-source", R"({"srcAddr":"10.2.2.2","srcIntf":7,"srcType":"traceroute_source_address","address":"10.1.1.1","family":"inet","vrfName":"mgmt"})",
       "TracerouteWithSource", R"({"size":5,"text":"mgmt"},1,)" V4 R"(,3,7,{"size":9,"text":"10.2.2.2"},)" OUT_SHORT },
-    { "with source, ping keywords", "POST", "with-source", R"({"srcType":"ping_source_address","srcIntf":"traceroute_source_intf_network_port","family":"inet4"})",
-      "TracerouteWithSource", NONE ",0," NONE ",4,0," NONE "," OUT_SHORT },
-    { "traceroute defaults", "POST", "traceroute", "{}", "Traceroute", NONE ",0," NONE ",3,0,1,30,0,0,0,4,0," NONE "," OUT_SHORT },
     { "traceroute in call order", "POST", "traceroute", R"({"srcAddr":"fd00::2","srcIntf":12,"srcType":"traceroute_source_ip_port","tracerouteUdpPort":8,"tracerouteSize":7,
           "tracerouteMaxFail":6,"tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2, "address":"10.1.1.1","family":"inet6","vrfName":"blue"})",
       "Traceroute", R"({"size":5,"text":"blue"},2,)" V4 R"(,2,3,4,5,6,7,8,2,12,{"size":8,"text":"fd00::2"},)" OUT_SHORT },
@@ -192,19 +180,14 @@ Group const kGroups[] = {
 
 class Diag : public CgiTest {};
 
-// The calls and the reply forms; a body that does not parse answers 10003
-// with a line end in both groups, without a call.
+// The calls and the reply forms: a row for each route the runs below do not
+// tell apart by their output, and for each reader and keyword table.
 TEST_F(Diag, MembersBecomeTheCallsArgumentsAndRepliesTakeTheirForms)
 {
     for (Group const& group : kGroups) {
         SCOPED_TRACE(group.name);
         expectCalls(group.base(), group.calls);
         expectReplies(group.base(), group.name, group.replies);
-        for (char const* body : { "", "{", "{}}" }) {
-            clearTrace();
-            EXPECT_EQ(post(group.base() + "address-explicit", body).out, setReply(10003, "Invalid argument")) << body;
-            EXPECT_TRUE(handlerCalls().empty());
-        }
         // A call that fills its whole buffer is read to size - 1 bytes.
         for (Buffer const& b : group.buffers) {
             std::string const faults = std::string(R"({"rpcclt_openapi)") + b.call + R"(":{"out":[")"

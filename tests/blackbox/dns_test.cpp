@@ -3,7 +3,6 @@
 // switch's tables walked end to end across processes.
 #include "access_cases.h"
 
-#include <cstdio>
 #include <functional>
 
 using namespace harness;
@@ -11,117 +10,76 @@ using access_cases::memberOf;
 
 namespace {
 
-enum class Form { Status, Data };
+// A get-style reply under "dns", and the one call as the trace shows it.
+std::string dns(int code, char const* data = nullptr) { return expect::getReply(code, "dns", data != nullptr ? data : ""); }
+std::string sent(char const* call, std::string const& args) { return expect::call(call, args); }
 
-struct Case {
-    char const* name;
-    char const* method;
-    char const* uri;    // under /api/v2/
-    char const* input;  // the query string of GET and DELETE, the body of POST and PUT; none when null
-    char const* call;   // the handler's one switch call, after "rpcclt_openapi"; none when null
-    char const* args;   // its arguments as the trace records them
-    Form form;
-    int code;
-    char const* data = nullptr;   // the data under "dns" on success
-    char const* faults = nullptr; // SWSIM_FAULTS
-};
-
-Result request(char const* method, std::string const& uri, char const* input, char const* faults = nullptr)
+Result request(char const* method, std::string const& uri, char const* input)
 {
     bool const query = std::string(method) == "GET" || std::string(method) == "DELETE";
-    return access_cases::request(method, "/api/v2/" + uri, query ? nullptr : input, query ? input : nullptr, faults);
-}
-
-// Each case on the factory defaults.
-void check(Case const& c)
-{
-    SCOPED_TRACE(c.name);
-    std::remove(kStatePath);
-    clearTrace();
-    Result r = request(c.method, c.uri, c.input, c.faults);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, c.form == Form::Status ? setReply(c.code, message(c.code))
-                                             : getReply(c.code, message(c.code), "dns", c.data));
-    std::vector<std::string> want;
-    if (c.call != nullptr)
-        want.push_back(std::string(R"({"call":"rpcclt_openapi)") + c.call + R"(","args":)" + c.args + "}");
-    EXPECT_EQ(handlerCalls(), want);
+    return access_cases::request(method, "/api/v2/" + uri, query ? nullptr : input, query ? input : nullptr);
 }
 
 std::string const kLong300(300, 'a');
-std::string const kCut255 = R"([{"size":256,"text":")" + std::string(255, 'a') + R"("}])";
+std::string const kCut255 = R"({"size":256,"text":")" + std::string(255, 'a') + R"("})";
 std::string const kLongBody = R"({"defaultDomainName":")" + kLong300 + R"("})";
 std::string const kVrf20 = "vrfName=" + std::string(20, 'v') + "&hostname=tftp&family=inet";
-std::string const kVrfCut = R"([{"size":16,"text":")" + std::string(15, 'v') + R"("},{"size":5,"text":"tftp"},1])";
+std::string const kVrfCut = R"({"size":16,"text":")" + std::string(15, 'v') + R"("},{"size":5,"text":"tftp"},1)";
 std::string const kIpStr60 = "ipStr=" + std::string(60, '1');
-std::string const kIpStrCut = R"([{"size":46,"text":")" + std::string(45, '1') + R"("},{"family":0,"addr":"0.0.0.0"}])";
+std::string const kIpStrCut = R"({"size":46,"text":")" + std::string(45, '1') + R"("},{"family":0,"addr":"0.0.0.0"})";
 
 // The cache walk's cursor when no host name is given.
-constexpr char kZeroEntry[] = R"([{"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])";
+constexpr char kZeroEntry[] = R"({"hostName":"","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}})";
 
 class Dns : public CgiTest {};
 
-// Set-style requests: members and parameters read as the switch must get
-// them, texts cut and sized (the readers' own rules are their unit test's);
-// a forced code in the status form, and the later of two equal
-// registrations serving.
+// Set-style requests the tables below do not read back: members and
+// parameters read as the switch must get them, texts cut and sized (the
+// readers' own rules are their unit test's); a forced code in the status
+// form, and the later of two equal registrations serving.
 TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
 {
-    Case const cases[] = {
-        { "member in any case", "PUT", "mgmt/dns/admin-mode", R"({"ADMINMODE":"enable"})", "DNSAdminModeSet", "[1]", Form::Status, 0 },
-        { "empty domain", "PUT", "mgmt/dns/default-domain-name", "{}", "DNSDefaultDomainNameSet", R"([{"size":1,"text":""}])", Form::Status, 10003 },
-        { "domain cut", "PUT", "mgmt/dns/default-domain-name", kLongBody.c_str(), "DNSDefaultDomainNameSet", kCut255.c_str(), Form::Status, 10003 },
-        { "domain", "PUT", "mgmt/dns/default-domain-name", R"({"defaultdomainname":"corp.example"})", "DNSDefaultDomainNameSet", R"([{"size":13,"text":"corp.example"}])", Form::Status, 0 },
-        { "domain delete", "DELETE", "mgmt/dns/default-domain-name", "x=1", "DNSDefaultDomainNameDelete", "[]", Form::Status, 0 },
-        { "server v4", "POST", "mgmt/dns/ip-name-server", R"({"ipAddr":"192.0.2.7"})", "DNSIpNameServerAdd", R"([{"family":1,"addr":"192.0.2.7"}])", Form::Status, 0 },
-        { "server twice", "POST", "mgmt/dns/ip-name-server", R"({"ipaddr":"192.168.1.1"})", "DNSIpNameServerAdd", R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 10011 },
-        { "server delete", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=192.168.1.1", "DNSIpNameServerDelete", R"([{"family":1,"addr":"192.168.1.1"}])", Form::Status, 0 },
-        { "server delete encoded", "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", "DNSIpNameServerDelete", R"([{"family":1,"addr":"0.0.0.0"}])", Form::Status, 10000 },
-        { "host set", "PUT", "mgmt/dns/static-host-address-mapping", R"({"hostname":"printer","ipAddr":"192.168.1.30"})", "DNSStaticHostAddressMappingSet", R"([{"size":8,"text":"printer"},{"family":1,"addr":"192.168.1.30"}])", Form::Status, 0 },
-        { "host set bare", "PUT", "mgmt/dns/static-host-address-mapping", "[1]", "DNSStaticHostAddressMappingSet", R"([{"size":1,"text":""},{"family":0,"addr":"0.0.0.0"}])", Form::Status, 10003 },
-        { "host delete ipv6", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
-        { "host delete inet6", "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":5,"text":"tftp"},2])", Form::Status, 0 },
-        { "host delete ipv4", "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":5,"text":"tftp"},1])", Form::Status, 0 },
-        { "host delete vrf cut", "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20.c_str(), "DNSStaticHostAddressMappingDelete", kVrfCut.c_str(), Form::Status, 10000 },
-        { "cache no flag", "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", "DNSClientCacheHostClear", R"([{"size":5,"text":"mgmt"},1,{"size":1,"text":""}])", Form::Status, 0 },
-        { "cache one host", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=time.example.net", "DNSClientCacheHostClear", R"([{"size":1,"text":""},0,{"size":17,"text":"time.example.net"}])", Form::Status, 0 },
-        { "cache host missing", "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", "DNSClientCacheHostClear", R"([{"size":1,"text":""},0,{"size":8,"text":"nowhere"}])", Form::Status, 10000 },
-        { "lookup not json", "POST", "mgmt/dns/client-inet-name-lookup", "[", nullptr, nullptr, Form::Status, 10003 },
-        { "status delete", "DELETE", "mgmt/dns/client-cache-host", nullptr, "DNSClientCacheHostClear", R"([{"size":1,"text":""},1,{"size":1,"text":""}])", Form::Status, 10011, nullptr, R"({"rpcclt_openapiDNSClientCacheHostClear":-24})" },
-        { "later delete serves", "DELETE", "mgmt/dns/static-host-address-mapping", nullptr, "DNSStaticHostAddressMappingDelete", R"([{"size":1,"text":""},{"size":1,"text":""},0])", Form::Status, 0, nullptr, R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
+    access_cases::Exchange const cases[] = {
+        { "PUT", "mgmt/dns/admin-mode", {}, R"({"ADMINMODE":"enable"})", expect::setReply(0), sent("DNSAdminModeSet", "1") },
+        { "PUT", "mgmt/dns/default-domain-name", {}, "{}", expect::setReply(10003), sent("DNSDefaultDomainNameSet", R"({"size":1,"text":""})") },
+        { "PUT", "mgmt/dns/default-domain-name", {}, kLongBody, expect::setReply(10003), sent("DNSDefaultDomainNameSet", kCut255) },
+        { "POST", "mgmt/dns/ip-name-server", {}, R"({"ipaddr":"192.168.1.1"})", expect::setReply(10011), sent("DNSIpNameServerAdd", R"({"family":1,"addr":"192.168.1.1"})") },
+        { "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", {}, expect::setReply(10000), sent("DNSIpNameServerDelete", R"({"family":1,"addr":"0.0.0.0"})") },
+        { "PUT", "mgmt/dns/static-host-address-mapping", {}, "[1]", expect::setReply(10003), sent("DNSStaticHostAddressMappingSet", R"({"size":1,"text":""},{"family":0,"addr":"0.0.0.0"})") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},2)") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},2)") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},1)") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20, {}, expect::setReply(10000), sent("DNSStaticHostAddressMappingDelete", kVrfCut) },
+        { "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", {}, expect::setReply(0), sent("DNSClientCacheHostClear", R"({"size":5,"text":"mgmt"},1,{"size":1,"text":""})") },
+        { "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", {}, expect::setReply(10000), sent("DNSClientCacheHostClear", R"({"size":1,"text":""},0,{"size":8,"text":"nowhere"})") },
+        { "DELETE", "mgmt/dns/client-cache-host", {}, {}, expect::setReply(10011), sent("DNSClientCacheHostClear", R"({"size":1,"text":""},1,{"size":1,"text":""})"), R"({"rpcclt_openapiDNSClientCacheHostClear":-24})" },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", {}, {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":1,"text":""},0)"), R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
     };
-    for (auto const& c : cases)
-        check(c);
+    access_cases::expectExchanges("/api/v2/", cases, true);
 }
 
-// Get-style requests: cursors and buffers as the switch gets them, every
-// reply member from what it returns, and the cache walk's own end.
+// Get-style requests the tables below do not walk: cursors and buffers as
+// the switch gets them, reply members from what it returns, and the cache
+// walk's own end.
 TEST_F(Dns, GetRequestsAnswerWhatTheSwitchReturns)
 {
-    Case const cases[] = {
-        { "admin mode", "GET", "mgmt/dns/admin-mode", nullptr, "DNSAdminModeGet", "[0]", Form::Data, 0, R"({"adminMode":"enable"})" },
-        { "domain", "GET", "mgmt/dns/default-domain-name", nullptr, "DNSDefaultDomainNameGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"defaultDomainName":"localdomain"})" },
-        { "name size", "GET", "mgmt/dns/domain-name-max-size", nullptr, "DNSDomainNameMaxSizeGet", "[0]", Form::Data, 0, R"({"domainNameMaxSize":255})" },
-        { "label size", "GET", "mgmt/dns/domain-label-maximum-size", nullptr, "DNSDomainLabelMaximumSizeGet", "[0]", Form::Data, 0, R"({"domainLabelMaxSize":63})" },
-        { "servers max", "GET", "mgmt/dns/ip-name-servers-max-supported", nullptr, "DNSIpNameServersMaxSupportedGet", "[0]", Form::Data, 0, R"({"maxNameServers":8})" },
-        { "server first", "GET", "mgmt/dns/ip-name-servers-next", nullptr, "DNSIpNameServersNextGet", R"([{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.1"})" },
-        { "pref cursor", "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", "DNSIpNameServersWithPrefNextGet", R"([{"family":1,"addr":"192.168.1.1"},1])", Form::Data, 0, R"({"ipAddr":"2001:db8::53","preference":2})" },
-        { "host first", "GET", "mgmt/dns/static-host-next", nullptr, "DNSStaticHostNextGet", R"([{"size":256,"text":""}])", Form::Data, 0, R"({"hostname":"syslog"})" },
-        { "host address", "GET", "mgmt/dns/static-host-ip-addr", "hostname=TFTP", "DNSStaticHostIpAddrGet", R"([{"size":5,"text":"TFTP"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"192.168.1.21"})" },
-        { "host entry", "GET", "mgmt/dns/static-host-address-mapping-next", "hostname=tftp&ipAddr=192.168.1.21", "DNSStaticHostAddressMappingNextGet", R"([{"size":1,"text":""},{"size":256,"text":"tftp"},{"family":1,"addr":"192.168.1.21"}])", Form::Data, 0, R"({"hostname":"tftp","ipAddr":"2001:db8::21"})" },
-        { "lookup static", "POST", "mgmt/dns/client-inet-name-lookup", R"({"HostName":"syslog"})", "DNSClientInetNameLookup", R"([{"size":7,"text":"syslog"},{"size":46,"text":""}])", Form::Data, 0, R"({"ipAddr":"192.168.1.20"})" },
-        { "lookup none", "POST", "mgmt/dns/client-inet-name-lookup", "{}", "DNSClientInetNameLookup", R"([{"size":1,"text":""},{"size":46,"text":""}])", Form::Data, 10003 },
-        { "cache lower n", "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})" },
-        { "cache invalid v6", "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", "DnsDomainNameEntryNextGet", R"([{"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}}])", Form::Data, 0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
-        { "inet addr cut", "GET", "system/common/inet-addr", kIpStr60.c_str(), "InetAddrGet", kIpStrCut.c_str(), Form::Data, 10003 },
-        { "inet addr v4", "GET", "system/common/inet-addr", "ipStr=10.1.2.3", "InetAddrGet", R"([{"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"}])", Form::Data, 0, R"({"ipAddr":"10.1.2.3"})" },
-        { "inet max", "GET", "system/common/inet-addr-max-size", nullptr, "InetAddrMaxSizeGet", "[0]", Form::Data, 0, R"({"inetAddrMaxSize":46})" },
-        { "cache -26", "GET", "mgmt/dns/domain-name-entry-next", nullptr, "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
-        { "cache -29", "GET", "mgmt/dns/domain-name-entry-next", nullptr, "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 0, R"({"empty":true})", R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
-        { "cache -28", "GET", "mgmt/dns/domain-name-entry-next", nullptr, "DnsDomainNameEntryNextGet", kZeroEntry, Form::Data, 17002, nullptr, R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
+    access_cases::Exchange const cases[] = {
+        { "GET", "mgmt/dns/default-domain-name", {}, {}, dns(0, R"({"defaultDomainName":"localdomain"})"), sent("DNSDefaultDomainNameGet", R"({"size":256,"text":""})") },
+        { "GET", "mgmt/dns/domain-name-max-size", {}, {}, dns(0, R"({"domainNameMaxSize":255})"), sent("DNSDomainNameMaxSizeGet", "0") },
+        { "GET", "mgmt/dns/domain-label-maximum-size", {}, {}, dns(0, R"({"domainLabelMaxSize":63})"), sent("DNSDomainLabelMaximumSizeGet", "0") },
+        { "GET", "mgmt/dns/ip-name-servers-max-supported", {}, {}, dns(0, R"({"maxNameServers":8})"), sent("DNSIpNameServersMaxSupportedGet", "0") },
+        { "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", {}, dns(0, R"({"ipAddr":"2001:db8::53","preference":2})"), sent("DNSIpNameServersWithPrefNextGet", R"({"family":1,"addr":"192.168.1.1"},1)") },
+        { "POST", "mgmt/dns/client-inet-name-lookup", {}, "{}", dns(10003), sent("DNSClientInetNameLookup", R"({"size":1,"text":""},{"size":46,"text":""})") },
+        { "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", {}, dns(0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})"), sent("DnsDomainNameEntryNextGet", kZeroEntry) },
+        { "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", {}, dns(0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})"), sent("DnsDomainNameEntryNextGet", R"({"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}})"), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
+        { "GET", "system/common/inet-addr", kIpStr60, {}, dns(10003), sent("InetAddrGet", kIpStrCut) },
+        { "GET", "system/common/inet-addr", "ipStr=10.1.2.3", {}, dns(0, R"({"ipAddr":"10.1.2.3"})"), sent("InetAddrGet", R"({"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"})") },
+        { "GET", "system/common/inet-addr-max-size", {}, {}, dns(0, R"({"inetAddrMaxSize":46})"), sent("InetAddrMaxSizeGet", "0") },
+        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(0, R"({"empty":true})"), sent("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
+        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(0, R"({"empty":true})"), sent("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
+        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(17002), sent("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
     };
-    for (auto const& c : cases)
-        check(c);
+    access_cases::expectExchanges("/api/v2/", cases, true);
 }
 
 // ---- the switch's tables, across processes ----

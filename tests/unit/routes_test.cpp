@@ -13,11 +13,6 @@
 
 namespace {
 
-// The routes themselves, in order, are held against the description
-// (docs/openapi.yaml) by its drift check; here, that every row has its
-// handler and that the table holds all 194 registrations.
-constexpr size_t kRegistrations = 194;
-
 // The tree laid out when the program is built against the one registering
 // the table on a fresh root builds: node for node in the same sibling order,
 // entry for entry in the same list order (which decides which of two equal
@@ -107,20 +102,14 @@ TEST(RouteTable, BuiltTreeIsTheRegisteredOne)
     ASSERT_NE(built, nullptr);
     EXPECT_EQ(builtRoutes(), built);
     expectSameTree(built->root, registered->root, "");
-    // Every row has its handler, and its entry is found where the dispatcher
-    // looks for it.
-    size_t rows = 0, entries = 0;
+    // Every row has its handler, and its group is found where the dispatcher
+    // looks for it. The rows themselves, in order, are held against the
+    // description (docs/openapi.yaml) by its drift check.
     for (RouteGroup const& group : routeTable()) {
-        rows += group.rows.size();
         for (RouteRow const& row : group.rows)
             EXPECT_NE(row.handler, nullptr) << group.basePath << "/" << row.resource;
-        HttpdDir const* dir = httpdDirFind(built, group.basePath);
-        ASSERT_NE(dir, nullptr);
-        for (HttpdCContent const* e = dir->firstContent; e != nullptr; e = e->next)
-            ++entries;
+        EXPECT_NE(httpdDirFind(built, group.basePath), nullptr) << group.basePath;
     }
-    EXPECT_EQ(rows, kRegistrations);
-    EXPECT_EQ(entries, kRegistrations);
 }
 
 } // namespace
