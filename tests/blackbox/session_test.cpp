@@ -1,5 +1,5 @@
 // The session check: how the session file is read, idle expiry and the
-// refresh. Who may use which method: privilege_test. Tokens that try to name
+// refresh. Who may use which method: the Privilege tests in dispatch_test. Tokens that try to name
 // something outside the session directory: hostile_test.
 #include "harness.h"
 
