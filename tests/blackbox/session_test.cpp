@@ -1,6 +1,7 @@
 // The session check: how the session file is read, idle expiry and the
-// refresh. Who may use which method: the Privilege tests in dispatch_test. Tokens that try to name
-// something outside the session directory: hostile_test.
+// refresh. Who may use which method: the Privilege tests in dispatch_test.
+// Tokens that try to name something outside the session directory:
+// hostile_test.
 #include "harness.h"
 
 using namespace harness;
