@@ -14,6 +14,8 @@ namespace harness {
 
 inline constexpr char kAdminToken[] = "admin-token";
 inline constexpr char kJsonHeader[] = "Content-Type: application/json\r\n\r\n";
+// The whole output of a request refused for its session: 403, no body.
+inline constexpr char kForbidden[] = "Status:403\r\n\r\n";
 inline constexpr char kTracePath[] = "/tmp/trace.jsonl";
 inline constexpr char kStatePath[] = "/tmp/swsim/state.json";
 

@@ -88,7 +88,7 @@ TEST_F(Concurrency, SixtyFourChecksOfOneSessionNeverSeeItHalfWritten)
         done = true;
         watcher.join();
 
-        std::string const want = c.accepted ? getReply(17002, "Unsupported Feature") : "Status:403\r\n\r\n";
+        std::string const want = c.accepted ? getReply(17002, "Unsupported Feature") : kForbidden;
         EXPECT_EQ(std::count_if(results.begin(), results.end(),
                                 [&](Result const& r) { return r.status == 0 && r.out == want; }),
                   64);

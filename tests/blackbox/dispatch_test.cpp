@@ -72,8 +72,6 @@ TEST_F(Dispatch, FindsTheRouteByDirectoryResourceAndMethod)
 // Who may use which method, on a route of every method the route table uses.
 class Privilege : public CgiTest {};
 
-std::string const kForbidden = "Status:403\r\n\r\n";
-
 struct Route {
     char const* method;
     char const* uri;

@@ -10,9 +10,8 @@ using access_cases::memberOf;
 
 namespace {
 
-// A get-style reply under "dns", and the one call as the trace shows it.
+// A get-style reply under "dns".
 std::string dns(int code, char const* data = nullptr) { return expect::getReply(code, "dns", data != nullptr ? data : ""); }
-std::string sent(char const* call, std::string const& args) { return expect::call(call, args); }
 
 Result request(char const* method, std::string const& uri, char const* input)
 {
@@ -40,20 +39,20 @@ class Dns : public CgiTest {};
 TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
 {
     access_cases::Exchange const cases[] = {
-        { "PUT", "mgmt/dns/admin-mode", {}, R"({"ADMINMODE":"enable"})", expect::setReply(0), sent("DNSAdminModeSet", "1") },
-        { "PUT", "mgmt/dns/default-domain-name", {}, "{}", expect::setReply(10003), sent("DNSDefaultDomainNameSet", R"({"size":1,"text":""})") },
-        { "PUT", "mgmt/dns/default-domain-name", {}, kLongBody, expect::setReply(10003), sent("DNSDefaultDomainNameSet", kCut255) },
-        { "POST", "mgmt/dns/ip-name-server", {}, R"({"ipaddr":"192.168.1.1"})", expect::setReply(10011), sent("DNSIpNameServerAdd", R"({"family":1,"addr":"192.168.1.1"})") },
-        { "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", {}, expect::setReply(10000), sent("DNSIpNameServerDelete", R"({"family":1,"addr":"0.0.0.0"})") },
-        { "PUT", "mgmt/dns/static-host-address-mapping", {}, "[1]", expect::setReply(10003), sent("DNSStaticHostAddressMappingSet", R"({"size":1,"text":""},{"family":0,"addr":"0.0.0.0"})") },
-        { "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},2)") },
-        { "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},2)") },
-        { "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},1)") },
-        { "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20, {}, expect::setReply(10000), sent("DNSStaticHostAddressMappingDelete", kVrfCut) },
-        { "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", {}, expect::setReply(0), sent("DNSClientCacheHostClear", R"({"size":5,"text":"mgmt"},1,{"size":1,"text":""})") },
-        { "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", {}, expect::setReply(10000), sent("DNSClientCacheHostClear", R"({"size":1,"text":""},0,{"size":8,"text":"nowhere"})") },
-        { "DELETE", "mgmt/dns/client-cache-host", {}, {}, expect::setReply(10011), sent("DNSClientCacheHostClear", R"({"size":1,"text":""},1,{"size":1,"text":""})"), R"({"rpcclt_openapiDNSClientCacheHostClear":-24})" },
-        { "DELETE", "mgmt/dns/static-host-address-mapping", {}, {}, expect::setReply(0), sent("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":1,"text":""},0)"), R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
+        { "PUT", "mgmt/dns/admin-mode", {}, R"({"ADMINMODE":"enable"})", expect::setReply(0), expect::call("DNSAdminModeSet", "1") },
+        { "PUT", "mgmt/dns/default-domain-name", {}, "{}", expect::setReply(10003), expect::call("DNSDefaultDomainNameSet", R"({"size":1,"text":""})") },
+        { "PUT", "mgmt/dns/default-domain-name", {}, kLongBody, expect::setReply(10003), expect::call("DNSDefaultDomainNameSet", kCut255) },
+        { "POST", "mgmt/dns/ip-name-server", {}, R"({"ipaddr":"192.168.1.1"})", expect::setReply(10011), expect::call("DNSIpNameServerAdd", R"({"family":1,"addr":"192.168.1.1"})") },
+        { "DELETE", "mgmt/dns/ip-name-server", "ipAddr=2001%3Adb8%3A%3A53", {}, expect::setReply(10000), expect::call("DNSIpNameServerDelete", R"({"family":1,"addr":"0.0.0.0"})") },
+        { "PUT", "mgmt/dns/static-host-address-mapping", {}, "[1]", expect::setReply(10003), expect::call("DNSStaticHostAddressMappingSet", R"({"size":1,"text":""},{"family":0,"addr":"0.0.0.0"})") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv6", {}, expect::setReply(0), expect::call("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},2)") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", "family=inet6&hostname=tftp", {}, expect::setReply(0), expect::call("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},2)") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", "hostname=tftp&family=ipv4", {}, expect::setReply(0), expect::call("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":5,"text":"tftp"},1)") },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", kVrf20, {}, expect::setReply(10000), expect::call("DNSStaticHostAddressMappingDelete", kVrfCut) },
+        { "DELETE", "mgmt/dns/client-cache-host", "vrfName=mgmt", {}, expect::setReply(0), expect::call("DNSClientCacheHostClear", R"({"size":5,"text":"mgmt"},1,{"size":1,"text":""})") },
+        { "DELETE", "mgmt/dns/client-cache-host", "isAllHosts=false&hostname=nowhere", {}, expect::setReply(10000), expect::call("DNSClientCacheHostClear", R"({"size":1,"text":""},0,{"size":8,"text":"nowhere"})") },
+        { "DELETE", "mgmt/dns/client-cache-host", {}, {}, expect::setReply(10011), expect::call("DNSClientCacheHostClear", R"({"size":1,"text":""},1,{"size":1,"text":""})"), R"({"rpcclt_openapiDNSClientCacheHostClear":-24})" },
+        { "DELETE", "mgmt/dns/static-host-address-mapping", {}, {}, expect::setReply(0), expect::call("DNSStaticHostAddressMappingDelete", R"({"size":1,"text":""},{"size":1,"text":""},0)"), R"({"rpcclt_openapiDNSStaticHostAddressMappingDelete":0})" },
     };
     access_cases::expectExchanges("/api/v2/", cases, true);
 }
@@ -64,20 +63,20 @@ TEST_F(Dns, SetRequestsHandTheSwitchExactlyWhatTheRequestSays)
 TEST_F(Dns, GetRequestsAnswerWhatTheSwitchReturns)
 {
     access_cases::Exchange const cases[] = {
-        { "GET", "mgmt/dns/default-domain-name", {}, {}, dns(0, R"({"defaultDomainName":"localdomain"})"), sent("DNSDefaultDomainNameGet", R"({"size":256,"text":""})") },
-        { "GET", "mgmt/dns/domain-name-max-size", {}, {}, dns(0, R"({"domainNameMaxSize":255})"), sent("DNSDomainNameMaxSizeGet", "0") },
-        { "GET", "mgmt/dns/domain-label-maximum-size", {}, {}, dns(0, R"({"domainLabelMaxSize":63})"), sent("DNSDomainLabelMaximumSizeGet", "0") },
-        { "GET", "mgmt/dns/ip-name-servers-max-supported", {}, {}, dns(0, R"({"maxNameServers":8})"), sent("DNSIpNameServersMaxSupportedGet", "0") },
-        { "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", {}, dns(0, R"({"ipAddr":"2001:db8::53","preference":2})"), sent("DNSIpNameServersWithPrefNextGet", R"({"family":1,"addr":"192.168.1.1"},1)") },
-        { "POST", "mgmt/dns/client-inet-name-lookup", {}, "{}", dns(10003), sent("DNSClientInetNameLookup", R"({"size":1,"text":""},{"size":46,"text":""})") },
-        { "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", {}, dns(0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})"), sent("DnsDomainNameEntryNextGet", kZeroEntry) },
-        { "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", {}, dns(0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})"), sent("DnsDomainNameEntryNextGet", R"({"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}})"), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
-        { "GET", "system/common/inet-addr", kIpStr60, {}, dns(10003), sent("InetAddrGet", kIpStrCut) },
-        { "GET", "system/common/inet-addr", "ipStr=10.1.2.3", {}, dns(0, R"({"ipAddr":"10.1.2.3"})"), sent("InetAddrGet", R"({"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"})") },
-        { "GET", "system/common/inet-addr-max-size", {}, {}, dns(0, R"({"inetAddrMaxSize":46})"), sent("InetAddrMaxSizeGet", "0") },
-        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(0, R"({"empty":true})"), sent("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
-        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(0, R"({"empty":true})"), sent("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
-        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(17002), sent("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
+        { "GET", "mgmt/dns/default-domain-name", {}, {}, dns(0, R"({"defaultDomainName":"localdomain"})"), expect::call("DNSDefaultDomainNameGet", R"({"size":256,"text":""})") },
+        { "GET", "mgmt/dns/domain-name-max-size", {}, {}, dns(0, R"({"domainNameMaxSize":255})"), expect::call("DNSDomainNameMaxSizeGet", "0") },
+        { "GET", "mgmt/dns/domain-label-maximum-size", {}, {}, dns(0, R"({"domainLabelMaxSize":63})"), expect::call("DNSDomainLabelMaximumSizeGet", "0") },
+        { "GET", "mgmt/dns/ip-name-servers-max-supported", {}, {}, dns(0, R"({"maxNameServers":8})"), expect::call("DNSIpNameServersMaxSupportedGet", "0") },
+        { "GET", "mgmt/dns/ip-name-servers-with-pref-next", "ipAddr=192.168.1.1&preference=4294967297", {}, dns(0, R"({"ipAddr":"2001:db8::53","preference":2})"), expect::call("DNSIpNameServersWithPrefNextGet", R"({"family":1,"addr":"192.168.1.1"},1)") },
+        { "POST", "mgmt/dns/client-inet-name-lookup", {}, "{}", dns(10003), expect::call("DNSClientInetNameLookup", R"({"size":1,"text":""},{"size":46,"text":""})") },
+        { "GET", "mgmt/dns/domain-name-entry-next", "hostname=zzz", {}, dns(0, R"({"domainNameEntry":{"hostName":"firmware.example.com","rrName":"cdn.example.com","rrType":5,"rrIndex":2,"rrClass":1,"ttl":300,"ttlElapsed":45,"entryType":"cname","hostAddr":"198.51.100.80"}})"), expect::call("DnsDomainNameEntryNextGet", kZeroEntry) },
+        { "GET", "mgmt/dns/domain-name-entry-next", "hostName=a", {}, dns(0, R"({"domainNameEntry":{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":"invalid","hostAddr":"2001:db8::1"}})"), expect::call("DnsDomainNameEntryNextGet", R"({"hostName":"a","rrName":"","rrType":0,"rrIndex":0,"rrClass":0,"ttl":0,"ttlElapsed":0,"entryType":0,"hostAddr":{"family":0,"addr":"0.0.0.0"}})"), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":{"out":[{"hostName":"b","rrName":"c","rrType":9,"rrIndex":4294967295,"rrClass":3,"ttl":4,"ttlElapsed":5,"entryType":2,"hostAddr":{"family":2,"addr":"2001:db8::1"}}]}})" },
+        { "GET", "system/common/inet-addr", kIpStr60, {}, dns(10003), expect::call("InetAddrGet", kIpStrCut) },
+        { "GET", "system/common/inet-addr", "ipStr=10.1.2.3", {}, dns(0, R"({"ipAddr":"10.1.2.3"})"), expect::call("InetAddrGet", R"({"size":9,"text":"10.1.2.3"},{"family":0,"addr":"0.0.0.0"})") },
+        { "GET", "system/common/inet-addr-max-size", {}, {}, dns(0, R"({"inetAddrMaxSize":46})"), expect::call("InetAddrMaxSizeGet", "0") },
+        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(0, R"({"empty":true})"), expect::call("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-26})" },
+        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(0, R"({"empty":true})"), expect::call("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-29})" },
+        { "GET", "mgmt/dns/domain-name-entry-next", {}, {}, dns(17002), expect::call("DnsDomainNameEntryNextGet", kZeroEntry), R"({"rpcclt_openapiDnsDomainNameEntryNextGet":-28})" },
     };
     access_cases::expectExchanges("/api/v2/", cases, true);
 }

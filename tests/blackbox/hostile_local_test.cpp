@@ -23,7 +23,6 @@ constexpr char kVictim[] = "/tmp/victim";
 constexpr char kVictimText[] = "settings the server account may write\n";
 constexpr char kUnknownRoute[] = "/api/v2/mgmt/beacon/absent";
 constexpr char kBeacon[] = "/api/v2/mgmt/beacon/mode";
-std::string const kForbidden = "Status:403\r\n\r\n";
 std::string const kBeaconReply = getReply(17002, "Unsupported Feature");
 
 int statusOf(pid_t pid)

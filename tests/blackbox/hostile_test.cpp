@@ -79,7 +79,6 @@ void runBattery(std::span<Case const> cases)
 constexpr char kBeacon[] = "/api/v2/mgmt/beacon/mode";
 constexpr char kWebMode[] = "/api/v2/mgmt/webmgmt/sw-dev-ctrl-web-mgmt-mode";
 constexpr char kEnable[] = "{\"mode\":\"enable\"}";
-std::string const kForbidden = "Status:403\r\n\r\n";
 std::string const kBeaconReply = getReply(17002, "Unsupported Feature");
 std::string const kSetOk = setReply(0, "Success");
 std::string const kSetInvalid = setReply(10003, "Invalid argument");

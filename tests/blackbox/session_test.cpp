@@ -10,7 +10,6 @@ namespace {
 
 class Session : public CgiTest {};
 
-std::string const kForbidden = "Status:403\r\n\r\n";
 std::string const kAccepted = getReply(17002, "Unsupported Feature");
 
 Result as(std::string const& token, char const* method, std::optional<std::string> refresh = std::nullopt)

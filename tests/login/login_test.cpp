@@ -25,7 +25,6 @@ namespace {
 using namespace harness;
 
 constexpr char kLoginHeader[] = "Content-Type: application/json\r\nCache-Control: no-store\r\n\r\n";
-constexpr char kRefused[] = "Status:403\r\n\r\n";
 constexpr char kWebMode[] = "/api/v2/mgmt/webmgmt/sw-dev-ctrl-web-mgmt-mode";
 constexpr char kMaxSessions[] = "/api/v2/mgmt/webmgmt/cli-web-http-num-sessions";
 constexpr char kBeaconMode[] = "/api/v2/mgmt/beacon/mode";
@@ -210,7 +209,7 @@ TEST_F(LoginTest, AccountsLogInWithTheirPrivilege)
 
         EXPECT_EQ(getWith(session.token), kUnsupportedGet);
         EXPECT_EQ(run({ .method = "PUT", .uri = kBeaconMode, .body = "{}", .token = session.token }).out,
-                  row.mayChange ? setReply(17002, "Unsupported Feature") : kRefused);
+                  row.mayChange ? setReply(17002, "Unsupported Feature") : kForbidden);
     }
 }
 
@@ -373,7 +372,7 @@ TEST_F(LoginTest, LogoutRemovesOnlyItsSession)
     ASSERT_FALSE(mine.token.empty());
     EXPECT_EQ(logout(mine.token).out, answer(0));
     EXPECT_FALSE(exists(sessionPath(mine.token)));
-    EXPECT_EQ(getWith(mine.token), kRefused);
+    EXPECT_EQ(getWith(mine.token), kForbidden);
 
     // Which names name a session is the management program's rule too
     // (hostile_test); here, one of each kind the logout takes or refuses.
@@ -383,7 +382,7 @@ TEST_F(LoginTest, LogoutRemovesOnlyItsSession)
     writeFile("/tmp/session/.login.tmp", "x");
     for (char const* token : { mine.token.c_str(), (char const*)nullptr, "../victim", "dir", "link", ".login.tmp" }) {
         SCOPED_TRACE(token != nullptr ? token : "(none)");
-        EXPECT_EQ(logout(token != nullptr ? std::optional<std::string>(token) : std::nullopt).out, kRefused);
+        EXPECT_EQ(logout(token != nullptr ? std::optional<std::string>(token) : std::nullopt).out, kForbidden);
     }
     for (char const* path : { "/tmp/victim", "/tmp/session/dir", "/tmp/session/link", "/tmp/session/.login.tmp" })
         EXPECT_TRUE(exists(path)) << path;
@@ -511,7 +510,7 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
               ASSERT_EQ(chown("/tmp/nobody", kNobody, kNobody), 0);
               for (char const* password : { "admin-pw", "wrong" }) {
                   SCOPED_TRACE(password);
-                  EXPECT_EQ(loginAsNobody("/tmp/gate/login_v2.cgi", body("admin", password)), kRefused);
+                  EXPECT_EQ(loginAsNobody("/tmp/gate/login_v2.cgi", body("admin", password)), kForbidden);
               }
               EXPECT_FALSE(exists("/tmp/session"));
               EXPECT_FALSE(exists("/tmp/login-lockout"));
@@ -537,7 +536,7 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
               ASSERT_EQ(put(kMaxSessions, R"({"maxSession": 3})").out, setReply(0, "Success"));
               for (char const* token : { "killed-1", "killed-2", "killed-3" })
                   writeSession(token, "");
-              EXPECT_EQ(getWith("killed-1"), kRefused);
+              EXPECT_EQ(getWith("killed-1"), kForbidden);
               EXPECT_FALSE(exists(sessionPath("killed-1")));
               EXPECT_FALSE(granted(login("bob", "bob-pw")).token.empty());
               EXPECT_FALSE(exists(sessionPath("killed-2")));
