@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <string>
 #include <vector>
 
@@ -43,29 +41,27 @@ void expectSameTree(HttpdDir const* built, HttpdDir const* registered, std::stri
 int first() { return 1; }
 int second() { return 2; }
 
-struct GroupCase {
-    char const* name;
-    char const* basePath;
-    std::vector<HttpdRoute> routes;
-};
-
-GroupCase const kGroups[] = {
-    { "one route", "/api/v2/mgmt/beacon", { { "mode", kMethodPut, first } } },
-    { "methods of one resource", "/api/v2/mgmt/dns",
-      { { "admin-mode", kMethodGet, first }, { "admin-mode", kMethodPut, second }, { "client-cache-host", kMethodDelete, first } } },
-    { "a route registered twice", "/a/b",
-      { { "mapping", kMethodDelete, first }, { "other", kMethodGet, first }, { "mapping", kMethodDelete, second } } },
-    { "doubled and trailing slashes", "//x//y/", { { "r", kMethodPost, second }, { "", kMethodGet, first } } },
-    { "no routes", "/empty", {} },
-};
-
 // Route trees are never freed, as in the program: they stay reachable here
-// until the process ends, past the destruction of statics.
+// until the process ends, past the destruction of statics, so that a leak
+// checker does not count them.
 auto* const g_trees = new std::vector<HttpdHandle>;
 
 TEST(RouteTree, AGroupAtOnceBuildsWhatOneByOneBuilds)
 {
-    for (GroupCase const& c : kGroups) {
+    struct {
+        char const* name;
+        char const* basePath;
+        std::vector<HttpdRoute> routes;
+    } const kGroups[] = {
+        { "one route", "/api/v2/mgmt/beacon", { { "mode", kMethodPut, first } } },
+        { "methods of one resource", "/api/v2/mgmt/dns",
+          { { "admin-mode", kMethodGet, first }, { "admin-mode", kMethodPut, second }, { "client-cache-host", kMethodDelete, first } } },
+        { "a route registered twice", "/a/b",
+          { { "mapping", kMethodDelete, first }, { "other", kMethodGet, first }, { "mapping", kMethodDelete, second } } },
+        { "doubled and trailing slashes", "//x//y/", { { "r", kMethodPost, second }, { "", kMethodGet, first } } },
+        { "no routes", "/empty", {} },
+    };
+    for (auto const& c : kGroups) {
         SCOPED_TRACE(c.name);
         HttpdHandle together = g_trees->emplace_back(httpdRootCreate());
         HttpdHandle apart = g_trees->emplace_back(httpdRootCreate());
@@ -88,14 +84,9 @@ TEST(RouteTree, AGroupAtOnceBuildsWhatOneByOneBuilds)
     }
 }
 
-// The registered tree lives as long as the program, as a route tree does;
-// it stays reachable here, so that a leak checker does not count it.
-HttpdRoot* volatile g_registered = nullptr;
-
 TEST(RouteTable, BuiltTreeIsTheRegisteredOne)
 {
-    HttpdHandle registered = httpdRootCreate();
-    g_registered = registered;
+    HttpdHandle registered = g_trees->emplace_back(httpdRootCreate());
     ASSERT_NE(registered, nullptr);
     registerRoutes(registered);
     HttpdHandle built = builtRoutes();

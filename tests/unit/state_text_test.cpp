@@ -1,30 +1,48 @@
-// The stand-in's index of its state file: a call parses only the sections it
-// reads, so the index must never accept a text that the whole parse refuses,
-// and each section must read as the whole parse reads it.
+// The stand-in's state file, read a section at a time and kept open between
+// the calls of one process, and the texts written by hand in place of library
+// calls, byte for byte what those give.
+#include "../../sim/state_print.h"
 #include "../../sim/state_text.h"
+#include "../../sim/tool_text.h"
+#include "../../tools/bounded_text.h"
+#include "../../tools/sw_calls.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::string compact(cJSON const* item)
+// cJSON's own print of a tree; "<none>" for no tree.
+std::string cjsonPrint(cJSON const* tree)
 {
-    char* printed = cJSON_PrintUnformatted(item);
-    std::string text = printed != nullptr ? printed : "<none>";
-    cJSON_free(printed);
-    return text;
+    JsonText printed(cJSON_Print(tree));
+    return printed ? printed.get() : "<none>";
 }
 
 struct PlainCase {
     char const* name;
     std::string text;
 };
-
-// Texts the index takes: every member must read as cJSON reads it whole.
+// The index of the state file: a call parses only the sections it reads, so
+// the index must never accept a text that the whole parse refuses, and each
+// section must read as the whole parse reads it. Texts the index takes: every
+// member, every member of a section, and the row taken from a table (sections
+// "d", "e" and "f", table "rows", key "k") must read as cJSON reads them.
 PlainCase const kPlain[] = {
     { "sections as the stand-in writes them", "{\n\t\"system\":\t{\n\t\t\"v\":\t\"4.2\"\n\t},\n\t\"dns\":\t[1, 2]\n}\n" },
     { "one line, every kind of value",
@@ -37,30 +55,18 @@ PlainCase const kPlain[] = {
       R"({"s":{"k":{"k":1},"K":2,"k":3,"kk":[{"k":4}]},"t":{"":5,"k":"v"}})" },
     { "a section whose names have escapes", R"({"s":{"x":0,"\u006b":1,"k":2},"t":{"k":3,"\n":4}})" },
     { "sections that are not objects", R"({"s":[{"k":1}],"t":"k","u":null,"v":{}})" },
+    { "rows of objects, the first of two equally long taken",
+      R"({"d":{"n":1,"rows":[{"k":"ab"},{"k":"abc","v":[1]},{"x":"y","k":"xyz"}]}})" },
+    { "rows without the key, with other values and not objects",
+      R"({"d":{"rows":[1,"abcdef",{"k":5},{"k":null},{"x":"longest"},[{"k":"abcdefg"}],{"k":"a","k":"abcd"}]}})" },
+    { "an empty table, and no row taken", R"({"d":{"rows":[]},"e":{"rows":[{"k":""}]}})" },
+    { "tables that are not arrays, sections that are not objects",
+      R"({"d":{"rows":{"k":"a"}},"e":[{"rows":[{"k":"a"}]}],"f":{"other":[]}})" },
+    { "the first of two tables of the same name", R"({"d":{"rows":[{"k":"a"}],"rows":[{"k":"abc"}]}})" },
+    { "a key's text with an escape after a row taken", R"({"d":{"rows":[{"k":"abc"},{"k":"a\/b"}]}})" },
+    { "an escape in another member of a row", R"({"d":{"rows":[{"k":"a","v":"x\ty"},{"k":"ab"}]}})" },
+    { "a name with an escape before the table", R"({"d":{"\u0072ows":[{"k":"a"}],"rows":[{"k":"ab"}]}})" },
 };
-
-// A member of a section read alone is the member the whole parse finds, or
-// it is left to the section's parse; only a name with escapes leaves it.
-void expectMembersReadAsTheWholeParseReadsThem(sim::StateText const& text, cJSON const* whole)
-{
-    for (cJSON const* section = whole->child; section != nullptr; section = section->next) {
-        std::vector<std::string> keys { "absent", "k", "" };
-        for (cJSON const* member = section->child; member != nullptr; member = member->next)
-            if (member->string != nullptr)
-                keys.emplace_back(member->string);
-        for (std::string const& key : keys) {
-            SCOPED_TRACE(std::string(section->string) + "." + key);
-            std::optional<Json> alone = text.parseMember(section->string, key);
-            cJSON const* expected = cJSON_GetObjectItemCaseSensitive(section, key.c_str());
-            if (!alone) {
-                EXPECT_NE(text.content().find('\\'), std::string::npos) << "left to the section's parse";
-                continue;
-            }
-            EXPECT_EQ(compact(alone->get()), compact(expected));
-        }
-    }
-    EXPECT_FALSE(text.parseMember("absent", "k").value());
-}
 
 // Takes a row whose key text is longer than any before it, as the routing
 // of the diagnostics takes the longest prefix; counts the rows it is shown.
@@ -79,27 +85,40 @@ bool longer(std::string_view text, void* context)
     return true;
 }
 
-PlainCase const kRows[] = {
-    { "rows of objects, the first of two equally long taken",
-      R"({"d":{"n":1,"rows":[{"k":"ab"},{"k":"abc","v":[1]},{"x":"y","k":"xyz"}]}})" },
-    { "rows without the key, with other values and not objects",
-      R"({"d":{"rows":[1,"abcdef",{"k":5},{"k":null},{"x":"longest"},[{"k":"abcdefg"}],{"k":"a","k":"abcd"}]}})" },
-    { "an empty table, and no row taken", R"({"d":{"rows":[]},"e":{"rows":[{"k":""}]}})" },
-    { "tables that are not arrays, sections that are not objects",
-      R"({"d":{"rows":{"k":"a"}},"e":[{"rows":[{"k":"a"}]}],"f":{"other":[]}})" },
-    { "the first of two tables of the same name", R"({"d":{"rows":[{"k":"a"}],"rows":[{"k":"abc"}]}})" },
-    { "a key's text with an escape after a row taken", R"({"d":{"rows":[{"k":"abc"},{"k":"a\/b"}]}})" },
-    { "an escape in another member of a row", R"({"d":{"rows":[{"k":"a","v":"x\ty"},{"k":"ab"}]}})" },
-    { "a name with an escape before the table", R"({"d":{"\u0072ows":[{"k":"a"}],"rows":[{"k":"ab"}]}})" },
-};
-
-TEST(StateText, TheRowTakenAloneIsTheRowTheWholeParseTakes)
+TEST(StateText, EveryMemberAndRowReadsAsTheWholeParseReadsItAndAsPlaced)
 {
-    for (PlainCase const& c : kRows) {
+    for (PlainCase const& c : kPlain) {
         SCOPED_TRACE(c.name);
         auto text = sim::StateText::index(c.text);
         ASSERT_TRUE(text->plain());
+        EXPECT_EQ(text->content(), c.text);
         Json whole(cJSON_Parse(c.text.c_str()));
+        ASSERT_TRUE(cJSON_IsObject(whole.get()));
+        EXPECT_FALSE(text->has("absent"));
+        EXPECT_FALSE(text->parse("absent"));
+        EXPECT_FALSE(text->parseMember("absent", "k").value());
+        for (cJSON const* member = whole->child; member != nullptr; member = member->next) {
+            SCOPED_TRACE(member->string);
+            cJSON const* section = cJSON_GetObjectItemCaseSensitive(whole.get(), member->string);
+            ASSERT_TRUE(text->has(member->string));
+            EXPECT_EQ(cjsonPrint(text->parse(member->string).get()), cjsonPrint(section));
+            // A member of a section read alone is the member the whole parse
+            // finds, or it is left to the section's parse; only a name with
+            // escapes leaves it.
+            std::vector<std::string> keys { "absent", "k", "" };
+            for (cJSON const* inner = section->child; inner != nullptr; inner = inner->next)
+                if (inner->string != nullptr)
+                    keys.emplace_back(inner->string);
+            for (std::string const& key : keys) {
+                SCOPED_TRACE(key);
+                std::optional<Json> alone = text->parseMember(member->string, key);
+                if (alone)
+                    EXPECT_EQ(cjsonPrint(alone->get()), cjsonPrint(cJSON_GetObjectItemCaseSensitive(section, key.c_str())));
+                else
+                    EXPECT_NE(c.text.find('\\'), std::string::npos) << "left to the section's parse";
+            }
+        }
+
         for (char const* section : { "d", "e", "f", "absent" }) {
             SCOPED_TRACE(section);
             Longest longest;
@@ -121,35 +140,13 @@ TEST(StateText, TheRowTakenAloneIsTheRowTheWholeParseTakes)
                 continue;
             }
             bool const any = taken->data() != nullptr;
-            EXPECT_EQ(compact(any ? sim::StateText::parseRow(*taken).get() : nullptr), compact(expected));
+            EXPECT_EQ(cjsonPrint(any ? sim::StateText::parseRow(*taken).get() : nullptr), cjsonPrint(expected));
             for (char const* field : { "k", "v", "x", "absent" }) {
                 SCOPED_TRACE(field);
                 Json member = any ? sim::StateText::parseRowMember(*taken, field) : Json();
-                EXPECT_EQ(compact(member.get()), compact(cJSON_GetObjectItemCaseSensitive(expected, field)));
+                EXPECT_EQ(cjsonPrint(member.get()), cjsonPrint(cJSON_GetObjectItemCaseSensitive(expected, field)));
             }
         }
-    }
-}
-
-TEST(StateText, EveryMemberReadsAsTheWholeParseReadsItAndAsPlaced)
-{
-    for (PlainCase const& c : kPlain) {
-        SCOPED_TRACE(c.name);
-        auto text = sim::StateText::index(c.text);
-        ASSERT_TRUE(text->plain());
-        Json whole(cJSON_Parse(c.text.c_str()));
-        ASSERT_TRUE(cJSON_IsObject(whole.get()));
-        for (cJSON const* member = whole->child; member != nullptr; member = member->next) {
-            SCOPED_TRACE(member->string);
-            ASSERT_TRUE(text->has(member->string));
-            Json part = text->parse(member->string);
-            EXPECT_EQ(compact(part.get()),
-                      compact(cJSON_GetObjectItemCaseSensitive(whole.get(), member->string)));
-        }
-        EXPECT_FALSE(text->has("absent"));
-        EXPECT_FALSE(text->parse("absent"));
-        expectMembersReadAsTheWholeParseReadsThem(*text, whole.get());
-        EXPECT_EQ(text->content(), c.text);
 
         // Indexed from the places of its members, as a reader takes a file
         // the stand-in wrote: the very members of the scan.
@@ -225,6 +222,179 @@ TEST(StateText, LeavesEveryUnsureTextToTheWholeParse)
         EXPECT_FALSE(text->has("a"));
         EXPECT_EQ(text->content(), c.text);
     }
+}
+
+// The stand-in's tool text is snprintf's with "%s", "%u" and "%.3f" into a
+// 512-byte line: every time a ping or traceroute reports, ties, signs, NaN and
+// the largest values included.
+TEST(ToolText, TimesPrintAsPrintfPrintsThemToThreePlaces)
+{
+    double const nan = std::numeric_limits<double>::quiet_NaN();
+    double const inf = std::numeric_limits<double>::infinity();
+    std::vector<double> values { 0.0, -0.0, 0.0005, 0.0015, 0.0025, 0.0625, 1.0625, -1.0625, 2.5, 0.1235, 11.347,
+        8.924, 0.412 + 0.001 * 11, 1e20, 1e300, -1e300, 5e-324, std::numeric_limits<double>::max(), nan, -nan, inf,
+        -inf };
+    for (int k = 0; k <= 4000; ++k)
+        values.push_back(k / 16.0); // exact in binary: every fourth place a tie
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> spread(-100000.0, 100000.0);
+    for (int k = 0; k < 20000; ++k)
+        values.push_back(spread(random));
+    for (double value : values) {
+        char line[512];
+        snprintf(line, sizeof line, "%.3f", value);
+        std::string text;
+        sim::ToolPiece(text) << sim::Millis { value };
+        EXPECT_EQ(text, line) << value;
+    }
+}
+
+TEST(ToolText, PiecesPrintTextsAndNumbersAndAreCutAsTheLineWas)
+{
+    std::string const longText(600, 'x');
+    struct {
+        char const* name;
+        std::string text;
+        unsigned number;
+        std::string expected;
+    } const cases[] = {
+        { "numbers at their extremes", "n=", 4294967295u, "n=4294967295" },
+        { "zero", "", 0, "0" },
+        { "a text stops at a NUL, as %s does", std::string("ab\0cd", 5), 7, "ab7" },
+        { "a piece longer than the line is cut at 511 bytes", longText, 12, longText.substr(0, 511) },
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = "before ";
+        sim::ToolPiece(text) << c.text << c.number;
+        EXPECT_EQ(text, "before " + c.expected);
+    }
+}
+
+// The print of the state is cJSON_Print's whatever the numbers, the tree left
+// as it was.
+TEST(StatePrint, IsCJsonsPrintForEveryKindOfNumber)
+{
+    double const kNumbers[] = {
+        0, -0.0, 1, -1, 20, 4294967295.0, -2147483648.0, 2147483648.0,
+        999999999999999.0, 1e15, -999999999999999.0, -1e15, 1e16, 9007199254740993.0,
+        0.5, -0.5, 0.318, 11.347, 1e-7, 123456789.125, 1e300, -1e300,
+        std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(), std::nan(""),
+    };
+    for (double const number : kNumbers) {
+        SCOPED_TRACE(number);
+        // A number alone, in an object, in an array, and deeper.
+        Json tree(cJSON_Parse(R"({"n":0,"list":[0,{"n":0,"s":"x\"\n\t\u0001y"}],"empty":{},"none":[]})"));
+        cJSON* list = cJSON_GetObjectItemCaseSensitive(tree.get(), "list");
+        for (cJSON* item : { tree->child, list->child, list->child->next->child })
+            cJSON_SetNumberValue(item, number);
+        Json alone(cJSON_CreateNumber(number));
+
+        for (cJSON* item : { tree.get(), alone.get() }) {
+            std::string const expected = cjsonPrint(item);
+            JsonText printed = sim::printState(item);
+            ASSERT_TRUE(printed);
+            EXPECT_EQ(std::string(printed.get()), expected);
+            EXPECT_EQ(cjsonPrint(item), expected) << "the tree is as it was";
+        }
+        EXPECT_TRUE(cJSON_IsNumber(cJSON_GetObjectItemCaseSensitive(tree.get(), "n")));
+        EXPECT_EQ(cJSON_GetObjectItemCaseSensitive(tree.get(), "n")->valuestring, nullptr);
+    }
+}
+
+// The session check's texts are snprintf's in a buffer of the same size, cut
+// included.
+TEST(BoundedText, IsWhatSnprintfLeaves)
+{
+    std::string const token(32, 'f');
+    struct {
+        std::string user;
+        long stamp;
+        std::string privilege;
+        std::string token;
+    } const cases[] = {
+        { "admin\n", 5258, "", token },
+        { "operator\n", 0, "rw\n", token },
+        { "operator\n", -42, "ro\n", token },
+        { "admin\n", LONG_MAX, "", token },
+        { "admin\n", LONG_MIN, "", token },
+        { std::string(199, 'u'), 1234567, "rw\n", token },          // cut inside the token
+        { std::string(220, 'u'), 98765, "ro\n", token },            // cut inside the stamp
+        { std::string(255, 'u'), 7, "", token },                    // full before the stamp
+        { std::string(255 - 2 - 32, 'u'), 10, "", token },          // exactly 255
+        { std::string(255 - 2 - 32 - 1, 'u'), 10, "", token },      // one short
+        { std::string(255 - 2 - 32 + 1, 'u'), 10, "", token },      // one over
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.user.size());
+        char expected[256];
+        int const whole = snprintf(expected, sizeof expected, "%s%ld\n%s%s", c.user.c_str(), c.stamp,
+                                   c.privilege.c_str(), c.token.c_str());
+        BoundedText<256> text(c.user.c_str());
+        text.add(c.stamp);
+        text.add("\n");
+        text.add(c.privilege.c_str());
+        bool const fitted = text.add(c.token.c_str());
+        EXPECT_EQ(std::string(text.text), std::string(expected));
+        EXPECT_EQ(text.length, std::string(expected).size());
+        EXPECT_EQ(fitted, whole < 256);
+    }
+}
+
+void writeState(std::string const& path, char const* version)
+{
+    std::ofstream(path, std::ios::trunc) << "{\"system\": {\"networkOsVersion\": \"" << version << "\"}}";
+}
+
+// Whatever happens to the state file between two calls, the second sees it,
+// and between calls the lock is free for every other process.
+TEST(HeldStateFile, EveryChangeBetweenCallsIsSeenAndTheLockIsHeldOnlyWithinACall)
+{
+    char dir[] = "/tmp/held-state-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string const path = std::string(dir) + "/state.json";
+    setenv("SWSIM_STATE", path.c_str(), 1);
+    writeState(path, "first");
+    OpenClientHandle handle {};
+    auto const version = [&handle] {
+        char text[64] = {};
+        OpenBuffDesc desc { sizeof text, text };
+        EXPECT_EQ(rpcclt_openapiNetworkOSVersionGet(&handle, &desc), 0);
+        return std::string(text);
+    };
+    auto const held = [&path] { // this process has the state file open
+        std::error_code gone; // the iterator's own descriptor, closed by the time it is read
+        for (auto const& fd : std::filesystem::directory_iterator("/proc/self/fd"))
+            if (std::filesystem::read_symlink(fd.path(), gone) == path)
+                return true;
+        return false;
+    };
+
+    // The first call completes the file with every section, which replaces it.
+    EXPECT_EQ(version(), "first");
+    EXPECT_EQ(version(), "first");
+    EXPECT_TRUE(held());
+    int other = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0) << "the file stayed locked after the call";
+    close(other);
+
+    writeState(path + ".new", "second"); // a new file renamed over it
+    ASSERT_EQ(rename((path + ".new").c_str(), path.c_str()), 0);
+    EXPECT_EQ(version(), "second");
+    writeState(path, "third-and-longer"); // rewritten in place
+    EXPECT_EQ(version(), "third-and-longer");
+    unlink(path.c_str()); // removed, then made anew
+    writeState(path, "4th");
+    EXPECT_EQ(version(), "4th");
+
+    // The teardown call lets the file go.
+    openapiClientTearDown(&handle);
+    EXPECT_FALSE(held());
+    EXPECT_EQ(version(), "4th");
+    openapiClientTearDown(&handle);
+    unsetenv("SWSIM_STATE");
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -1,16 +1,22 @@
-// Request data and its conversions: which text a method gets and how much of
-// it, request values and addresses, where the edge cases live.
+// Request data and its conversions, and the reply the program writes: which
+// text a method gets and how much of it, request values and addresses, the
+// reply envelope byte for byte, and log lines before the log is opened.
 #include "../../tools/cgi_input.h"
 #include "../../tools/common/response.h"
+#include "../../tools/log.h"
 #include "../../tools/values.h"
-#include "io_capture.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 #ifdef __SANITIZE_ADDRESS__
@@ -20,13 +26,56 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 namespace {
 
-struct ReadCase {
-    char const* name;
-    std::optional<std::string> method;
-    std::optional<std::string> query;
-    std::optional<std::string> length;
-    std::string body;
-    std::optional<std::string> want; // none: no request data
+// The web server's side of a CGI request, in process: its environment, and
+// one of the descriptors (the body on standard input, or standard output
+// captured) pointing at a memory file while the object lives.
+void setEnv(char const* name, std::optional<std::string> const& value)
+{
+    if (value)
+        setenv(name, value->c_str(), 1);
+    else
+        unsetenv(name);
+}
+
+class Redirected {
+public:
+    Redirected(int target, std::string const& bytes)
+        : m_target(target), m_file(memfd_create("io", 0)), m_saved((fflush(stdout), dup(target)))
+    {
+        if (write(m_file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
+            lseek(m_file, 0, SEEK_SET);
+        dup2(m_file, target);
+    }
+    ~Redirected()
+    {
+        restore();
+        close(m_file);
+    }
+
+    // Puts the descriptor back; what was written to it.
+    std::string text()
+    {
+        restore();
+        std::string out;
+        char chunk[4096];
+        lseek(m_file, 0, SEEK_SET);
+        for (ssize_t n; (n = read(m_file, chunk, sizeof chunk)) > 0;)
+            out.append(chunk, static_cast<size_t>(n));
+        return out;
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        fflush(stdout);
+        dup2(m_saved, m_target);
+        close(m_saved);
+        m_saved = -1;
+    }
+
+    int m_target, m_file, m_saved;
 };
 
 TEST(CgiRequestRead, TakesTheTextTheMethodCallsFor)
@@ -34,7 +83,12 @@ TEST(CgiRequestRead, TakesTheTextTheMethodCallsFor)
     std::string const longQuery(10000, 'q');
     std::string largeBody(3 * 1024 * 1024 + 17, 'b');
     largeBody.back() = 'e';
-    ReadCase const kCases[] = {
+    struct {
+        char const* name;
+        std::optional<std::string> method, query, length;
+        std::string body;
+        std::optional<std::string> want; // none: no request data
+    } const kCases[] = {
         { "GET takes the query", "GET", "a=1&b=2", std::nullopt, "ignored", "a=1&b=2" },
         { "DELETE takes the query", "DELETE", "x", std::nullopt, "", "x" },
         { "GET without a query is empty", "GET", std::nullopt, std::nullopt, "", "" },
@@ -55,16 +109,18 @@ TEST(CgiRequestRead, TakesTheTextTheMethodCallsFor)
     };
     for (auto const& c : kCases) {
         SCOPED_TRACE(c.name);
-        ScopedEnv method("REQUEST_METHOD", c.method);
-        ScopedEnv query("QUERY_STRING", c.query);
-        ScopedEnv length("CONTENT_LENGTH", c.length);
-        ScopedStdin in(c.body);
+        setEnv("REQUEST_METHOD", c.method);
+        setEnv("QUERY_STRING", c.query);
+        setEnv("CONTENT_LENGTH", c.length);
+        Redirected in(0, c.body);
         CText text = cgiRequestRead();
         ASSERT_EQ(text != nullptr, c.want.has_value());
         if (c.want) {
             EXPECT_EQ(std::string(text.get()), *c.want);
         }
     }
+    for (char const* name : { "REQUEST_METHOD", "QUERY_STRING", "CONTENT_LENGTH" })
+        unsetenv(name);
 }
 
 // A length claimed by the client alone never sizes an allocation: with the
@@ -79,9 +135,9 @@ TEST(CgiRequestRead, MemoryFollowsTheBytesThatArrive)
         struct rlimit limit { 512u << 20, 512u << 20 };
         setrlimit(RLIMIT_AS, &limit);
 #endif
-        ScopedEnv method("REQUEST_METHOD", std::string("POST"));
-        ScopedEnv length("CONTENT_LENGTH", std::string("4294967295"));
-        ScopedStdin in("0123456789");
+        setenv("REQUEST_METHOD", "POST", 1);
+        setenv("CONTENT_LENGTH", "4294967295", 1);
+        Redirected in(0, "0123456789");
         CText text = cgiRequestRead();
         bool small = true;
 #ifdef __SANITIZE_ADDRESS__
@@ -96,15 +152,12 @@ TEST(CgiRequestRead, MemoryFollowsTheBytesThatArrive)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-
-struct U32Case {
-    double value;
-    uint32_t want;
-};
-
 TEST(ToU32, TruncatesTowardZeroAndSaturates)
 {
-    constexpr U32Case kCases[] = {
+    constexpr struct {
+        double value;
+        uint32_t want;
+    } kCases[] = {
         { 0, 0 }, { 5.8, 5 }, { -1, 0 }, { -0.5, 0 }, { 65535.9, 65535 },
         { 4294967295.0, 4294967295u }, { 4294967295.9, 4294967295u }, { 4294967296.0, 4294967295u },
         { 1e10, 4294967295u }, { NAN, 0 }, { INFINITY, 4294967295u }, { -INFINITY, 0 },
@@ -153,15 +206,13 @@ TEST(QueryU32, IsStrtoulCutTo32Bits)
     EXPECT_EQ(queryU32(nullptr), 0u);
 }
 
-struct AddrCase {
-    char const* text;
-    uint32_t family;
-    char const* back;
-};
-
 TEST(InetAddr, ParsesByColonAndPrintsByFamily)
 {
-    constexpr AddrCase kCases[] = {
+    constexpr struct {
+        char const* text;
+        uint32_t family;
+        char const* back;
+    } kCases[] = {
         { "192.168.1.20", 1, "192.168.1.20" },
         { "2001:db8::1", 2, "2001:db8::1" },
         { "not-an-address", 1, "0.0.0.0" },   // the family is chosen before the parse fails
@@ -184,15 +235,13 @@ TEST(InetAddr, ParsesByColonAndPrintsByFamily)
 }
 
 // The parameter lookup is a substring search over the pieces, not a key match.
-struct LookupCase {
-    char const* query;
-    char const* key;
-    char const* want; // null: not found
-};
-
 TEST(ParamList, LookupTakesTheFirstPieceContainingTheKey)
 {
-    constexpr LookupCase kCases[] = {
+    constexpr struct {
+        char const* query;
+        char const* key;
+        char const* want; // null: not found
+    } kCases[] = {
         { "serviceName=x&service=http", "service", "x" },
         { "service=http&serviceName=web", "service", "http" },
         { "serviceName=index", "index", "index" },
@@ -207,11 +256,10 @@ TEST(ParamList, LookupTakesTheFirstPieceContainingTheKey)
         SCOPED_TRACE(c.query);
         ParamList list(cgiParamListSplit(c.query));
         char const* value = cgiParamValueGet(c.key, list.get());
-        if (c.want == nullptr) {
+        if (c.want == nullptr)
             EXPECT_EQ(value, nullptr);
-        } else {
+        else
             EXPECT_STREQ(value, c.want);
-        }
     }
 }
 
@@ -237,20 +285,97 @@ TEST(ParamList, KeepsEmptyPiecesAndEndsWithNullWhateverItsLength)
     cgiParamListFree(nullptr);
 }
 
-struct ResultCase {
-    int32_t result;
-    int32_t code;
-};
-
 TEST(OpenResultToRespCode, MapsTheTableAndFailsEverythingElse)
 {
-    constexpr ResultCase kCases[] = {
+    constexpr struct {
+        int32_t result, code;
+    } kCases[] = {
         { -29, 10023 }, { -28, 17002 }, { -27, 10000 }, { -24, 10011 }, { -23, 10000 }, { -22, 10003 },
         { -21, 10000 }, { -1, 10000 }, { 0, 0 }, { 1, 10000 }, { -30, 10000 }, { INT32_MIN, 10000 },
     };
     for (auto const& c : kCases) {
         SCOPED_TRACE(c.result);
         EXPECT_EQ(openResultToRespCode(c.result), c.code);
+    }
+}
+
+// Each test runs in a process of its own, so nothing has opened the log yet.
+TEST(DevmgrLog, BeforeOpeningWritesToStandardOutputUnderTheDefaultThreshold)
+{
+    Redirected out(1, "");
+    devmgrLog(3, "[%s:%d] first %s\n", "fn", 7, "line");
+    devmgrLog(7, "not written at the default threshold\n");
+    std::string const text = out.text();
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \(ERROR\): : \[fn:7\] first line\n)")))
+        << text;
+    EXPECT_EQ(devmgrLogLevelGet(), 6);
+}
+
+// The formatted envelope: the group's object when given, then "resp". The
+// code is kept as its text, which must be what cJSON prints for a number.
+std::string envelope(int32_t code, char const* message, std::string const& data = "")
+{
+    return "{\n" + data + "\t\"resp\":\t{\n\t\t\"respCode\":\t" + std::to_string(code) + ",\n\t\t\"respMsg\":\t\""
+        + message + "\",\n\t\t\"status\":\t\"" + (code == 0 ? "success" : "fail") + "\"\n\t}\n}";
+}
+
+TEST(ResponseJsonRreallocStr, BuildsTheEnvelopeInFormattedForm)
+{
+    struct Case {
+        char const* name;
+        int32_t code;
+        char const* group;
+        char const* data;
+        std::string want;
+    } const kCases[] = {
+        { "success with data", 0, "bonjour", R"({"pMode":"enable","n":4294967295})",
+          envelope(0, "Success", "\t\"bonjour\":\t{\n\t\t\"pMode\":\t\"enable\",\n\t\t\"n\":\t4294967295\n\t},\n") },
+        { "success without name", 0, nullptr, "{}", envelope(0, "Success") },
+        { "success without data", 0, "dns", nullptr, envelope(0, "Success") },
+        { "failure drops name and data", 10003, "dns", R"({"a":1})", envelope(10003, "Invalid argument") },
+        { "empty message", 11000, nullptr, nullptr, envelope(11000, "") },
+        { "unknown code", 123, nullptr, nullptr, envelope(123, "Error code unknown") },
+        { "negative code", -200, nullptr, nullptr, envelope(-200, "Maximum user accounts reached") },
+        { "the largest code", INT32_MAX, nullptr, nullptr, envelope(INT32_MAX, "Error code unknown") },
+        { "the smallest code", INT32_MIN, nullptr, nullptr, envelope(INT32_MIN, "Error code unknown") },
+    };
+    for (auto const& c : kCases) {
+        SCOPED_TRACE(c.name);
+        char* out = nullptr;
+        ASSERT_EQ(responseJsonRreallocStr(c.code, c.group, c.data, &out), 0);
+        EXPECT_EQ(out, c.want);
+        cJSON_free(out);
+    }
+    // A new text replaces the old one; on failure the old one is kept.
+    char* out = nullptr;
+    ASSERT_EQ(responseJsonRreallocStr(0, nullptr, nullptr, &out), 0);
+    ASSERT_EQ(responseJsonRreallocStr(10000, nullptr, nullptr, &out), 0); // frees the first
+    EXPECT_EQ(out, envelope(10000, "General Failed"));
+    char* kept = out;
+    EXPECT_EQ(responseJsonRreallocStr(0, "g", "{not json", &out), 10000);
+    EXPECT_EQ(out, kept);
+    cJSON_free(out);
+}
+
+// A status-only reply is set-style: a line end after the envelope; a reply
+// with data is get-style, without, whether it succeeds or not.
+TEST(ReplyPatterns, SetStyleEndsWithALineEndGetStyleDoesNot)
+{
+    std::string const failure = envelope(17002, "Unsupported Feature");
+    struct Case {
+        void (*reply)();
+        std::string want;
+    } const kCases[] = {
+        { [] { replyStatusOnly(17002); }, failure + "\n" },
+        { [] { replyWithData(17002, "sntp", Json(cJSON_Parse(R"({"a":1})"))); }, failure },
+        { [] { replyWithData(0, "ntp", Json(cJSON_Parse(R"({"version":4})"))); },
+          envelope(0, "Success", "\t\"ntp\":\t{\n\t\t\"version\":\t4\n\t},\n") },
+        { [] { replyWithData(0, "ntp", nullptr); }, envelope(0, "Success") },
+    };
+    for (Case const& c : kCases) {
+        Redirected out(1, "");
+        c.reply();
+        EXPECT_EQ(out.text(), c.want);
     }
 }
 
