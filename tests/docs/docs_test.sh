@@ -51,7 +51,7 @@ serve() {
   rm -f "$DOCS_HEADERS"/*
 }
 run() {
-  PYTHONPATH=$root/tests/docs PYTHONDONTWRITEBYTECODE=1 python3 "$root/tests/docs/run_docs.py" "$@" || status=1
+  python3 "$root/tests/docs/run_docs.py" "$@" || status=1
 }
 status=0
 
