@@ -1,10 +1,9 @@
 // The console in headless chromium, against the program behind lighttpd
-// (the console case of tests/serve/serve_test.sh): load the page, sign in,
-// find and send "ntp mode", change it, see a read-only user's PUT refused
-// and explained, add two DNS name servers and list them all; a screenshot
-// of each step. Every request stays on this server, the page raises no
-// error (a policy violation is one), and the token stays out of cookies
-// and addresses.
+// (tests/console/serve_cases.sh): load the page, sign in, find and send
+// "ntp mode", change it, see a read-only user's PUT refused and explained,
+// add two DNS name servers and list them all; a screenshot of each step.
+// Every request stays on this server, the page raises no error (a policy
+// violation is one), and the token stays out of cookies and addresses.
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join, resolve } from 'node:path';
