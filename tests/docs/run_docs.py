@@ -40,21 +40,18 @@ def blocks(path):
     """[(line, marker kind, marker options, language, text)] of a document."""
     lines = open(path, encoding="utf-8").read().split("\n")
     out = []
-    i = 0
-    while i < len(lines):
-        fence = re.match(r"^```(\w*)\s*$", lines[i])
-        if not fence:
-            i += 1
-            continue
-        start = i
-        end = lines.index("```", i + 1)
-        marker = MARKER.match(lines[start - 1]) if start > 0 else None
-        language = fence.group(1)
+    start = 0
+    while start < len(lines):
+        fence = re.match(r"^```(\w*)\s*$", lines[start])
+        end = lines.index("```", start + 1) if fence else start
+        marker = MARKER.match(lines[start - 1]) if fence and start > 0 else None
         if marker:
-            out.append((start + 1, marker.group(1), marker.group(2).strip(), language, "\n".join(lines[start + 1:end])))
-        elif language in ("sh", "python"):
-            failures.append(f"{path}:{start + 1}: a {language} block without a docs-test marker (run, or skip with why)")
-        i = end + 1
+            out.append((start + 1, marker.group(1), marker.group(2).strip(), fence.group(1),
+                        "\n".join(lines[start + 1:end])))
+        elif fence and fence.group(1) in ("sh", "python"):
+            failures.append(f"{path}:{start + 1}: a {fence.group(1)} block without a docs-test marker "
+                            "(run, or skip with why)")
+        start = end + 1
     return out
 
 
