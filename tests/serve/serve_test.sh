@@ -268,21 +268,10 @@ keep_files() { # MODE FIRST-UPTIME
   return 0
 }
 
-run_mode() { # MODE REQUESTS FAULTS
-  local first
-  fresh
-  read -r first _ </proc/uptime
-  start_server "$work/httpd.log" MGMT_SERVE="$1" MGMT_FASTCGI_PROCS=1 SWSIM_FAULTS="$3" \
-    SWSIM_TRACE=/tmp/trace.jsonl SWSIM_STATE=/tmp/switch/state.json
-  send_all "$1" "$2"
-  stop_server
-  keep_files "$1" "${first%%.*}"
-}
-
 modes() { # CASE [SWSIM_FAULTS]
   stop_server
   head -c 3000000 /dev/zero | tr '\0' 'x' >"$work/big.body"
-  local name body count
+  local name body count mode first
   while read -r name body; do printf '%s' "$body" >"$work/$name.body"; done <<'BODIES'
 empty-object {}
 timeout {"timeout": 20}
@@ -291,8 +280,15 @@ ping {"address": "10.1.1.1", "count": 2}
 broken {"mode": "enable"
 BODIES
   "requests_$1" >"$work/requests"
-  run_mode cgi "$work/requests" "${2:-}"
-  run_mode fastcgi "$work/requests" "${2:-}"
+  for mode in cgi fastcgi; do
+    fresh
+    read -r first _ </proc/uptime
+    start_server "$work/httpd.log" MGMT_SERVE="$mode" MGMT_FASTCGI_PROCS=1 SWSIM_FAULTS="${2:-}" \
+      SWSIM_TRACE=/tmp/trace.jsonl SWSIM_STATE=/tmp/switch/state.json
+    send_all "$mode" "$work/requests"
+    stop_server
+    keep_files "$mode" "${first%%.*}"
+  done
   count=$(wc -l <"$work/requests")
   diff -r "$work/cgi/replies" "$work/fastcgi/replies" | head -n 40 || true
   check "$count requests answered alike" "$(diff -rq "$work/cgi/replies" "$work/fastcgi/replies" && echo same)" same
