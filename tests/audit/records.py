@@ -14,6 +14,7 @@ records.py answers BASE TOKEN OUT
 
 import concurrent.futures
 import json
+import os
 import re
 import sys
 import time
@@ -45,11 +46,7 @@ def send(base, method, path, token=None, body=None):
 
 
 def lines(path):
-    try:
-        with open(path, encoding="utf-8") as f:
-            return f.read().splitlines()
-    except FileNotFoundError:
-        return []
+    return open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
 
 
 def well_formed(line, where):

@@ -12,23 +12,26 @@ that block's whole output. In a run block, a group of comment lines that
 begin "#   " is an answer shown: it appears in the output, white space
 aside. A block passes when it ends as marked, every answer shown is what
 it printed, and every HTTP status and "respCode" it met is 200 and 0 or
-one that an answer next to it shows.
+one that an answer next to it shows. Each curl sample of the description
+(the token in TOKEN) is sent in order: adds, changes, reads, then removals
+(and the POSTs that deregister) in reverse; each must answer HTTP 200 and
+the respCode and data members of the description's example.
 
 Usage: run_docs.py DOC... [--serve-commands FILE] [--samples API_JSON]
 (from the project root served; curl's headers land in DOCS_HEADERS)."""
 
 import argparse
+import json
 import os
 import re
 import subprocess
 import sys
 import tempfile
 
-import samples
-
 MARKER = re.compile(r"^<!-- docs-test: (run|skip|answer)\b(.*?)-->\s*$")
 TOKEN = re.compile(r"\b[0-9a-f]{32}\b")
 CODE = re.compile(r'"respCode":\s*(\d+)')
+ORDER = {"post": 0, "put": 1, "get": 2, "delete": 3}
 headers_dir = os.environ["DOCS_HEADERS"]
 failures = []
 
@@ -37,21 +40,18 @@ def blocks(path):
     """[(line, marker kind, marker options, language, text)] of a document."""
     lines = open(path, encoding="utf-8").read().split("\n")
     out = []
-    i = 0
-    while i < len(lines):
-        fence = re.match(r"^```(\w*)\s*$", lines[i])
-        if not fence:
-            i += 1
-            continue
-        start = i
-        end = lines.index("```", i + 1)
-        marker = MARKER.match(lines[start - 1]) if start > 0 else None
-        language = fence.group(1)
+    start = 0
+    while start < len(lines):
+        fence = re.match(r"^```(\w*)\s*$", lines[start])
+        end = lines.index("```", start + 1) if fence else start
+        marker = MARKER.match(lines[start - 1]) if fence and start > 0 else None
         if marker:
-            out.append((start + 1, marker.group(1), marker.group(2).strip(), language, "\n".join(lines[start + 1:end])))
-        elif language in ("sh", "python"):
-            failures.append(f"{path}:{start + 1}: a {language} block without a docs-test marker (run, or skip with why)")
-        i = end + 1
+            out.append((start + 1, marker.group(1), marker.group(2).strip(), fence.group(1),
+                        "\n".join(lines[start + 1:end])))
+        elif fence and fence.group(1) in ("sh", "python"):
+            failures.append(f"{path}:{start + 1}: a {fence.group(1)} block without a docs-test marker "
+                            "(run, or skip with why)")
+        start = end + 1
     return out
 
 
@@ -112,7 +112,7 @@ def run_in_one_shell(pieces):
         if not os.path.exists(base + ".rc"):
             results.append((output, None, []))
             break
-        results.append((output, int(open(base + ".rc").read()), samples.statuses(base + ".headers")))
+        results.append((output, int(open(base + ".rc").read()), statuses(base + ".headers")))
     return results
 
 
@@ -165,6 +165,64 @@ def run_serve_commands(path):
     print(f"scripts/serve: {len(commands)} printed commands ran")
 
 
+def resolve(document, node):
+    while isinstance(node, dict) and "$ref" in node:
+        target = document
+        for piece in node["$ref"][2:].split("/"):
+            target = target[piece]
+        node = target
+    return node
+
+
+def shape(envelope):
+    """respCode and the data members' names, group by group."""
+    data = {k: sorted(v) if isinstance(v, dict) else type(v).__name__ for k, v in envelope.items() if k != "resp"}
+    return envelope.get("resp", {}).get("respCode"), data
+
+
+def statuses(directory):
+    """The HTTP statuses of the answers whose headers curl left in directory
+    (removed), oldest first, the last of each (after any 100 Continue)."""
+    found = []
+    for name in sorted(os.listdir(directory)):
+        text = open(os.path.join(directory, name), encoding="latin-1").read()
+        found += [int(l.split()[1]) for l in text.split("\n") if l.startswith("HTTP/")][-1:]
+        os.unlink(os.path.join(directory, name))
+    return found
+
+
+def run_samples(api_json):
+    document = json.load(open(api_json))
+    samples = []
+    for path, item in document["paths"].items():
+        for method, op in item.items():
+            if method in ORDER:
+                rank = 3 if op["operationId"].endswith("Deregister") else ORDER[method]
+                samples.append((rank, -len(samples) if rank == 3 else len(samples), op))
+    for _, _, op in sorted(samples, key=lambda s: s[:2]):
+        source = op["x-codeSamples"][0]["source"]
+        response = resolve(document, op["responses"]["200"])
+        example = response["content"]["application/json"].get("example")
+        result = subprocess.run(["bash", "-c", source], capture_output=True, text=True, check=False)
+        met = statuses(headers_dir)
+        where = f"{op['operationId']}: {source}"
+        if example is None:
+            failures.append(f"{where}: the description gives no example answer")
+            continue
+        if result.returncode != 0 or met != [200]:
+            failures.append(f"{where}: curl ended with {result.returncode}, HTTP {met}")
+            continue
+        try:
+            got = json.loads(result.stdout)
+        except ValueError:
+            failures.append(f"{where}: answered no JSON: {result.stdout!r}")
+            continue
+        if shape(got) != shape(example):
+            failures.append(f"{where}: answered {json.dumps(got)}, where the description's example is "
+                            f"{json.dumps(example)}")
+    print(f"openapi: {len(samples)} curl samples sent")
+
+
 def main(argv):
     parser = argparse.ArgumentParser()
     parser.add_argument("documents", nargs="*")
@@ -176,7 +234,7 @@ def main(argv):
     if args.serve_commands:
         run_serve_commands(args.serve_commands)
     if args.samples:
-        failures.extend(samples.run(args.samples))
+        run_samples(args.samples)
     for failure in failures:
         print(f"FAIL {failure}")
     print(f"{len(failures)} failures")

@@ -1,17 +1,9 @@
 # What the end-to-end tests share, sourced by each.
-#
-# serve_private SCRIPT ARGS...: run first thing; re-runs the script in a
-#   mount and PID namespace of its own (a network too with SERVE_PRIVATE_NET
-#   set), so it never touches the host's /tmp and lighttpd ends with it. The
-#   host's /tmp stays at /mnt/host-tmp; host_paths VAR... moves paths under
-#   /tmp there, then gives the test a fresh /tmp.
-# start_server LOG [VAR=VALUE...]: scripts/httpd serving $program with the
-#   settings given, $base its URL (HTTPS when MGMT_TLS_CERT is set, with the
-#   curl arguments for it in $tls), on port $SERVE_PORT when set;
-#   stop_server ends it.
-# check WHAT GOT WANT: prints ok or not ok, counting in $failures;
-#   finish LOG...: fails when a check did, printing the logs.
 
+# serve_private SCRIPT ARGS...: run first thing; re-runs the script in a
+# mount and PID namespace of its own (a network too with SERVE_PRIVATE_NET
+# set), so it never touches the host's /tmp and lighttpd ends with it. The
+# host's /tmp stays at /mnt/host-tmp.
 serve_private() {
   if [ -z "${SERVE_TEST_PRIVATE:-}" ]; then
     local flags=(--mount --propagation private --pid --fork --kill-child --mount-proc ${SERVE_PRIVATE_NET:+--net})
@@ -28,7 +20,9 @@ serve_private() {
   mount --rbind /tmp /mnt/host-tmp
 }
 
-host_paths() { # VAR...
+# host_paths VAR...: moves paths under /tmp to /mnt/host-tmp, then gives the
+# test a fresh /tmp.
+host_paths() {
   local name
   for name in "$@"; do
     case ${!name} in /tmp/*) printf -v "$name" '%s' "/mnt/host-tmp/${!name#/tmp/}" ;; esac
@@ -46,9 +40,12 @@ stop_server() {
 }
 trap stop_server EXIT
 
-# On a port nothing listens on; when another process takes it first,
-# lighttpd cannot bind and the next port is tried.
-start_server() { # LOG [VAR=VALUE...]
+# start_server LOG [VAR=VALUE...]: scripts/httpd serving $program with the
+# settings given, $base its URL (HTTPS when MGMT_TLS_CERT is set, with the
+# curl arguments for it in $tls), on port $SERVE_PORT when set, else on one
+# nothing listens on (when another process takes it first, lighttpd cannot
+# bind and the next port is tried).
+start_server() {
   local log=$1 port scheme=http
   shift
   tls=()
@@ -77,7 +74,7 @@ start_server() { # LOG [VAR=VALUE...]
 }
 
 failures=0
-check() { # WHAT GOT WANT
+check() { # WHAT GOT WANT: prints ok or not ok, counting in $failures
   if [ "$2" == "$3" ]; then
     echo "ok - $1"
   else
@@ -87,7 +84,7 @@ check() { # WHAT GOT WANT
   fi
 }
 
-finish() { # LOG...: the script's last command
+finish() { # LOG...: the script's last command; fails when a check did, printing the logs
   stop_server
   [ "$failures" = 0 ] && return 0
   echo "$failures check(s) failed; lighttpd said:"
