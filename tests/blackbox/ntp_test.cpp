@@ -53,10 +53,10 @@ class NtpHandlers : public CgiTest { };
 // A text descriptor of the text's own size.
 std::string desc(std::string const& text) { return expect::text(text, text.size() + 1); }
 
-// The switch's results forced to 0. A row for each route whose call the
-// stand-in does not read back (NtpSwitch), and one for each reader, buffer and
-// keyword table (the readers' own rules are their unit test's).
-TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
+// A row for each route whose call or answer NtpSwitch does not read back, and
+// one for each reader, buffer and keyword table (the readers' own rules are
+// their unit test's). Sets with the switch's results forced to 0.
+TEST_F(NtpHandlers, RequestsHandTheSwitchTheirValuesAndRepliesWriteItsAnswer)
 {
     std::string const longAddress(300, 'a');
     std::string const longKey(200, 'k');
@@ -72,17 +72,9 @@ TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
         { "POST", "auth-table-key", {}, R"({"keyNumber":7,"keyValue":"k","isEncrypted":"true","msgAuthAlg":"sha256"})", kOkSet, expect::call("NtpAuthTableKeyAdd", "7," + desc("k") + ",1,3"), fault("NtpAuthTableKeyAdd", 0) },
         { "POST", "auth-table-key", {}, "{\"keyNumber\":1,\"keyValue\":\"" + longKey + "\",\"msgAuthAlg\":\"md5\"}", kOkSet, expect::call("NtpAuthTableKeyAdd", "1," + desc(longKey.substr(0, 129)) + ",0,1"), fault("NtpAuthTableKeyAdd", 0) },
         { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"sha1"})", kOkSet, expect::call("NtpAuthTableKeyMsgAuthAlgSet", "3,2"), fault("NtpAuthTableKeyMsgAuthAlgSet", 0) },
-    };
-    access_cases::expectExchanges(kBase, cases);
-}
-
-// The switch's outputs or results forced: its arguments on entry are the
-// inputs and the outputs zeroed. Codes by name (the first name for any code
-// past the table), numbers and texts as they come; routes NtpSwitch reads are
-// not repeated.
-TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
-{
-    std::vector<Exchange> const cases = {
+        // The switch's outputs or results forced: its arguments on entry are
+        // the inputs and the outputs zeroed. Codes by name (the first name for
+        // any code past the table), numbers and texts as they come.
         { "GET", "supported-mode", {}, {}, data(R"({"ntpSupportedMode":"ntp_supported_unicast_and_broadcast"})"), expect::call("NtpSupportedModeGet", "0"), fault("NtpSupportedModeGet", 0, "3") },
         { "GET", "version", {}, {}, data(R"({"version":4})"), expect::call("NtpVersionGet", "0"), fault("NtpVersionGet", 0, "4") },
         { "GET", "servers-max-supported", {}, {}, data(R"({"maxNtpServers":8})"), expect::call("NtpServersMaxSupportedGet", "0"), fault("NtpServersMaxSupportedGet", 0, "8") },
@@ -110,7 +102,6 @@ TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
         // A get-style route that reads a body refuses one that does not parse in the set form.
         { "POST", "auth-table-entry-get-next", {}, "{", setReply(10003, "Invalid argument") },
     };
-    seed({ { "referenceStringLength", "16" } });
     access_cases::expectExchanges(kBase, cases);
 }
 
