@@ -53,17 +53,6 @@ namespace access_cases {
 
 using namespace harness;
 
-inline std::optional<std::string> given(char const* text)
-{
-    return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
-}
-
-inline Result request(char const* method, std::string const& uri, char const* body, char const* query = nullptr,
-                      char const* faults = nullptr)
-{
-    return run({ .method = method, .uri = uri, .query = given(query), .body = given(body), .faults = given(faults) });
-}
-
 // The stand-in's state, for the sections given; the rest get their defaults.
 inline void seedState(char const* state)
 {

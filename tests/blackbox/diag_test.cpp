@@ -189,7 +189,8 @@ TEST_F(Diag, StandInRunsOverItsNetwork)
         seedState(group.network);
         for (RunCase const& c : group.runs) {
             SCOPED_TRACE(std::string(group.name) + " " + c.name + ": " + c.resource);
-            Result const r = request("POST", group.base() + c.resource, c.body, c.query);
+            Result const r = run({ .method = "POST", .uri = group.base() + c.resource,
+                                   .query = c.query != nullptr ? std::optional<std::string>(c.query) : std::nullopt, .body = c.body });
             if (c.code != 0) {
                 EXPECT_EQ(r.out, group.failure(c.code));
                 continue;

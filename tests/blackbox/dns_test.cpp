@@ -13,12 +13,6 @@ namespace {
 // A get-style reply under "dns".
 std::string dns(int code, char const* data = nullptr) { return expect::getReply(code, "dns", data != nullptr ? data : ""); }
 
-Result request(char const* method, std::string const& uri, char const* input)
-{
-    bool const query = std::string(method) == "GET" || std::string(method) == "DELETE";
-    return access_cases::request(method, "/api/v2/" + uri, query ? nullptr : input, query ? input : nullptr);
-}
-
 std::string const kLong300(300, 'a');
 std::string const kCut255 = R"({"size":256,"text":")" + std::string(255, 'a') + R"("})";
 std::string const kLongBody = R"({"defaultDomainName":")" + kLong300 + R"("})";
@@ -78,9 +72,12 @@ struct Reply {
     std::string data; // the "dns" object, compact
 };
 
-Reply send(char const* method, std::string const& uri, std::string const& input)
+// A request with its input in the query (GET, DELETE) or the body.
+Reply send(std::string const& method, std::string const& uri, std::string const& input)
 {
-    std::string const out = request(method, uri, input.c_str()).out;
+    bool const byQuery = method == "GET" || method == "DELETE";
+    std::string const out = run({ .method = method, .uri = "/api/v2/" + uri, .query = byQuery ? std::optional(input) : std::nullopt,
+                                  .body = byQuery ? std::nullopt : std::optional(input) }).out;
     if (out.rfind(kJsonHeader, 0) != 0)
         return {};
     return { std::stoi(memberOf(out, { "resp", "respCode" })), memberOf(out, { "dns" }) };
