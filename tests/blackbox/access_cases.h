@@ -80,6 +80,7 @@ inline void expectExchanges(std::string const& base, std::span<Exchange const> r
     for (Exchange const& c : rows) {
         SCOPED_TRACE(c.method + " " + c.resource + " " + c.query.value_or("") + " " + c.body.value_or("").substr(0, 80)
                      + " " + c.faults.value_or("").substr(0, 80));
+        ASSERT_FALSE(c.reply.empty() && c.call.empty()) << "a row that checks nothing";
         if (fresh)
             unlink(kStatePath);
         clearTrace();
