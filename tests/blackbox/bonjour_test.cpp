@@ -7,7 +7,6 @@ using namespace harness;
 namespace {
 
 constexpr char kWalk[] = "/api/v2/mgmt/bonjour/published-service-get-next";
-constexpr char kLookup[] = "/api/v2/mgmt/bonjour/published-service";
 constexpr char kIndexNext[] = "/api/v2/mgmt/bonjour/service-index-get-next";
 constexpr char kByIndex[] = "/api/v2/mgmt/bonjour/service-get-by-index";
 
@@ -53,8 +52,7 @@ protected:
     }
 };
 
-// The index routes take the index from the query string, never the body;
-// without one it is 0.
+// The index routes take the index from the query string, never the body.
 TEST_F(Bonjour, BothWalksVisitEveryServiceInTheirOrderAndEndAfterTheLast)
 {
     std::string body; // the first request carries no cursor
@@ -74,64 +72,40 @@ TEST_F(Bonjour, BothWalksVisitEveryServiceInTheirOrderAndEndAfterTheLast)
     }
     EXPECT_EQ(postQuery(kIndexNext, "index=" + index).out, expect::getReply(10000));
     EXPECT_EQ(postQuery(kByIndex, "index=4").out, expect::getReply(10000));
-    clearTrace();
-    postQuery(kByIndex, std::nullopt, R"({"index":7})");
-    EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call("BonjourServiceGetByIndex", "0," + record(0, "")) });
 }
 
-TEST_F(Bonjour, CursorTakesTextsCutToTheirFieldsAndThePort)
+// The record each request hands the switch: the walk's cursor with its texts
+// cut to their fields, the lookup's key and service from the query; and the
+// switch's codes without a request text and flags other than 1 as the client
+// reads them (the walks' failure form is their end's).
+TEST_F(Bonjour, RequestsHandTheSwitchTheirRecordAndRepliesReadItsValues)
 {
     std::string const name(100, 'n'), type(1100, 't'), domain(1100, 'd'), text(300, 'x');
-    std::pair<std::string, std::string> const cases[] = {
-        { "", record(0, "") },
-        { R"({"pServiceEntry":"web"})", record(0, "") },
-        { R"({"pServiceEntry":{"service":"bonjour_service_http","published":"true","serviceName":")" + name + "\"}}", record(0, name.substr(0, 63)) },
-        { R"({"pServiceEntry":{"servicePort":70000,"serviceType":")" + type + R"(","serviceDomain":")" + domain + R"(","serviceText":")" + text + "\"}}",
-          record(0, "", 70000, type.substr(0, 1004), domain.substr(0, 1004), text.substr(0, 255)) },
-    };
-    for (auto const& [body, sent] : cases) {
-        SCOPED_TRACE(body.substr(0, 80));
-        clearTrace();
-        post(kWalk, body);
-        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call("BonjourPublishedServiceGetNext", sent) });
-    }
-}
-
-struct LookupCase {
-    std::optional<std::string> query;
-    std::string sent;
-    bool found = false;
-};
-
-TEST_F(Bonjour, LookupKeyAndServiceComeFromTheQuery)
-{
-    LookupCase const cases[] = {
-        { "service=http&serviceName=web", record(1, "web"), true },
-        { "service=https&serviceName=web", record(2, "web") },
-        { "service=ssh", record(4, "") },
-        { "service=telnet&serviceName=" + std::string(100, 'n'), record(3, std::string(63, 'n')) },
-        { std::nullopt, record(0, "") },
-    };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.query.value_or("(unset)"));
-        clearTrace();
-        Result r = get(kLookup, c.query);
-        EXPECT_EQ(handlerCalls(), std::vector<std::string> { expect::call("BonjourPublishedServiceGet", c.sent) });
-        EXPECT_EQ(r.out, c.found ? entryReply(kWalkOrder[2].second) : expect::getReply(10000));
-    }
-}
-
-// Codes without a request text and flags other than 1 (the walks' failure
-// form is their end's).
-TEST_F(Bonjour, SwitchValuesReachTheClientInTheirForm)
-{
     std::string const tail = R"("serviceName":"n","serviceType":"","serviceDomain":"","servicePort":4294967295,"serviceText":""})";
-    for (auto const& [forced, reply] : { std::pair { "5,\"published\":1", R"({"service":"bonjour_service_last","published":"true",)" },
-                                         std::pair { "9,\"published\":2", R"({"service":"bonjour_service_generic","published":"false",)" } }) {
-        std::string const faults = std::string(R"({"rpcclt_openapiBonjourServiceGetByIndex":{"out":[{"service":)") + forced
+    auto const walkSent = [](std::string const& sent) { return expect::call("BonjourPublishedServiceGetNext", sent); };
+    auto const lookupSent = [](std::string const& sent) { return expect::call("BonjourPublishedServiceGet", sent); };
+    auto const forced = [](char const* values) {
+        return std::string(R"({"rpcclt_openapiBonjourServiceGetByIndex":{"out":[{"service":)") + values
             + R"(,"serviceName":"n","servicePort":4294967295}]}})";
-        EXPECT_EQ(run({ .method = "POST", .uri = kByIndex, .faults = faults }).out, entryReply(reply + tail));
-    }
+    };
+    access_cases::Exchange const rows[] = {
+        { "POST", "published-service-get-next", {}, "", {}, walkSent(record(0, "")) },
+        { "POST", "published-service-get-next", {}, R"({"pServiceEntry":"web"})", {}, walkSent(record(0, "")) },
+        { "POST", "published-service-get-next", {}, R"({"pServiceEntry":{"service":"bonjour_service_http","published":"true","serviceName":")" + name + "\"}}", {},
+          walkSent(record(0, name.substr(0, 63))) },
+        { "POST", "published-service-get-next", {}, R"({"pServiceEntry":{"servicePort":70000,"serviceType":")" + type + R"(","serviceDomain":")" + domain
+              + R"(","serviceText":")" + text + "\"}}", {}, walkSent(record(0, "", 70000, type.substr(0, 1004), domain.substr(0, 1004), text.substr(0, 255))) },
+        { "GET", "published-service", "service=http&serviceName=web", {}, entryReply(kWalkOrder[2].second), lookupSent(record(1, "web")) },
+        { "GET", "published-service", "service=https&serviceName=web", {}, expect::getReply(10000), lookupSent(record(2, "web")) },
+        { "GET", "published-service", "service=ssh", {}, expect::getReply(10000), lookupSent(record(4, "")) },
+        { "GET", "published-service", "service=telnet&serviceName=" + name, {}, expect::getReply(10000), lookupSent(record(3, std::string(63, 'n'))) },
+        { "GET", "published-service", {}, {}, expect::getReply(10000), lookupSent(record(0, "")) },
+        // The index from the query only, 0 without one.
+        { "POST", "service-get-by-index", {}, R"({"index":7})", {}, expect::call("BonjourServiceGetByIndex", "0," + record(0, "")) },
+        { "POST", "service-get-by-index", {}, {}, entryReply(R"({"service":"bonjour_service_last","published":"true",)" + tail), {}, forced("5,\"published\":1") },
+        { "POST", "service-get-by-index", {}, {}, entryReply(R"({"service":"bonjour_service_generic","published":"false",)" + tail), {}, forced("9,\"published\":2") },
+    };
+    access_cases::expectExchanges("/api/v2/mgmt/bonjour/", rows);
 }
 
 } // namespace

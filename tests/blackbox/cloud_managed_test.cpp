@@ -56,15 +56,6 @@ TEST_F(CloudManaged, ServerUrlIsCutTo150CharactersAndReadBack)
     expectRoundTrips(kServerUrl, "cloudManaged", "CloudManagedServerUrl", text("", 151), cases);
 }
 
-TEST_F(CloudManaged, SwitchValuesAndFailuresReachTheClientInTheirForm)
-{
-    EXPECT_EQ(get(kProxyIp).out, expect::getReply(0, "cloudManaged", R"({"ipAddr":"0.0.0.0","portNum":0})"));
-    EXPECT_EQ(run({ .uri = kProxyUser, .faults = R"({"rpcclt_openapiCloudManagedProxyUserGet":{"out":["u",3,"p"]}})" }).out,
-              expect::getReply(0, "cloudManaged", R"({"userName":"u","encryptType":"password_encrypt_none","password":"p"})"));
-    EXPECT_EQ(run({ .uri = kProxyIp, .faults = R"({"rpcclt_openapiCloudManagedProxyIpGet":-1})" }).out, expect::getReply(10000));
-}
-
-
 struct ModeRoute {
     char const* uri;
     char const* group;
@@ -103,17 +94,20 @@ TEST_F(ModeRoutes, SetSendsOneOnlyForExactEnableAndTheNextProcessReadsItBack)
     }
 }
 
-// Only 1 reads as enabled; failures keep their reply form and drop the group.
-// One route of each group: the routes of a group share their family.
+// Values beyond the switch's tables: a mode reads as enabled only for 1, an
+// unknown encryption as none. Failures keep their reply form and drop the
+// group; one mode route stands for the family all share.
 TEST_F(ModeRoutes, SwitchValuesAndFailuresReachTheClientInTheirForm)
 {
-    for (auto const& route : { kRoutes[0], kRoutes[3] }) {
-        SCOPED_TRACE(route.uri);
-        EXPECT_EQ(run({ .uri = route.uri, .faults = expect::fault(route.calls + std::string("Get"), 0, "2") }).out,
-                  expect::getReply(0, route.group, modeData(route, 2)));
-        EXPECT_EQ(run({ .uri = route.uri, .faults = expect::fault(route.calls + std::string("Get"), -28) }).out, expect::getReply(17002));
-        EXPECT_EQ(run({ .method = "PUT", .uri = route.uri, .body = "{}", .faults = expect::fault(route.calls + std::string("Set"), -22) }).out, expect::setReply(10003));
-    }
+    Exchange const rows[] = {
+        { "GET", "bonjour/admin-mode", {}, {}, expect::getReply(0, "bonjour", R"({"pMode":"disable"})"), {}, expect::fault("BonjourAdminModeGet", 0, "2") },
+        { "GET", "bonjour/admin-mode", {}, {}, expect::getReply(17002), {}, expect::fault("BonjourAdminModeGet", -28) },
+        { "PUT", "bonjour/admin-mode", {}, "{}", expect::setReply(10003), {}, expect::fault("BonjourAdminModeSet", -22) },
+        { "GET", "cloud-managed/proxy-user", {}, {}, expect::getReply(0, "cloudManaged", R"({"userName":"u","encryptType":"password_encrypt_none","password":"p"})"), {},
+          expect::fault("CloudManagedProxyUserGet", 0, R"("u",3,"p")") },
+        { "GET", "cloud-managed/proxy-ip", {}, {}, expect::getReply(10000), {}, expect::fault("CloudManagedProxyIpGet", -1) },
+    };
+    expectExchanges("/api/v2/mgmt/", rows);
 }
 
 } // namespace

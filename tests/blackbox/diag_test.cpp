@@ -14,70 +14,66 @@ namespace {
 #define NONE R"({"size":1,"text":""})"
 #define V4 R"({"size":9,"text":"10.1.1.1"})"
 
+using expect::call;
+
 // Texts longer than their buffers: ping hands them on uncut, traceroute cuts them.
 std::string const kLong(3000, 'a'), kLongBody = R"({"address":")" + kLong + R"(","vrfName":")" + std::string(20, 'v')
     + R"(","srcAddr":")" + std::string(256, 's') + "\"}";
-std::string const kPingLong = expect::text(kLong, 3001) + "," OUT;
 
-CallCase const kPingCalls[] = {
-    { "texts uncut", "POST", "address", kLongBody.c_str(), "PingAddress", kPingLong.c_str() },
-    { "interval", "POST", "address-with-interval", R"({"pingInterval":2,"pingCount":9})", "PingAddressWithInterval", NONE ",2," OUT },
-    { "explicit in call order", "POST", "address-explicit", R"({"srcIntf":"ping_source_intf_network_port","pingSize":3,"pingInterval":2,"pingCount":1,"address":"10.1.1.1"})",
-      "PingAddressExplicit", V4 ",1,2,3,1," OUT },
-    { "with source", "POST", "with-source", R"({"srcAddr":"fd00::2","srcIntf":7,"srcType":"ping_source_address","address":"2001:db8::1","family":"inet6","vrfName":"mgmt"})",
-      "PingWithSource", R"({"size":5,"text":"mgmt"},2,{"size":12,"text":"2001:db8::1"},3,7,{"size":8,"text":"fd00::2"},)" OUT },
-    { "with source, keywords elsewhere", "POST", "with-source", R"({"srcIntf":"ping_source_intf_network_port","family":"INET","srcType":"traceroute_source_address"})",
-      "PingWithSource", NONE ",0," NONE ",4,0," NONE "," OUT },
-    { "ping takes intIfNum from the query", "POST", "ping", R"({"family":"inet","address":"10.1.1.1","pingCount":4,"pingInterval":5,"pingSize":6,"srcType":"ping_source_ip_port","srcIntf":9})",
-      "Ping", NONE ",1," V4 ",4,5,6,2,12," NONE "," OUT, "intIfNum=12" },
-    { "no query", "POST", "ping", R"({"srcType":"ping_source_service_port"})", "Ping", NONE ",0," NONE ",0,0,0,0,0," NONE "," OUT },
+// A call that fills its whole buffer of size bytes: the reply holds size - 1.
+Exchange filled(char const* group, char const* resource, char const* name, size_t size)
+{
+    return { "POST", resource, {}, "{}", expect::getReply(0, group, "{\"output\":\"" + std::string(size - 1, 'x') + "\"}"), {},
+             expect::fault(name, 0, "\"" + std::string(size + 100, 'x') + "\"") };
+}
+
+// The calls, and the reply a full buffer gives: a row for each route the runs
+// below do not tell apart by their output, and for each reader and keyword table.
+Exchange const kPingRows[] = {
+    { "POST", "address", {}, kLongBody, {}, call("PingAddress", expect::text(kLong, 3001) + "," OUT) }, // texts uncut
+    { "POST", "address-with-interval", {}, R"({"pingInterval":2,"pingCount":9})", {}, call("PingAddressWithInterval", NONE ",2," OUT) },
+    { "POST", "address-explicit", {}, R"({"srcIntf":"ping_source_intf_network_port","pingSize":3,"pingInterval":2,"pingCount":1,"address":"10.1.1.1"})", {},
+      call("PingAddressExplicit", V4 ",1,2,3,1," OUT) }, // in call order
+    { "POST", "with-source", {}, R"({"srcAddr":"fd00::2","srcIntf":7,"srcType":"ping_source_address","address":"2001:db8::1","family":"inet6","vrfName":"mgmt"})", {},
+      call("PingWithSource", R"({"size":5,"text":"mgmt"},2,{"size":12,"text":"2001:db8::1"},3,7,{"size":8,"text":"fd00::2"},)" OUT) },
+    // Keywords of another table or case are not taken.
+    { "POST", "with-source", {}, R"({"srcIntf":"ping_source_intf_network_port","family":"INET","srcType":"traceroute_source_address"})", {},
+      call("PingWithSource", NONE ",0," NONE ",4,0," NONE "," OUT) },
+    // The interface from the query, not the body.
+    { "POST", "ping", "intIfNum=12", R"({"family":"inet","address":"10.1.1.1","pingCount":4,"pingInterval":5,"pingSize":6,"srcType":"ping_source_ip_port","srcIntf":9})", {},
+      call("Ping", NONE ",1," V4 ",4,5,6,2,12," NONE "," OUT) },
+    { "POST", "ping", {}, R"({"srcType":"ping_source_service_port"})", {}, call("Ping", NONE ",0," NONE ",0,0,0,0,0," NONE "," OUT) },
+    filled("ping", "address", "PingAddress", 2048),
 };
 
 #undef OUT
 #define OUT R"({"size":4096,"text":""})"
 #define OUT_SHORT R"({"size":1024,"text":""})"
 
-std::string const kTracerouteLong = expect::text(std::string(15, 'v'), 16) + ",0," + expect::text(kLong.substr(0, 255), 256)
-    + ",3,0,1,30,0,0,0,4,0," + expect::text(std::string(255, 's'), 256) + "," OUT_SHORT;
-
-CallCase const kTracerouteCalls[] = {
-    { "texts cut", "POST", "traceroute", kLongBody.c_str(), "Traceroute", kTracerouteLong.c_str() },
-    { "interval", "POST", "address-with-interval", R"({"TRACEROUTEINTERVAL":4})", "TracerouteAddressWithInterval", NONE ",4," OUT },
-    { "size", "POST", "address-with-pdu-size", R"({"tracerouteSize":70000})", "TracerouteAddressWithPDUSize", NONE ",70000," OUT },
-    { "network port keyword", "POST", "address-with-source-interface", R"({"srcIntf":"traceroute_source_intf_network_port"})", "TracerouteAddressWithSourceInterface", NONE ",1," OUT },
-    { "explicit defaults", "POST", "address-explicit", "{}", "TracerouteAddressExplicit", NONE ",3,0,1,30,0,0,0,0," OUT },
-    { "explicit in call order", "POST", "address-explicit", R"({"srcIntf":"traceroute_source_intf_network_port","tracerouteUdpPort":8,"tracerouteSize":7,"tracerouteMaxFail":6,
-          "tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2,"address":"10.1.1.1"})", "TracerouteAddressExplicit", V4 ",2,3,4,5,6,7,8,1," OUT },
-    { "with source", "POST", "with-source", R"({"srcAddr":"10.2.2.2","srcIntf":7,"srcType":"traceroute_source_address","address":"10.1.1.1","family":"inet","vrfName":"mgmt"})",
-      "TracerouteWithSource", R"({"size":5,"text":"mgmt"},1,)" V4 R"(,3,7,{"size":9,"text":"10.2.2.2"},)" OUT_SHORT },
-    { "traceroute in call order", "POST", "traceroute", R"({"srcAddr":"fd00::2","srcIntf":12,"srcType":"traceroute_source_ip_port","tracerouteUdpPort":8,"tracerouteSize":7,
-          "tracerouteMaxFail":6,"tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2, "address":"10.1.1.1","family":"inet6","vrfName":"blue"})",
-      "Traceroute", R"({"size":5,"text":"blue"},2,)" V4 R"(,2,3,4,5,6,7,8,2,12,{"size":8,"text":"fd00::2"},)" OUT_SHORT },
+Exchange const kTracerouteRows[] = {
+    { "POST", "traceroute", {}, kLongBody, {}, call("Traceroute", expect::text(std::string(15, 'v'), 16) + ",0," + expect::text(kLong.substr(0, 255), 256)
+      + ",3,0,1,30,0,0,0,4,0," + expect::text(std::string(255, 's'), 256) + "," OUT_SHORT) }, // texts cut
+    { "POST", "address-with-interval", {}, R"({"TRACEROUTEINTERVAL":4})", {}, call("TracerouteAddressWithInterval", NONE ",4," OUT) },
+    { "POST", "address-with-pdu-size", {}, R"({"tracerouteSize":70000})", {}, call("TracerouteAddressWithPDUSize", NONE ",70000," OUT) },
+    { "POST", "address-with-source-interface", {}, R"({"srcIntf":"traceroute_source_intf_network_port"})", {},
+      call("TracerouteAddressWithSourceInterface", NONE ",1," OUT) },
+    { "POST", "address-explicit", {}, "{}", {}, call("TracerouteAddressExplicit", NONE ",3,0,1,30,0,0,0,0," OUT) }, // the defaults
+    { "POST", "address-explicit", {}, R"({"srcIntf":"traceroute_source_intf_network_port","tracerouteUdpPort":8,"tracerouteSize":7,"tracerouteMaxFail":6,
+          "tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2,"address":"10.1.1.1"})", {},
+      call("TracerouteAddressExplicit", V4 ",2,3,4,5,6,7,8,1," OUT) }, // in call order
+    { "POST", "with-source", {}, R"({"srcAddr":"10.2.2.2","srcIntf":7,"srcType":"traceroute_source_address","address":"10.1.1.1","family":"inet","vrfName":"mgmt"})", {},
+      call("TracerouteWithSource", R"({"size":5,"text":"mgmt"},1,)" V4 R"(,3,7,{"size":9,"text":"10.2.2.2"},)" OUT_SHORT) },
+    { "POST", "traceroute", {}, R"({"srcAddr":"fd00::2","srcIntf":12,"srcType":"traceroute_source_ip_port","tracerouteUdpPort":8,"tracerouteSize":7,
+          "tracerouteMaxFail":6,"tracerouteMaxTtl":5,"tracerouteInitTtl":4,"tracerouteInterval":3,"tracerouteCount":2, "address":"10.1.1.1","family":"inet6","vrfName":"blue"})", {},
+      call("Traceroute", R"({"size":5,"text":"blue"},2,)" V4 R"(,2,3,4,5,6,7,8,2,12,{"size":8,"text":"fd00::2"},)" OUT_SHORT) }, // in call order
+    filled("traceroute", "with-source", "TracerouteWithSource", 1024),
+    filled("traceroute", "address-with-ttl", "TracerouteAddressWithTtl", 4096),
 };
 
 #undef OUT
 #undef OUT_SHORT
 #undef NONE
 #undef V4
-
-constexpr ReplyCase kPingReplies[] = {
-    { "output relayed", "POST", "address", "{}", 0, R"({"output":"PING x\nline\n"})", R"({"rpcclt_openapiPingAddress":{"out":["PING x\nline\n"]}})" },
-};
-
-constexpr ReplyCase kTracerouteReplies[] = {
-    { "output relayed", "POST", "address-with-ttl", "{}", 0, R"({"output":"traceroute to x\n 1  y\n"})", R"({"rpcclt_openapiTracerouteAddressWithTtl":{"out":["traceroute to x\n 1  y\n"]}})" },
-};
-
-// A route, its call, and the size of the buffer the switch writes into.
-struct Buffer {
-    char const* resource;
-    char const* call;
-    size_t size;
-};
-
-constexpr Buffer kPingBuffers[] = { { "address", "PingAddress", 2048 } };
-constexpr Buffer kTracerouteBuffers[] = { { "with-source", "TracerouteWithSource", 1024 },
-                                          { "address-with-ttl", "TracerouteAddressWithTtl", 4096 } };
 
 // The stand-in over a network of its own: one network port, one routing port,
 // a subnet behind a router, a host beside the switch, and a silent subnet.
@@ -160,9 +156,7 @@ constexpr RunCase kTracerouteRuns[] = {
 struct Group {
     char const* name; // also the last part of the base path
     bool failuresLikeGets;
-    std::span<CallCase const> calls;
-    std::span<ReplyCase const> replies;
-    std::span<Buffer const> buffers;
+    std::span<Exchange const> rows;
     char const* network;
     std::span<RunCase const> runs;
 
@@ -174,27 +168,17 @@ struct Group {
 };
 
 Group const kGroups[] = {
-    { "ping", false, kPingCalls, kPingReplies, kPingBuffers, kPingNetwork, kPingRuns },
-    { "traceroute", true, kTracerouteCalls, kTracerouteReplies, kTracerouteBuffers, kTracerouteNetwork, kTracerouteRuns },
+    { "ping", false, kPingRows, kPingNetwork, kPingRuns },
+    { "traceroute", true, kTracerouteRows, kTracerouteNetwork, kTracerouteRuns },
 };
 
 class Diag : public CgiTest {};
 
-// The calls and the reply forms: a row for each route the runs below do not
-// tell apart by their output, and for each reader and keyword table.
 TEST_F(Diag, MembersBecomeTheCallsArgumentsAndRepliesTakeTheirForms)
 {
     for (Group const& group : kGroups) {
         SCOPED_TRACE(group.name);
-        expectCalls(group.base(), group.calls);
-        expectReplies(group.base(), group.name, group.replies);
-        // A call that fills its whole buffer is read to size - 1 bytes.
-        for (Buffer const& b : group.buffers) {
-            std::string const faults = std::string(R"({"rpcclt_openapi)") + b.call + R"(":{"out":[")"
-                                       + std::string(b.size + 100, 'x') + "\"]}}";
-            Result const r = request("POST", group.base() + b.resource, "{}", nullptr, faults.c_str());
-            EXPECT_EQ(memberOf(r.out, { group.name, "output" }), std::string(b.size - 1, 'x')) << b.resource;
-        }
+        expectExchanges(group.base(), group.rows);
     }
 }
 
@@ -205,7 +189,8 @@ TEST_F(Diag, StandInRunsOverItsNetwork)
         seedState(group.network);
         for (RunCase const& c : group.runs) {
             SCOPED_TRACE(std::string(group.name) + " " + c.name + ": " + c.resource);
-            Result const r = request("POST", group.base() + c.resource, c.body, c.query);
+            Result const r = run({ .method = "POST", .uri = group.base() + c.resource,
+                                   .query = c.query != nullptr ? std::optional<std::string>(c.query) : std::nullopt, .body = c.body });
             if (c.code != 0) {
                 EXPECT_EQ(r.out, group.failure(c.code));
                 continue;

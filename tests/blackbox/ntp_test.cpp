@@ -9,21 +9,17 @@
 #include <cjson/cJSON.h>
 
 using namespace harness;
+using access_cases::Exchange;
 using expect::fault;
 
 namespace {
 
-struct Call {
-    std::string method;
-    std::string resource;
-    std::optional<std::string> query {};
-    std::optional<std::string> body {};
-    std::optional<std::string> faults {};
-};
+constexpr char kBase[] = "/api/v2/mgmt/ntp/";
 
-Result request(Call const& c)
+// One request, its reply and calls left to the caller.
+Result request(Exchange const& c)
 {
-    return run({ .method = c.method, .uri = "/api/v2/mgmt/ntp/" + c.resource, .query = c.query, .body = c.body, .faults = c.faults });
+    return run({ .method = c.method, .uri = kBase + c.resource, .query = c.query, .body = c.body, .faults = c.faults });
 }
 
 // The whole output of a successful get with this data object.
@@ -33,16 +29,6 @@ std::string const kOkSet = setReply(0, "Success");
 std::string const kNotFound = setReply(10000, "General Failed");
 std::string const kEnd = getReply(10000, "General Failed");
 std::string const kRefused = setReply(10003, "Invalid argument");
-
-// A request in a sequence over one state, with its whole reply.
-using Step = std::pair<Call, std::string>;
-
-void expectSteps(std::span<Step const> steps)
-{
-    for (auto const& [call, reply] : steps)
-        EXPECT_EQ(request(call).out, reply) << call.method << " " << call.resource << " " << call.query.value_or("")
-                                            << call.body.value_or("") << call.faults.value_or("");
-}
 
 // Sets members of the stand-in's "ntp" section (JSON values), starting from
 // its factory defaults when there is no state yet.
@@ -67,14 +53,14 @@ class NtpHandlers : public CgiTest { };
 // A text descriptor of the text's own size.
 std::string desc(std::string const& text) { return expect::text(text, text.size() + 1); }
 
-// The switch's results forced to 0. A row for each route whose call the
-// stand-in does not read back (NtpSwitch), and one for each reader, buffer and
-// keyword table (the readers' own rules are their unit test's).
-TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
+// A row for each route whose call or answer NtpSwitch does not read back, and
+// one for each reader, buffer and keyword table (the readers' own rules are
+// their unit test's). Sets with the switch's results forced to 0.
+TEST_F(NtpHandlers, RequestsHandTheSwitchTheirValuesAndRepliesWriteItsAnswer)
 {
     std::string const longAddress(300, 'a');
     std::string const longKey(200, 'k');
-    std::vector<access_cases::Exchange> const cases = {
+    std::vector<Exchange> const cases = {
         { "PUT", "time", {}, R"({"offset":12})", kOkSet, expect::call("NtpTimeSet", "12"), fault("NtpTimeSet", 0) },
         { "PUT", "mode", {}, R"({"MODE":"ntp_broadcast"})", kOkSet, expect::call("NtpModeSet", "2"), fault("NtpModeSet", 0) },
         { "PUT", "source-interface", "intIfNum=7", "{not json", kOkSet, expect::call("NtpSourceInterfaceSet", "7"), fault("NtpSourceInterfaceSet", 0) },
@@ -86,17 +72,9 @@ TEST_F(NtpHandlers, SetRequestsHandTheSwitchTheConvertedValues)
         { "POST", "auth-table-key", {}, R"({"keyNumber":7,"keyValue":"k","isEncrypted":"true","msgAuthAlg":"sha256"})", kOkSet, expect::call("NtpAuthTableKeyAdd", "7," + desc("k") + ",1,3"), fault("NtpAuthTableKeyAdd", 0) },
         { "POST", "auth-table-key", {}, "{\"keyNumber\":1,\"keyValue\":\"" + longKey + "\",\"msgAuthAlg\":\"md5\"}", kOkSet, expect::call("NtpAuthTableKeyAdd", "1," + desc(longKey.substr(0, 129)) + ",0,1"), fault("NtpAuthTableKeyAdd", 0) },
         { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"sha1"})", kOkSet, expect::call("NtpAuthTableKeyMsgAuthAlgSet", "3,2"), fault("NtpAuthTableKeyMsgAuthAlgSet", 0) },
-    };
-    access_cases::expectExchanges("/api/v2/mgmt/ntp/", cases);
-}
-
-// The switch's outputs forced: its arguments on entry are the inputs and the
-// outputs zeroed. Codes by name (the first name for any code past the
-// table), numbers and texts as they come; routes NtpSwitch reads are not
-// repeated.
-TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
-{
-    std::vector<access_cases::Exchange> const cases = {
+        // The switch's outputs or results forced: its arguments on entry are
+        // the inputs and the outputs zeroed. Codes by name (the first name for
+        // any code past the table), numbers and texts as they come.
         { "GET", "supported-mode", {}, {}, data(R"({"ntpSupportedMode":"ntp_supported_unicast_and_broadcast"})"), expect::call("NtpSupportedModeGet", "0"), fault("NtpSupportedModeGet", 0, "3") },
         { "GET", "version", {}, {}, data(R"({"version":4})"), expect::call("NtpVersionGet", "0"), fault("NtpVersionGet", 0, "4") },
         { "GET", "servers-max-supported", {}, {}, data(R"({"maxNtpServers":8})"), expect::call("NtpServersMaxSupportedGet", "0"), fault("NtpServersMaxSupportedGet", 0, "8") },
@@ -110,35 +88,27 @@ TEST_F(NtpHandlers, GetRepliesWriteTheSwitchsAnswer)
         { "GET", "ent-status-protocol-error", {}, {}, data(R"({"pErrPkts":3})"), expect::call("NtpEntStatusProtocolErrorGet", "0"), fault("NtpEntStatusProtocolErrorGet", 0, "3") },
         { "GET", "assoc-offset", "assocId=3", {}, data(R"({"assocOffset":"-0.125"})"), expect::call("NtpAssocOffsetGet", R"(3,{"size":256,"text":""})"), fault("NtpAssocOffsetGet", 0, "\"-0.125\"") },
         { "GET", "assoc-stat-protocol-error", "assocId=3", {}, data(R"({"assocProtErrPkts":1})"), expect::call("NtpAssocStatProtocolErrorGet", "3,0"), fault("NtpAssocStatProtocolErrorGet", 0, "1") },
-    };
-    seed({ { "referenceStringLength", "16" } });
-    access_cases::expectExchanges("/api/v2/mgmt/ntp/", cases);
-}
-
-// A failed call answers its mapped code without data: with a line end where
-// the route sets, without one where it answers like a get.
-TEST_F(NtpHandlers, FailuresAnswerInTheRoutesReplyForm)
-{
-    std::vector<Step> const steps = {
-        { { "GET", "mode", {}, {}, fault("NtpModeGet", -29, "1") }, getReply(10023, "Request api not found") },
-        { { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":1})", fault("NtpAuthTableEntryGetNext", -24) }, getReply(10011, "Object exist") },
+        // A failed call answers its mapped code without data: with a line end
+        // where the route sets, without one where it answers like a get.
+        { "GET", "mode", {}, {}, getReply(10023, "Request api not found"), {}, fault("NtpModeGet", -29, "1") },
+        { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":1})", getReply(10011, "Object exist"), {}, fault("NtpAuthTableEntryGetNext", -24) },
         // The length call's result never decides the reply.
-        { { "GET", "server-first", {}, {}, R"({"rpcclt_openapiNtpServerMaxAddrLenGet":-1,"rpcclt_openapiNtpServerFirstGet":{"out":["x"]}})" }, data(R"({"ntpServer":"x"})") },
-        { { "GET", "assoc-id", "assocID=9", {}, fault("NtpAssocIdGet", 0) }, data(R"({"assocID":9,"exists":true})") },
-        { { "GET", "assoc-id", "assocID=9", {}, fault("NtpAssocIdGet", -24) }, data(R"({"assocID":9,"exists":false})") },
-        { { "GET", "assoc-id", "assocID=9", {}, fault("NtpAssocIdGet", -22) }, getReply(10003, "Invalid argument") },
-        { { "GET", "broadcast-delay" }, getReply(17002, "Unsupported Feature") },
-        { { "PUT", "vrf-name", {}, R"({"vrf":"mgmt"})" }, setReply(17002, "Unsupported Feature") },
+        { "GET", "server-first", {}, {}, data(R"({"ntpServer":"x"})"), {}, R"({"rpcclt_openapiNtpServerMaxAddrLenGet":-1,"rpcclt_openapiNtpServerFirstGet":{"out":["x"]}})" },
+        { "GET", "assoc-id", "assocID=9", {}, data(R"({"assocID":9,"exists":true})"), {}, fault("NtpAssocIdGet", 0) },
+        { "GET", "assoc-id", "assocID=9", {}, data(R"({"assocID":9,"exists":false})"), {}, fault("NtpAssocIdGet", -24) },
+        { "GET", "assoc-id", "assocID=9", {}, getReply(10003, "Invalid argument"), {}, fault("NtpAssocIdGet", -22) },
+        { "GET", "broadcast-delay", {}, {}, getReply(17002, "Unsupported Feature") },
+        { "PUT", "vrf-name", {}, R"({"vrf":"mgmt"})", setReply(17002, "Unsupported Feature") },
         // A get-style route that reads a body refuses one that does not parse in the set form.
-        { { "POST", "auth-table-entry-get-next", {}, "{" }, setReply(10003, "Invalid argument") },
+        { "POST", "auth-table-entry-get-next", {}, "{", setReply(10003, "Invalid argument") },
     };
-    expectSteps(steps);
+    access_cases::expectExchanges(kBase, cases);
 }
 
 
 class NtpSwitch : public CgiTest { };
 
-Call add(std::string const& address) { return { "POST", "server", {}, "{\"ipAddr\":\"" + address + "\"}" }; }
+Exchange add(std::string const& address) { return { "POST", "server", {}, "{\"ipAddr\":\"" + address + "\"}", kOkSet }; }
 
 Result addServer(std::string const& address) { return request(add(address)); }
 
@@ -234,7 +204,7 @@ TEST_F(NtpSwitch, PerServerSettingsAreKeptPerServerWithinRange)
 }
 
 struct GlobalCase {
-    Call set;
+    Exchange set;
     std::string before;
     std::string after;
 };
@@ -259,71 +229,80 @@ TEST_F(NtpSwitch, GlobalSettingsAreSeenByTheNextRequest)
     EXPECT_EQ(request({ "GET", "mode" }).out, data(R"({"ntpMode":"ntp_broadcast"})"));
 }
 
-Call addKey(std::string const& members) { return { "POST", "auth-table-key", {}, "{" + members + "}" }; }
+Exchange addKey(std::string const& members, std::string const& reply)
+{
+    return { "POST", "auth-table-key", {}, "{" + members + "}", reply };
+}
 
-Call nextKey(int key) { return { "POST", "auth-table-entry-get-next", {}, "{\"keyNum\":" + std::to_string(key) + "}" }; }
+Exchange nextKey(int key, std::string const& reply)
+{
+    return { "POST", "auth-table-entry-get-next", {}, "{\"keyNum\":" + std::to_string(key) + "}", reply };
+}
 
-Call ofKey(char const* resource, char const* key) { return { "GET", resource, std::string("keyNumber=") + key }; }
+Exchange ofKey(char const* resource, char const* key, std::string const& reply)
+{
+    return { "GET", resource, std::string("keyNumber=") + key, {}, reply };
+}
 
 TEST_F(NtpSwitch, KeysAreWalkedInKeyNumberOrder)
 {
-    Step const steps[] = {
-        { { "GET", "auth-table-entry-first" }, kEnd },
-        { addKey(R"("keyNumber":7,"keyValue":"seven","msgAuthAlg":"md5")"), kOkSet },
-        { addKey(R"("keyNumber":12,"keyValue":"0a1b","isEncrypted":"true","msgAuthAlg":"sha1")"), kOkSet },
-        { addKey(R"("keyNumber":3,"keyValue":"three","msgAuthAlg":"sha256")"), kOkSet },
-        { addKey(R"("keyNumber":3,"keyValue":"again","msgAuthAlg":"md5")"), setReply(10011, "Object exist") },
-        { addKey(R"("keyNumber":4,"keyValue":"four")"), kRefused }, // no algorithm
-        { addKey(R"("keyNumber":0,"keyValue":"zero","msgAuthAlg":"md5")"), kRefused }, // no key 0
-        { addKey(R"("keyNumber":4,"msgAuthAlg":"md5")"), kRefused }, // no value
-        { addKey(R"("keyNumber":4,"keyValue":"xyz","isEncrypted":"true","msgAuthAlg":"md5")"), kRefused }, // not encrypted
-        { { "GET", "auth-table-entry-first" }, data(R"({"keyNumber":3})") },
-        { nextKey(3), data(R"({"nextKeyNum":7})") },
-        { nextKey(7), data(R"({"nextKeyNum":12})") },
-        { nextKey(12), kEnd },
-        { { "DELETE", "auth-table-key", "keyNumber=7" }, kOkSet },
-        { { "DELETE", "auth-table-key", "keyNumber=7" }, kNotFound },
-        { nextKey(3), data(R"({"nextKeyNum":12})") },
-        { ofKey("auth-table-key-value", "12"), data(R"({"keyValue":"0a1b"})") },
-        { ofKey("auth-table-key-msg-auth-alg", "3"), data(R"({"msgAuthAlg":"sha256"})") },
-        { ofKey("auth-table-key-trusted", "3"), data(R"({"trustedStatus":"false"})") },
-        { { "PUT", "auth-table-key-value", {}, R"({"keyNumber":3,"keyValue":"new"})" }, kOkSet },
-        { { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"sha1"})" }, kOkSet },
-        { { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":3,"trustedStatus":"true"})" }, kOkSet },
-        { ofKey("auth-table-key-value", "3"), data(R"({"keyValue":"new"})") },
-        { ofKey("auth-table-key-msg-auth-alg", "3"), data(R"({"msgAuthAlg":"sha1"})") },
-        { ofKey("auth-table-key-trusted", "3"), data(R"({"trustedStatus":"true"})") },
-        { { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"none"})" }, kRefused },
-        { { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":99,"trustedStatus":"true"})" }, kNotFound },
-        { ofKey("auth-table-key-value", "99"), kEnd },
+    Exchange const steps[] = {
+        { "GET", "auth-table-entry-first", {}, {}, kEnd },
+        addKey(R"("keyNumber":7,"keyValue":"seven","msgAuthAlg":"md5")", kOkSet),
+        addKey(R"("keyNumber":12,"keyValue":"0a1b","isEncrypted":"true","msgAuthAlg":"sha1")", kOkSet),
+        addKey(R"("keyNumber":3,"keyValue":"three","msgAuthAlg":"sha256")", kOkSet),
+        addKey(R"("keyNumber":3,"keyValue":"again","msgAuthAlg":"md5")", setReply(10011, "Object exist")),
+        addKey(R"("keyNumber":4,"keyValue":"four")", kRefused), // no algorithm
+        addKey(R"("keyNumber":0,"keyValue":"zero","msgAuthAlg":"md5")", kRefused), // no key 0
+        addKey(R"("keyNumber":4,"msgAuthAlg":"md5")", kRefused), // no value
+        addKey(R"("keyNumber":4,"keyValue":"xyz","isEncrypted":"true","msgAuthAlg":"md5")", kRefused), // not encrypted
+        { "GET", "auth-table-entry-first", {}, {}, data(R"({"keyNumber":3})") },
+        nextKey(3, data(R"({"nextKeyNum":7})")),
+        nextKey(7, data(R"({"nextKeyNum":12})")),
+        nextKey(12, kEnd),
+        { "DELETE", "auth-table-key", "keyNumber=7", {}, kOkSet },
+        { "DELETE", "auth-table-key", "keyNumber=7", {}, kNotFound },
+        nextKey(3, data(R"({"nextKeyNum":12})")),
+        ofKey("auth-table-key-value", "12", data(R"({"keyValue":"0a1b"})")),
+        ofKey("auth-table-key-msg-auth-alg", "3", data(R"({"msgAuthAlg":"sha256"})")),
+        ofKey("auth-table-key-trusted", "3", data(R"({"trustedStatus":"false"})")),
+        { "PUT", "auth-table-key-value", {}, R"({"keyNumber":3,"keyValue":"new"})", kOkSet },
+        { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"sha1"})", kOkSet },
+        { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":3,"trustedStatus":"true"})", kOkSet },
+        ofKey("auth-table-key-value", "3", data(R"({"keyValue":"new"})")),
+        ofKey("auth-table-key-msg-auth-alg", "3", data(R"({"msgAuthAlg":"sha1"})")),
+        ofKey("auth-table-key-trusted", "3", data(R"({"trustedStatus":"true"})")),
+        { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"none"})", kRefused },
+        { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":99,"trustedStatus":"true"})", kNotFound },
+        ofKey("auth-table-key-value", "99", kEnd),
     };
-    expectSteps(steps);
+    access_cases::expectExchanges(kBase, steps);
 }
 
 TEST_F(NtpSwitch, AssociationsFollowTheConfiguredServers)
 {
-    Step const steps[] = {
-        { { "GET", "assoc-id-next" }, kEnd },
-        { add("192.0.2.10"), kOkSet },
-        { add("time.example.net"), kOkSet },
-        { { "GET", "assoc-id-next" }, data(R"({"nextAssocID":1})") },
-        { { "GET", "assoc-id", "assocID=2" }, data(R"({"assocID":2,"exists":true})") },
-        { { "GET", "assoc-name", "assocId=2" }, data(R"({"assocName":"time.example.net"})") },
-        { { "GET", "assoc-address-type", "assocId=2" }, data(R"({"assocAddrType":"ntp_address_dns"})") },
-        { { "GET", "assoc-ref-id", "assocId=1" }, data(R"({"assocRefId":"INIT"})") },
-        { { "GET", "assoc-stratum", "assocId=1" }, data(R"({"assocStratum":16})") },
-        { { "GET", "assoc-status-jitter", "assocId=1" }, data(R"({"assocJitter":"0.000"})") },
-        { { "POST", "notify-peer-list", {}, R"({"assocList":"1,2"})" }, kOkSet },
-        { { "POST", "notify-peer-list", {}, R"({"assocList":"1,,2"})" }, kRefused },
-        { { "DELETE", "server", "ipAddr=192.0.2.10" }, kOkSet },
-        { { "GET", "assoc-id", "assocID=1" }, data(R"({"assocID":1,"exists":false})") },
-        { { "GET", "assoc-id-next" }, data(R"({"nextAssocID":2})") },
-        { { "GET", "assoc-name", "assocId=1" }, kEnd },
-        { { "POST", "notify-peer-list", {}, R"({"assocList":"1"})" }, kNotFound },
-        { add("192.0.2.10"), kOkSet }, // a new association, never the old identifier
-        { { "GET", "assoc-id", "assocID=3" }, data(R"({"assocID":3,"exists":true})") },
+    Exchange const steps[] = {
+        { "GET", "assoc-id-next", {}, {}, kEnd },
+        add("192.0.2.10"),
+        add("time.example.net"),
+        { "GET", "assoc-id-next", {}, {}, data(R"({"nextAssocID":1})") },
+        { "GET", "assoc-id", "assocID=2", {}, data(R"({"assocID":2,"exists":true})") },
+        { "GET", "assoc-name", "assocId=2", {}, data(R"({"assocName":"time.example.net"})") },
+        { "GET", "assoc-address-type", "assocId=2", {}, data(R"({"assocAddrType":"ntp_address_dns"})") },
+        { "GET", "assoc-ref-id", "assocId=1", {}, data(R"({"assocRefId":"INIT"})") },
+        { "GET", "assoc-stratum", "assocId=1", {}, data(R"({"assocStratum":16})") },
+        { "GET", "assoc-status-jitter", "assocId=1", {}, data(R"({"assocJitter":"0.000"})") },
+        { "POST", "notify-peer-list", {}, R"({"assocList":"1,2"})", kOkSet },
+        { "POST", "notify-peer-list", {}, R"({"assocList":"1,,2"})", kRefused },
+        { "DELETE", "server", "ipAddr=192.0.2.10", {}, kOkSet },
+        { "GET", "assoc-id", "assocID=1", {}, data(R"({"assocID":1,"exists":false})") },
+        { "GET", "assoc-id-next", {}, {}, data(R"({"nextAssocID":2})") },
+        { "GET", "assoc-name", "assocId=1", {}, kEnd },
+        { "POST", "notify-peer-list", {}, R"({"assocList":"1"})", kNotFound },
+        add("192.0.2.10"), // a new association, never the old identifier
+        { "GET", "assoc-id", "assocID=3", {}, data(R"({"assocID":3,"exists":true})") },
     };
-    expectSteps(steps);
+    access_cases::expectExchanges(kBase, steps);
 }
 
 // The active server as a synchronised switch reports it, seeded into the state.
@@ -335,16 +314,16 @@ TEST_F(NtpSwitch, ActiveServerIsReportedOnlyWhileSynchronised)
     seed({ { "servers", kSyncedServer }, { "activeServer", "\"2001:db8::123\"" } });
     EXPECT_EQ(request({ "GET", "active-ntp-server-stratum" }).out, kEnd); // the client is disabled
     seed({ { "mode", "1" } });
-    Step const steps[] = {
-        { { "GET", "active-ntp-server-ip-address" }, data(R"({"ntpServer":"2001:db8::123"})") },
-        { { "GET", "active-ntp-server-address-type" }, data(R"({"type":"ntp_address_ipv6"})") },
-        { { "GET", "active-ntp-server-stratum" }, data(R"({"stratum":2})") },
-        { { "GET", "active-ntp-server-reference-id" }, data(R"({"reference":"203.0.113.5"})") },
-        { { "GET", "active-ntp-server-mode" }, data(R"({"serverMode":"server"})") },
-        { { "DELETE", "server", "ipAddr=2001:db8::123" }, kOkSet },
-        { { "GET", "active-ntp-server-mode" }, kEnd },
+    Exchange const steps[] = {
+        { "GET", "active-ntp-server-ip-address", {}, {}, data(R"({"ntpServer":"2001:db8::123"})") },
+        { "GET", "active-ntp-server-address-type", {}, {}, data(R"({"type":"ntp_address_ipv6"})") },
+        { "GET", "active-ntp-server-stratum", {}, {}, data(R"({"stratum":2})") },
+        { "GET", "active-ntp-server-reference-id", {}, {}, data(R"({"reference":"203.0.113.5"})") },
+        { "GET", "active-ntp-server-mode", {}, {}, data(R"({"serverMode":"server"})") },
+        { "DELETE", "server", "ipAddr=2001:db8::123", {}, kOkSet },
+        { "GET", "active-ntp-server-mode", {}, {}, kEnd },
     };
-    expectSteps(steps);
+    access_cases::expectExchanges(kBase, steps);
 }
 
 struct LimitCase {
@@ -382,7 +361,7 @@ TEST_F(NtpSwitch, ResultDescriptorsAreSizedByTheSwitchsLimits)
         }
     }
     clearTrace();
-    request({ "GET", "server-first", {}, {}, fault("NtpServerMaxAddrLenGet", -1, "45") });
+    request({ "GET", "server-first", {}, {}, {}, {}, fault("NtpServerMaxAddrLenGet", -1, "45") });
     EXPECT_EQ(handlerCalls().back(), R"({"call":"rpcclt_openapiNtpServerFirstGet","args":[{"size":256,"text":""}]})");
 }
 
