@@ -44,7 +44,8 @@ class Server:
         else:
             raise RuntimeError("lighttpd did not start: " + open(os.path.join(self.dir, "httpd.log")).read())
         self.base = f"http://127.0.0.1:{self.port}"
-        self.token = login("admin")
+        self.token = subprocess.run([os.path.join(ROOT, "scripts", "login"), "admin"], check=True, capture_output=True,
+                                    text=True).stdout.strip()
 
     def _wait(self):
         for _ in range(200):
@@ -64,11 +65,6 @@ class Server:
             self.process.terminate()
             self.process.wait(10)
         self.log.close()
-
-
-def login(user):
-    return subprocess.run([os.path.join(ROOT, "scripts", "login"), user], check=True, capture_output=True,
-                          text=True).stdout.strip()
 
 
 @pytest.fixture

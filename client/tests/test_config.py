@@ -6,7 +6,6 @@ import json
 
 import pytest
 
-from conftest import ROOT  # noqa: F401  (puts the client on the path)
 from swmgmt import Client, description
 from swmgmt.config import ApplyError
 from test_cli import swmgmt

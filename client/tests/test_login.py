@@ -50,7 +50,11 @@ def login_server(make_server):
     return server
 
 
-def test_login_keeps_the_token_and_logout_ends_it(login_server):
+def test_a_wrong_password_is_refused_the_right_one_logs_in_and_logout_ends_it(login_server):
+    with pytest.raises(ApiError) as refused:
+        Client(login_server.base, user=user, password=password + "x")
+    assert refused.value.code == 12001
+    assert "POST /api/v2/login: 12001" in str(refused.value)
     c = Client(login_server.base, user=user, password=password, cacert=os.environ.get("LOGIN_CACERT"))
     assert len(c.token) == 32 and c.privilege in ("admin", "read-write", "read-only")
     token = c.token
@@ -58,10 +62,3 @@ def test_login_keeps_the_token_and_logout_ends_it(login_server):
     c.close()  # logs out
     with pytest.raises(HttpError, match="HTTP 403"):
         Client(login_server.base, token).get("webmgmt/sw-dev-ctrl-web-mgmt-mode")
-
-
-def test_a_wrong_password_is_refused(login_server):
-    with pytest.raises(ApiError) as refused:
-        Client(login_server.base, user=user, password=password + "x")
-    assert refused.value.code == 12001
-    assert "POST /api/v2/login: 12001" in str(refused.value)

@@ -16,14 +16,9 @@ def dns_address(i):
     return f"198.51.100.{i + 1}" if i % 2 == 0 else f"2001:db8:53::{i + 1:x}"
 
 
-def empty_name_servers(c):
-    for entry in c.table("dns-name-server-addresses"):
-        c.call("deleteDnsIpNameServer", ipAddr=entry["ipAddr"])
-
-
-def empty_static_hosts(c):
-    for entry in c.table("dns-static-hosts"):
-        c.call("deleteDnsStaticHostAddressMapping", vrfName="", hostname=entry["hostname"])
+def empty(c, table, operation, member, **fixed):
+    for entry in c.table(table):
+        c.call(operation, **fixed, **{member: entry[member]})
 
 
 def cache_names(server, count):
@@ -39,9 +34,11 @@ def cache_names(server, count):
 # Tables that walk the same entries by another route share their row.
 NTP_SERVERS = (8, None, lambda c, i: c.call("postNtpServer", ipAddr=ntp_address(i)),
                lambda n: [ntp_address(i) for i in range(n)])
-NAME_SERVERS = (8, empty_name_servers, lambda c, i: c.call("postDnsIpNameServer", ipAddr=dns_address(i)),
+NAME_SERVERS = (8, lambda c: empty(c, "dns-name-server-addresses", "deleteDnsIpNameServer", "ipAddr"),
+                lambda c, i: c.call("postDnsIpNameServer", ipAddr=dns_address(i)),
                 lambda n: [dns_address(i) for i in range(n)], "ipAddr")
-STATIC_HOSTS = (10, empty_static_hosts,
+STATIC_HOSTS = (10, lambda c: empty(c, "dns-static-hosts", "deleteDnsStaticHostAddressMapping", "hostname",
+                                    vrfName=""),
                 lambda c, i: c.call("putDnsStaticHostAddressMapping", hostname=f"h{9 - i}", ipAddr=dns_address(i)),
                 lambda n: sorted(f"h{9 - i}" for i in range(n)), "hostname")
 
@@ -107,7 +104,7 @@ def before_each_next(c, member, change):
     ("ntp-servers", "NtpServer", "ntpServer"), ("dns-name-servers", "DnsIpNameServer", "ipAddr")])
 def test_a_delete_during_the_walk_is_not_a_short_list(client, table, operation, member):
     if table == "dns-name-servers":
-        empty_name_servers(client)
+        NAME_SERVERS[1](client)
     addresses = [dns_address(i) for i in range(5)]
     for a in addresses:
         client.call(f"post{operation}", ipAddr=a)
