@@ -10,7 +10,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import urllib.request
 
 import pytest
 
@@ -52,9 +51,7 @@ class Server:
             if self.process.poll() is not None:
                 return False
             try:
-                urllib.request.urlopen(f"http://127.0.0.1:{self.port}/", timeout=1)
-                return True
-            except urllib.error.HTTPError:
+                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
                 return True
             except OSError:
                 time.sleep(0.05)
