@@ -411,21 +411,6 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
 
 constexpr uid_t kNobody = 65534;
 
-// The pid in a file another process writes, once it is there.
-pid_t waitForPid(char const* path)
-{
-    for (int i = 0; i < 5000 && !exists(path); ++i)
-        usleep(2000);
-    return static_cast<pid_t>(atol(readFile(path).c_str()));
-}
-
-pid_t parentOf(pid_t pid)
-{
-    pid_t parent = 0;
-    sscanf(readFile("/proc/" + std::to_string(pid) + "/stat").c_str(), "%*d %*s %*c %d", &parent);
-    return parent;
-}
-
 // Runs a program as nobody, in a CGI environment, with a login body; what it
 // printed.
 std::string loginAsNobody(char const* program, std::string const& text)
@@ -449,10 +434,15 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
               writeFile("/tmp/pam-hold", "");
               for (int i = 0; i < kLockoutFailures; ++i) {
                   Result hungUp;
-                  std::thread attempt([&hungUp, i] { hungUp = toLogin({ .method = "POST", .body = body("admin", "guess-" + std::to_string(i)) });
+                  std::thread attempt([&hungUp, i] {
+                      hungUp = toLogin({ .method = "POST", .body = body("admin", "guess-" + std::to_string(i)) });
                   });
-                  pid_t const hook = waitForPid("/tmp/pam-held");
-                  kill(parentOf(hook), SIGTERM);
+                  for (int wait = 0; wait < 5000 && !exists("/tmp/pam-held"); ++wait)
+                      usleep(2000);
+                  pid_t const hook = static_cast<pid_t>(atol(readFile("/tmp/pam-held").c_str()));
+                  pid_t program = 0; // the hook's parent
+                  sscanf(readFile("/proc/" + std::to_string(hook) + "/stat").c_str(), "%*d %*s %*c %d", &program);
+                  kill(program, SIGTERM);
                   kill(hook, SIGKILL);
                   attempt.join();
                   EXPECT_EQ(hungUp.status, 128 + SIGTERM);
