@@ -401,7 +401,7 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
         row.plant();
         bool const lockoutDir = exists("/tmp/login-lockout");
         EXPECT_EQ(login("bob", "bob-pw"), answer(10000));
-        EXPECT_FALSE(exists("/tmp/elsewhere/626f62"));
+        EXPECT_TRUE(!exists("/tmp/elsewhere") || std::filesystem::is_empty("/tmp/elsewhere")); // no session there
         EXPECT_EQ(readFile("/tmp/elsewhere-file"), "");
         EXPECT_EQ(exists("/tmp/login-lockout"), lockoutDir);
     }
