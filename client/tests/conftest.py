@@ -10,7 +10,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import urllib.request
 
 import pytest
 
@@ -44,16 +43,15 @@ class Server:
         else:
             raise RuntimeError("lighttpd did not start: " + open(os.path.join(self.dir, "httpd.log")).read())
         self.base = f"http://127.0.0.1:{self.port}"
-        self.token = login("admin")
+        self.token = subprocess.run([os.path.join(ROOT, "scripts", "login"), "admin"], check=True, capture_output=True,
+                                    text=True).stdout.strip()
 
     def _wait(self):
         for _ in range(200):
             if self.process.poll() is not None:
                 return False
             try:
-                urllib.request.urlopen(f"http://127.0.0.1:{self.port}/", timeout=1)
-                return True
-            except urllib.error.HTTPError:
+                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
                 return True
             except OSError:
                 time.sleep(0.05)
@@ -64,11 +62,6 @@ class Server:
             self.process.terminate()
             self.process.wait(10)
         self.log.close()
-
-
-def login(user):
-    return subprocess.run([os.path.join(ROOT, "scripts", "login"), user], check=True, capture_output=True,
-                          text=True).stdout.strip()
 
 
 @pytest.fixture

@@ -8,22 +8,13 @@ import pytest
 from swmgmt import ApiError, Client, WalkError
 
 
-def ntp_address(i):
+def address(i):
     return f"192.0.2.{i + 1}" if i % 2 == 0 else f"2001:db8::{i + 1:x}"
 
 
-def dns_address(i):
-    return f"198.51.100.{i + 1}" if i % 2 == 0 else f"2001:db8:53::{i + 1:x}"
-
-
-def empty_name_servers(c):
-    for entry in c.table("dns-name-server-addresses"):
-        c.call("deleteDnsIpNameServer", ipAddr=entry["ipAddr"])
-
-
-def empty_static_hosts(c):
-    for entry in c.table("dns-static-hosts"):
-        c.call("deleteDnsStaticHostAddressMapping", vrfName="", hostname=entry["hostname"])
+def empty(c, table, operation, member, **fixed):
+    for entry in c.table(table):
+        c.call(operation, **fixed, **{member: entry[member]})
 
 
 def cache_names(server, count):
@@ -37,12 +28,14 @@ def cache_names(server, count):
 
 
 # Tables that walk the same entries by another route share their row.
-NTP_SERVERS = (8, None, lambda c, i: c.call("postNtpServer", ipAddr=ntp_address(i)),
-               lambda n: [ntp_address(i) for i in range(n)])
-NAME_SERVERS = (8, empty_name_servers, lambda c, i: c.call("postDnsIpNameServer", ipAddr=dns_address(i)),
-                lambda n: [dns_address(i) for i in range(n)], "ipAddr")
-STATIC_HOSTS = (10, empty_static_hosts,
-                lambda c, i: c.call("putDnsStaticHostAddressMapping", hostname=f"h{9 - i}", ipAddr=dns_address(i)),
+NTP_SERVERS = (8, None, lambda c, i: c.call("postNtpServer", ipAddr=address(i)),
+               lambda n: [address(i) for i in range(n)])
+NAME_SERVERS = (8, lambda c: empty(c, "dns-name-server-addresses", "deleteDnsIpNameServer", "ipAddr"),
+                lambda c, i: c.call("postDnsIpNameServer", ipAddr=address(i)),
+                lambda n: [address(i) for i in range(n)], "ipAddr")
+STATIC_HOSTS = (10, lambda c: empty(c, "dns-static-hosts", "deleteDnsStaticHostAddressMapping", "hostname",
+                                    vrfName=""),
+                lambda c, i: c.call("putDnsStaticHostAddressMapping", hostname=f"h{9 - i}", ipAddr=address(i)),
                 lambda n: sorted(f"h{9 - i}" for i in range(n)), "hostname")
 
 # table: (how many "many" is, empty it, add entry i, what the walk must give for n entries, the member walked)
@@ -107,8 +100,8 @@ def before_each_next(c, member, change):
     ("ntp-servers", "NtpServer", "ntpServer"), ("dns-name-servers", "DnsIpNameServer", "ipAddr")])
 def test_a_delete_during_the_walk_is_not_a_short_list(client, table, operation, member):
     if table == "dns-name-servers":
-        empty_name_servers(client)
-    addresses = [dns_address(i) for i in range(5)]
+        NAME_SERVERS[1](client)
+    addresses = [address(i) for i in range(5)]
     for a in addresses:
         client.call(f"post{operation}", ipAddr=a)
     done = []  # the entry the next request starts after goes, once: the switch answers as at the end
@@ -134,19 +127,19 @@ def test_a_walk_that_goes_wrong_raises(make_server, faults, table, error, match)
     server = make_server(faults=faults)
     with Client(server.base, server.token) as c:
         for i in range(2):
-            c.call("postNtpServer", ipAddr=ntp_address(i))
+            c.call("postNtpServer", ipAddr=address(i))
         with pytest.raises(error, match=match):
             c.table(table)
 
 
 def test_a_table_that_changes_under_every_walk_is_reported(client):
     for i in range(4):
-        client.call("postNtpServer", ipAddr=ntp_address(i))
+        client.call("postNtpServer", ipAddr=address(i))
     added = []
 
     def replace(other, at):  # every walk loses the entry it is at, and a new one comes
         other.call("deleteNtpServer", ipAddr=at)
-        added.append(ntp_address(10 + len(added)))
+        added.append(address(10 + len(added)))
         other.call("postNtpServer", ipAddr=added[-1])
 
     before_each_next(client, "ntpServer", replace)

@@ -1,14 +1,9 @@
 #!/usr/bin/env bash
-# Valgrind memcheck over the login program: a login, a wrong password, an
-# unknown account, a hostile body, a logout, a logout of no session and a
-# method it does not serve, each one run of the program under valgrind, with
-# accounts from pam_matrix through the real PAM library. A run passes when
-# valgrind finds no error and no byte definitely or indirectly lost, and the
-# program answered.
-#
-# Usage: memcheck_login.sh VALGRIND LOGIN_PROGRAM LOG_DIR
-# It runs in a private /tmp and mount namespace of its own (for the PAM
-# service it mounts over /etc/pam.d), so it never touches the host's files.
+# Valgrind memcheck over the login program, one run per request at the end,
+# with accounts from pam_matrix through the real PAM library. A run passes
+# when valgrind finds no error and no byte definitely or indirectly lost, and
+# the program answered. It runs in a private /tmp and mount namespace of its
+# own (for the PAM service it mounts over /etc/pam.d): the host's files stay.
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 VALGRIND LOGIN_PROGRAM LOG_DIR" >&2; exit 2; }
 valgrind=$1
