@@ -234,22 +234,4 @@ TEST_F(Hostile, ASessionDirectoryThatIsALinkIsNotFollowed)
     runBattery(refusedTokens({ kAdminToken, "old" }));
 }
 
-// A log file found larger than a 32-bit count rotates at the next line.
-TEST_F(Hostile, LogFilesFoundPastTwoGigabytesRotate)
-{
-    for (off_t const size : { off_t { 0x7ffffff0 }, off_t { 3 } << 30 }) {
-        SCOPED_TRACE(size);
-        unlink("/tmp/brisk.log.old");
-        writeFile("/tmp/brisk.log", "");
-        ASSERT_EQ(truncate("/tmp/brisk.log", size), 0); // sparse: tmpfs holds no data for it
-        Result const r = run({ .uri = "/api/v2/mgmt/beacon/absent" });
-        EXPECT_EQ(r.status, 0);
-        struct stat old {}, now {};
-        ASSERT_EQ(stat("/tmp/brisk.log.old", &old), 0);
-        EXPECT_GT(old.st_size, size);
-        ASSERT_EQ(stat("/tmp/brisk.log", &now), 0);
-        EXPECT_EQ(now.st_size, 0);
-    }
-}
-
 } // namespace
