@@ -17,12 +17,10 @@ class Registration : public CgiTest {};
 
 constexpr char kUri[] = "/api/v2/mgmt/beacon/mode";
 
-size_t calls(char const* name)
+// The calls of the switch of that name in the trace.
+int calls(char const* name)
 {
-    size_t n = 0;
-    for (auto const& line : trace())
-        n += line.rfind(std::string("{\"call\":\"") + name + "\"", 0) == 0;
-    return n;
+    return countOf(readFile(kTracePath), std::string("{\"call\":\"") + name + "\"");
 }
 
 TEST_F(Registration, RegistersOncePerRequestAndTearsDown)
@@ -48,7 +46,7 @@ TEST_F(Registration, ServiceFailuresAreWaitedForOrEndWith255)
     struct Case {
         char const* faults;
         int status;
-        size_t checks, tearDowns;
+        int checks, tearDowns;
         char const* logged; // in the log this many times
         int times;
         double atLeast, below; // seconds the request takes
