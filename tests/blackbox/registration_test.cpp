@@ -23,10 +23,12 @@ int calls(char const* name)
     return countOf(readFile(kTracePath), std::string("{\"call\":\"") + name + "\"");
 }
 
-TEST_F(Registration, RegistersOncePerRequestAndTearsDown)
+// One registration per request, torn down at its end. Failed version
+// queries are logged but do not fail the request; at debug level the
+// versions and the registration are logged.
+TEST_F(Registration, RegistersOncePerRequestTearsDownAndLogsTheVersions)
 {
-    Result r = run({ .method = "GET", .uri = kUri });
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(run({ .method = "GET", .uri = kUri }).status, 0);
     std::vector<std::string> const lines = trace();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], R"({"call":"l7proc_crashlog_register","args":[]})");
@@ -36,6 +38,20 @@ TEST_F(Registration, RegistersOncePerRequestAndTearsDown)
     EXPECT_EQ(lines[3], R"({"call":"rpcclt_openapiNetworkOSVersionGet","args":[{"size":100,"text":""}]})");
     EXPECT_EQ(lines[4], R"({"call":"rpcclt_openapiApiVersionGet","args":[{}]})");
     EXPECT_EQ(lines[5], R"({"call":"openapiClientTearDown","args":[]})");
+
+    writeFile("/tmp/devmgr_log_level", "7");
+    Result r = run({ .method = "GET", .uri = kUri,
+                     .faults = R"({"rpcclt_openapiNetworkOSVersionGet":-1,"rpcclt_openapiApiVersionGet":-1})" });
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, getReply(17002, "Unsupported Feature"));
+    run({ .method = "GET", .uri = kUri,
+          .faults = R"({"rpcclt_openapiNetworkOSVersionGet":{"out":["9.8.7"]},)"
+                    R"("rpcclt_openapiApiVersionGet":{"out":[{"release":1,"version":2,"maint_level":3,"build_num":4}]}})" });
+    std::string const log = readFile("/tmp/brisk.log");
+    for (char const* line : { "] Network OS Version retrieve error\n", "] Open API Version retrieve error\n",
+                              "] Network OS Version = 9.8.7\n", "] Open API Version = 1.2.3.4\n",
+                              "] Register RPC to switch success. (client name = management_v2.cgi_" })
+        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
 // A refused registration ends at once; a service that fails its check is
@@ -72,26 +88,6 @@ TEST_F(Registration, ServiceFailuresAreWaitedForOrEndWith255)
         EXPECT_LT(seconds, c.below);
     }
 }
-
-// Failed version queries are logged but do not fail the request; at debug
-// level the versions and the registration are logged.
-TEST_F(Registration, VersionsAreLoggedAndTheirFailuresDoNotFail)
-{
-    writeFile("/tmp/devmgr_log_level", "7");
-    Result r = run({ .method = "GET", .uri = kUri,
-                     .faults = R"({"rpcclt_openapiNetworkOSVersionGet":-1,"rpcclt_openapiApiVersionGet":-1})" });
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, getReply(17002, "Unsupported Feature"));
-    run({ .method = "GET", .uri = kUri,
-          .faults = R"({"rpcclt_openapiNetworkOSVersionGet":{"out":["9.8.7"]},)"
-                    R"("rpcclt_openapiApiVersionGet":{"out":[{"release":1,"version":2,"maint_level":3,"build_num":4}]}})" });
-    std::string const log = readFile("/tmp/brisk.log");
-    for (char const* line : { "] Network OS Version retrieve error\n", "] Open API Version retrieve error\n",
-                              "] Network OS Version = 9.8.7\n", "] Open API Version = 1.2.3.4\n",
-                              "] Register RPC to switch success. (client name = management_v2.cgi_" })
-        EXPECT_NE(log.find(line), std::string::npos) << line;
-}
-
 
 class Log : public CgiTest {};
 
