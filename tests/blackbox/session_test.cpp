@@ -42,7 +42,6 @@ TEST_F(Session, AdmitsByUserPrivilegeAndStampAndRewritesTheStamp)
         { "empty file", "", "GET", false, false },
         { "admin needs its exact line", "Admin\n0\n", "GET", false },
         // Lines are read into 200-byte buffers: a longer line runs on into the next.
-        // A read-only session is rewritten too, its privilege line kept.
         { "a user line of 198 characters fits, read-only, rewritten", std::string(198, 'u') + "\n0\nro\n" },
         { "a user line of 199 characters shifts the rest", std::string(199, 'u') + "\n0\nro\n", "GET", false },
         { "a stamp line of 199 characters shifts the privilege", "operator\n" + std::string(199, '0') + "\nro\n", "GET",
