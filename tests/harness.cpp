@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace harness {
@@ -213,18 +214,14 @@ std::vector<std::string> trace()
 
 std::vector<std::string> handlerCalls()
 {
-    static char const* const kFrame[] = {
-        "\"l7proc_crashlog_register\"", "\"openapiClientRegister\"", "\"rpcclt_openapiConnectivityCheck\"",
-        "\"rpcclt_openapiNetworkOSVersionGet\"", "\"rpcclt_openapiApiVersionGet\"", "\"openapiClientTearDown\"",
+    static std::set<std::string> const kFrame = {
+        "l7proc_crashlog_register", "openapiClientRegister", "rpcclt_openapiConnectivityCheck",
+        "rpcclt_openapiNetworkOSVersionGet", "rpcclt_openapiApiVersionGet", "openapiClientTearDown",
     };
     std::vector<std::string> calls;
-    for (auto const& line : trace()) {
-        bool frame = false;
-        for (char const* name : kFrame)
-            frame = frame || line.rfind(std::string("{\"call\":") + name + ",", 0) == 0;
-        if (!frame)
+    for (auto const& line : trace()) // {"call":"NAME",...
+        if (line.rfind("{\"call\":\"", 0) != 0 || !kFrame.contains(line.substr(9, line.find("\",", 9) - 9)))
             calls.push_back(line);
-    }
     return calls;
 }
 
@@ -295,6 +292,10 @@ void CgiTest::TearDown()
 int main(int argc, char** argv)
 {
     signal(SIGPIPE, SIG_IGN);
+    auto const fail = [](char const* what) {
+        fprintf(stderr, "cannot %s: %s\n", what, strerror(errno));
+        return 1;
+    };
     bool listing = false;
     for (int i = 1; i < argc; ++i)
         listing = listing || strncmp(argv[i], "--gtest_list_tests", 18) == 0;
@@ -302,26 +303,20 @@ int main(int argc, char** argv)
         if (unshare(CLONE_NEWNS) != 0) {
             uid_t const uid = getuid();
             gid_t const gid = getgid();
-            if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-                fprintf(stderr, "cannot make a private mount namespace: %s\n", strerror(errno));
-                return 1;
-            }
+            if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+                return fail("make a private mount namespace");
             harness::writeFile("/proc/self/setgroups", "deny");
             harness::writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
             harness::writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
         }
-        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-            fprintf(stderr, "cannot make mounts private: %s\n", strerror(errno));
-            return 1;
-        }
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return fail("make mounts private");
         // Keep the host's /tmp reachable (the build may live there) before
         // each test covers /tmp with its own.
         mkdir("/mnt", 0755);
         if (mount("tmpfs", "/mnt", "tmpfs", 0, "mode=0755,size=1m") != 0 || mkdir(harness::kHostTmp, 0755) != 0
-            || mount("/tmp", harness::kHostTmp, nullptr, MS_BIND | MS_REC, nullptr) != 0) {
-            fprintf(stderr, "cannot keep the host's /tmp reachable: %s\n", strerror(errno));
-            return 1;
-        }
+            || mount("/tmp", harness::kHostTmp, nullptr, MS_BIND | MS_REC, nullptr) != 0)
+            return fail("keep the host's /tmp reachable");
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

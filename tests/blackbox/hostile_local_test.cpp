@@ -91,17 +91,15 @@ protected:
 
 struct Attack {
     char const* name;
-    void (*plant)();
-    void (*replay)();
+    void (*replay)(); // planted, then replayed
 };
 
-// Each attack in a fresh /tmp: planted, replayed, then what must hold after.
+// Each attack in a fresh /tmp, then what must hold after.
 void runAttacks(HostileLocal& test, std::span<Attack const> attacks, void (*after)() = [] {})
 {
     for (Attack const& attack : attacks) {
         SCOPED_TRACE(attack.name);
         test.renew();
-        attack.plant();
         attack.replay();
         after();
     }
@@ -114,13 +112,13 @@ TEST_F(HostileLocal, PlantedFilesAreNotUsed)
     // must leave the server account's file as it was.
     Attack const kAttacks[] = {
         { "level file: a link to a file of the server account is not cut",
-          [] { asNobody("ln -s /tmp/victim /tmp/devmgr_log_level"); }, [] {} },
+          [] { asNobody("ln -s /tmp/victim /tmp/devmgr_log_level"); } },
         { "log file: a link to a file of the server account gets no line",
-          [] { asNobody("ln -s /tmp/victim /tmp/brisk.log"); }, [] {} },
+          [] { asNobody("ln -s /tmp/victim /tmp/brisk.log"); } },
         { "log file: a FIFO nobody reads hangs no request",
-          [] { asNobody("mkfifo -m 0666 /tmp/brisk.log"); },
           [] {
               // The attacker fills the pipe and stops reading.
+              asNobody("mkfifo -m 0666 /tmp/brisk.log");
               int fifo = open("/tmp/brisk.log", O_RDWR | O_NONBLOCK);
               ASSERT_GE(fifo, 0);
               std::string const block(4096, 'f');
@@ -135,8 +133,8 @@ TEST_F(HostileLocal, PlantedFilesAreNotUsed)
               close(fifo);
           } },
         { "level file of another account holding 7: the token stays out of the log",
-          [] { asNobody("printf 7 > /tmp/devmgr_log_level && chmod 0666 /tmp/devmgr_log_level"); },
           [] {
+              asNobody("printf 7 > /tmp/devmgr_log_level && chmod 0666 /tmp/devmgr_log_level");
               // The administrator works; the attacker reads the log and
               // replays the token it finds there.
               writeSession("secret-token", "admin\n0\nsecret-token");
@@ -171,8 +169,6 @@ TEST_F(HostileLocal, PlantedSessionsAreRefused)
     } const rows[] = {
         { "session directory made by another account", "rm -rf /tmp/session",
           "mkdir -m 0777 /tmp/session && printf 'admin\\n0\\nevil' > /tmp/session/evil", "evil" },
-        { "session directory open to every account", "chmod 0777 /tmp/session",
-          "printf 'admin\\n0\\nevil' > /tmp/session/evil", "evil" },
         { "session directory open to every account: no session at all", "chmod 0777 /tmp/session", "true", kAdminToken },
         { "session directory writable by its group", "chmod 0770 /tmp/session", "true", kAdminToken },
         { "session file of another account",
@@ -252,8 +248,8 @@ TEST_F(HostileLocal, RotationWithTheNamesTaken)
 {
     Attack const kAttacks[] = {
         { "old log taken, a file: the log is emptied where it is",
-          [] { asNobody("echo mine > /tmp/brisk.log.old"); },
           [] {
+              asNobody("echo mine > /tmp/brisk.log.old");
               writeFile("/tmp/brisk.log", "");
               ASSERT_EQ(truncate("/tmp/brisk.log", kLogRotateSize - 10), 0);
               logPastTheLimit(3);
@@ -262,14 +258,13 @@ TEST_F(HostileLocal, RotationWithTheNamesTaken)
               EXPECT_EQ(readFile("/tmp/stdout"), "");
           } },
         { "old log taken, a directory: the log stays bounded over many rotations",
-          [] { asNobody("mkdir /tmp/brisk.log.old && touch /tmp/brisk.log.old/keep"); },
           [] {
+              asNobody("mkdir /tmp/brisk.log.old && touch /tmp/brisk.log.old/keep");
               logPastTheLimit(600); // 2.4 MiB
               EXPECT_LE(statOf("/tmp/brisk.log").st_size, kLogRotateSize + 4200);
               EXPECT_EQ(readFile("/tmp/stdout"), "");
           } },
         { "log name taken while the rotating request is held between its calls",
-          [] {},
           [] {
               if (getenv("MGMT_TEST_CGI") != nullptr)
                   return;

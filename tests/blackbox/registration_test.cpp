@@ -6,6 +6,7 @@
 #include <chrono>
 #include <regex>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace access_cases;
@@ -16,18 +17,18 @@ class Registration : public CgiTest {};
 
 constexpr char kUri[] = "/api/v2/mgmt/beacon/mode";
 
-size_t calls(char const* name)
+// The calls of the switch of that name in the trace.
+int calls(char const* name)
 {
-    size_t n = 0;
-    for (auto const& line : trace())
-        n += line.rfind(std::string("{\"call\":\"") + name + "\"", 0) == 0;
-    return n;
+    return countOf(readFile(kTracePath), std::string("{\"call\":\"") + name + "\"");
 }
 
-TEST_F(Registration, RegistersOncePerRequestAndTearsDown)
+// One registration per request, torn down at its end. Failed version
+// queries are logged but do not fail the request; at debug level the
+// versions and the registration are logged.
+TEST_F(Registration, RegistersOncePerRequestTearsDownAndLogsTheVersions)
 {
-    Result r = run({ .method = "GET", .uri = kUri });
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(run({ .method = "GET", .uri = kUri }).status, 0);
     std::vector<std::string> const lines = trace();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], R"({"call":"l7proc_crashlog_register","args":[]})");
@@ -37,51 +38,7 @@ TEST_F(Registration, RegistersOncePerRequestAndTearsDown)
     EXPECT_EQ(lines[3], R"({"call":"rpcclt_openapiNetworkOSVersionGet","args":[{"size":100,"text":""}]})");
     EXPECT_EQ(lines[4], R"({"call":"rpcclt_openapiApiVersionGet","args":[{}]})");
     EXPECT_EQ(lines[5], R"({"call":"openapiClientTearDown","args":[]})");
-}
 
-TEST_F(Registration, RefusedRegistrationEndsWith255AndNoOutput)
-{
-    Result r = run({ .method = "GET", .uri = kUri, .faults = R"({"openapiClientRegister":-5})" });
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(calls("rpcclt_openapiConnectivityCheck"), 0u);
-    EXPECT_EQ(calls("openapiClientTearDown"), 0u);
-    EXPECT_NE(readFile("/tmp/brisk.log").find("] \nFailed to initialize RPC to switch. Exiting (result = -5)\n"),
-              std::string::npos);
-}
-
-TEST_F(Registration, ServiceAnsweringAtTheThirdCheckIsWaitedFor)
-{
-    auto const start = std::chrono::steady_clock::now();
-    Result r = run({ .method = "GET", .uri = kUri,
-                     .faults = R"({"rpcclt_openapiConnectivityCheck":{"result":-3,"times":2}})" });
-    double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, getReply(17002, "Unsupported Feature"));
-    EXPECT_EQ(calls("rpcclt_openapiConnectivityCheck"), 3u);
-    EXPECT_EQ(countOf(readFile("/tmp/brisk.log"), "] RPC call can fail until server starts. Keep trying (result = -3)\n"), 2);
-    EXPECT_GE(seconds, 6.0);
-    EXPECT_LT(seconds, 9.0);
-}
-
-TEST_F(Registration, ServiceThatNeverAnswersGivesUpAfterSevenChecks)
-{
-    auto const start = std::chrono::steady_clock::now();
-    Result r = run({ .method = "GET", .uri = kUri, .faults = R"({"rpcclt_openapiConnectivityCheck":-1})" });
-    double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(r.status, 255);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(calls("rpcclt_openapiConnectivityCheck"), 7u);
-    EXPECT_EQ(calls("openapiClientTearDown"), 0u);
-    EXPECT_EQ(countOf(readFile("/tmp/brisk.log"), "(WARN)"), 6);
-    EXPECT_GE(seconds, 18.0);
-    EXPECT_LT(seconds, 21.0);
-}
-
-// Failed version queries are logged but do not fail the request; at debug
-// level the versions and the registration are logged.
-TEST_F(Registration, VersionsAreLoggedAndTheirFailuresDoNotFail)
-{
     writeFile("/tmp/devmgr_log_level", "7");
     Result r = run({ .method = "GET", .uri = kUri,
                      .faults = R"({"rpcclt_openapiNetworkOSVersionGet":-1,"rpcclt_openapiApiVersionGet":-1})" });
@@ -97,6 +54,40 @@ TEST_F(Registration, VersionsAreLoggedAndTheirFailuresDoNotFail)
         EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
+// A refused registration ends at once; a service that fails its check is
+// asked again every 3 s, up to 7 times, each failure but the last a warning.
+// Either way, a program that cannot register ends with 255 and no output.
+TEST_F(Registration, ServiceFailuresAreWaitedForOrEndWith255)
+{
+    struct Case {
+        char const* faults;
+        int status;
+        int checks, tearDowns;
+        char const* logged; // in the log this many times
+        int times;
+        double atLeast, below; // seconds the request takes
+    } const kCases[] = {
+        { R"({"openapiClientRegister":-5})", 255, 0, 0,
+          "] \nFailed to initialize RPC to switch. Exiting (result = -5)\n", 1, 0.0, 3.0 },
+        { R"({"rpcclt_openapiConnectivityCheck":{"result":-3,"times":2}})", 0, 3, 1,
+          "] RPC call can fail until server starts. Keep trying (result = -3)\n", 2, 6.0, 9.0 },
+        { R"({"rpcclt_openapiConnectivityCheck":-1})", 255, 7, 0, "(WARN)", 6, 18.0, 21.0 },
+    };
+    for (Case const& c : kCases) {
+        SCOPED_TRACE(c.faults);
+        renew();
+        auto const start = std::chrono::steady_clock::now();
+        Result const r = run({ .method = "GET", .uri = kUri, .faults = c.faults });
+        double const seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.status == 0 ? getReply(17002, "Unsupported Feature") : "");
+        EXPECT_EQ(calls("rpcclt_openapiConnectivityCheck"), c.checks);
+        EXPECT_EQ(calls("openapiClientTearDown"), c.tearDowns);
+        EXPECT_EQ(countOf(readFile("/tmp/brisk.log"), c.logged), c.times);
+        EXPECT_GE(seconds, c.atLeast);
+        EXPECT_LT(seconds, c.below);
+    }
+}
 
 class Log : public CgiTest {};
 
@@ -145,27 +136,42 @@ TEST_F(Log, ThresholdDecidesWhichLevelsAreWritten)
     }
 }
 
+off_t sizeOf(char const* path)
+{
+    struct stat st {};
+    return stat(path, &st) == 0 ? st.st_size : -1;
+}
+
+// A log rotates after the line that takes it past 1 MiB: the file holding
+// that line becomes the old log, with or without one before it, and the next
+// line starts a new one. Also when found larger than a 32-bit count (sparse:
+// tmpfs holds no data for it).
 TEST_F(Log, RotatesOnlyWhenTheCountPassesOneMebibyte)
 {
     logOneError();
-    size_t const lineLength = readFile(kLog).size();
-
-    // Exactly 1048576 bytes after the write: no rotation.
-    writeFile(kLog, std::string(1048576 - lineLength, 'a'));
+    off_t const lineLength = sizeOf(kLog);
+    struct Case {
+        off_t found;
+        bool oldThere, rotates;
+    } const kCases[] = {
+        { 1048576 - lineLength, true, false }, // exactly 1 MiB after the write
+        { 1048577 - lineLength, true, true },
+        { 0x7ffffff0, false, true },
+        { off_t { 3 } << 30, false, true },
+    };
+    for (Case const& c : kCases) {
+        SCOPED_TRACE(c.found);
+        unlink(kOld);
+        if (c.oldThere)
+            writeFile(kOld, "older");
+        writeFile(kLog, "");
+        ASSERT_EQ(truncate(kLog, c.found), 0);
+        logOneError();
+        EXPECT_EQ(sizeOf(kLog), c.rotates ? 0 : c.found + lineLength);
+        EXPECT_EQ(sizeOf(kOld), c.rotates ? c.found + lineLength : c.oldThere ? 5 : -1);
+    }
     logOneError();
-    EXPECT_EQ(readFile(kLog).size(), 1048576u);
-    EXPECT_FALSE(exists(kOld));
-
-    // One byte more: the file holding that write becomes the old log, and the
-    // next line starts a new one.
-    writeFile(kOld, "older");
-    writeFile(kLog, std::string(1048577 - lineLength, 'b'));
-    logOneError();
-    EXPECT_EQ(readFile(kOld).size(), 1048577u);
-    EXPECT_TRUE(exists(kLog));
-    EXPECT_EQ(readFile(kLog).size(), 0u);
-    logOneError();
-    EXPECT_EQ(readFile(kLog).size(), lineLength);
+    EXPECT_EQ(sizeOf(kLog), lineLength);
 }
 
 } // namespace

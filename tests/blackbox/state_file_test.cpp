@@ -83,20 +83,17 @@ bool writtenWithAttribute()
 // texts the whole parse refuses is the index's unit test.
 TEST_F(StateFile, DamageAnywhereFailsEveryCallAndLeavesTheFileAlone)
 {
-    struct RefusedCase {
-        char const* to; // in place of "ntpd"
-        bool oneLine;
-    } const kCases[] = { { R"("\udc00")", true }, { "0x7fff", false } };
-    for (RefusedCase const& c : kCases) {
-        SCOPED_TRACE(c.to);
+    // What takes the place of "ntpd", and whether the file is put on one line.
+    for (auto const& [to, oneLine] : { std::pair { R"("\udc00")", true }, { "0x7fff", false } }) {
+        SCOPED_TRACE(to);
         renew();
         writtenWithAttribute();
         std::string damaged = readFile(kStatePath);
-        if (c.oneLine)
+        if (oneLine)
             damaged = compact(Json(cJSON_Parse(damaged.c_str())).get());
         size_t const at = damaged.find(R"("ntpd")");
         ASSERT_NE(at, std::string::npos);
-        damaged.replace(at, 6, c.to);
+        damaged.replace(at, 6, to);
         writeFile(kStatePath, damaged);
         EXPECT_EQ(get(kTimeoutUri).out, expect::getReply(10000));
         EXPECT_EQ(put(kTimeoutUri, kTimeout25).out, expect::setReply(10000));

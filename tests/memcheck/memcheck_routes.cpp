@@ -32,15 +32,6 @@ struct Route {
     std::string url;
 };
 
-std::vector<Route> routes()
-{
-    std::vector<Route> all;
-    for (RouteGroup const& group : routeTable())
-        for (RouteRow const& row : group.rows)
-            all.push_back({ httpdMethodName(row.method), std::string(group.basePath) + "/" + row.resource });
-    return all;
-}
-
 std::string readFile(std::string const& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -93,7 +84,10 @@ std::string readFile(std::string const& path)
 
 int main(int argc, char** argv)
 {
-    std::vector<Route> const all = routes();
+    std::vector<Route> all;
+    for (RouteGroup const& group : routeTable())
+        for (RouteRow const& row : group.rows)
+            all.push_back({ httpdMethodName(row.method), std::string(group.basePath) + "/" + row.resource });
     if (argc == 2 && strcmp(argv[1], "--list") == 0) {
         for (Route const& route : all)
             printf("%s %s\n", route.method.c_str(), route.url.c_str());
