@@ -32,8 +32,6 @@ TEST_F(Dispatch, FindsTheRouteByDirectoryResourceAndMethod)
         // Unsupported: GET without a line end, every other method with one; the
         // body, parsable or not, is never read.
         { "other method same resource", "PUT", "/api/v2/mgmt/beacon/mode", kBeaconPut, "{not json" },
-        { "sntp add", "POST", "/api/v2/mgmt/sntp/server", kBeaconPut, "{not json" },
-        { "sntp delete", "DELETE", "/api/v2/mgmt/sntp/server", kBeaconPut, "{not json" },
         { "sntp set", "PUT", "/api/v2/mgmt/sntp/client-mode", kBeaconPut, "{not json" },
         { "sntp get", "GET", "/api/v2/mgmt/sntp/client-mode", kBeaconGet },
         { "slash in query splits there", "GET", "/api/v2/mgmt/beacon/mode?a=b/c", "" },
