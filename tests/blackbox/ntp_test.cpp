@@ -328,7 +328,6 @@ TEST_F(NtpSwitch, ResultDescriptorsAreSizedByTheSwitchsLimits)
         { "serverAddrLenMax", "300", "server-first", 256 },
         { "serverAddrLenMax", "5", "server-first", 6 },
         { "serverAddrLenMax", "45", "server-next", 46 },
-        { "serverAddrLenMax", "5", "active-ntp-server-ip-address", 6 },
         { "referenceStringLength", "4", "active-ntp-server-reference-id", 5 },
         { "referenceStringLength", "256", "active-ntp-server-reference-id", 256 },
     };
