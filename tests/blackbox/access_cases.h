@@ -4,7 +4,7 @@
 
 #include "harness.h"
 
-#include <cjson/cJSON.h>
+#include "../../tools/json.h"
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +73,12 @@ struct Exchange {
     std::optional<std::string> faults = std::nullopt;
 };
 
+// One row's request under base, its reply and calls left to the caller.
+inline Result send(std::string const& base, Exchange const& c)
+{
+    return run({ .method = c.method, .uri = base + c.resource, .query = c.query, .body = c.body, .faults = c.faults });
+}
+
 // Each row under base, in order over one state, or each on the factory
 // defaults when fresh.
 inline void expectExchanges(std::string const& base, std::span<Exchange const> rows, bool fresh = false)
@@ -84,7 +90,7 @@ inline void expectExchanges(std::string const& base, std::span<Exchange const> r
         if (fresh)
             unlink(kStatePath);
         clearTrace();
-        Result const r = run({ .method = c.method, .uri = base + c.resource, .query = c.query, .body = c.body, .faults = c.faults });
+        Result const r = send(base, c);
         EXPECT_EQ(r.status, 0);
         if (!c.reply.empty()) {
             EXPECT_EQ(r.out, c.reply);
@@ -125,15 +131,14 @@ inline void expectRoundTrips(char const* uri, char const* group, std::string con
 inline std::string memberOf(std::string const& text, std::initializer_list<char const*> path)
 {
     size_t const start = text.find('{');
-    cJSON* root = cJSON_Parse(start == std::string::npos ? "" : text.c_str() + start);
-    cJSON const* item = root;
+    Json const root(cJSON_Parse(start == std::string::npos ? "" : text.c_str() + start));
+    cJSON const* item = root.get();
     for (char const* name : path)
         item = cJSON_GetObjectItemCaseSensitive(item, name);
-    char* printed = item == nullptr || cJSON_IsString(item) ? nullptr : cJSON_PrintUnformatted(item);
-    std::string value = cJSON_IsString(item) ? item->valuestring : printed != nullptr ? printed : "";
-    cJSON_free(printed);
-    cJSON_Delete(root);
-    return value;
+    if (cJSON_IsString(item))
+        return item->valuestring;
+    JsonText const printed(item == nullptr ? nullptr : cJSON_PrintUnformatted(item));
+    return printed ? printed.get() : "";
 }
 
 inline int countOf(std::string const& text, std::string const& part)

@@ -89,7 +89,6 @@ TEST_F(Bonjour, RequestsHandTheSwitchTheirRecordAndRepliesReadItsValues)
             + R"(,"serviceName":"n","servicePort":4294967295}]}})";
     };
     access_cases::Exchange const rows[] = {
-        { "POST", "published-service-get-next", {}, "", {}, walkSent(record(0, "")) },
         { "POST", "published-service-get-next", {}, R"({"pServiceEntry":"web"})", {}, walkSent(record(0, "")) },
         { "POST", "published-service-get-next", {}, R"({"pServiceEntry":{"service":"bonjour_service_http","published":"true","serviceName":")" + name + "\"}}", {},
           walkSent(record(0, name.substr(0, 63))) },

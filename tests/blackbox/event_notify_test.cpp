@@ -51,9 +51,7 @@ TEST_F(EventNotify, RegistrationsLiveUntilUndoneAndSubscriptionsTakeTheFirstNEnt
         { "POST", "register", {}, R"({"NumOfNotifyEvents":2,"EVENTNOTIFYCFG":[{"EventType":3,"timeout":70000,"eventCount":7}]})", expect::setReply(0), line("EventRegister", block({ "3,70000,7", "0,0,0" })) },
         { "POST", "register", {}, R"({"numOfNotifyEvents":3,"eventNotifyCfg":[5,{"eventType":4},[1]]})", expect::setReply(0), line("EventRegister", block({ "0,0,0", "4,0,0", "0,0,0" })) },
         { "POST", "register", {}, R"({"numOfNotifyEvents":0,"eventNotifyCfg":[{}]})", expect::setReply(10003), expect::kNoCall },
-        { "POST", "register", {}, R"({"eventNotifyCfg":[{}]})", expect::setReply(10003), expect::kNoCall },
         { "POST", "register", {}, R"({"numOfNotifyEvents":1,"eventNotifyCfg":{"eventType":1}})", expect::setReply(10003), expect::kNoCall },
-        { "POST", "register", {}, R"({"numOfNotifyEvents":1})", expect::setReply(10003), expect::kNoCall },
         // One entry more than a 32-bit descriptor size can hold.
         { "POST", "register", {}, R"({"numOfNotifyEvents":357913942,"eventNotifyCfg":[]})", expect::setReply(10003), expect::kNoCall },
     };

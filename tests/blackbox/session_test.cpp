@@ -49,11 +49,8 @@ TEST_F(Session, AdmitsByUserPrivilegeAndStampAndRewritesTheStamp)
         { "idle 7200 s", "admin\n@-7200\n" },
         { "idle 7201 s", "admin\n@-7201\n", "GET", false, false },
         { "HTTP_REFRESH empty", "admin\n0\n", "GET", true, true, "" },
-        { "HTTP_REFRESH 1", "operator\n0\nro\n", "GET", true, true, "1" },
         { "no number", "admin\nabc\n" },
-        { "least long", "admin\n-9223372036854775808\n", "GET", false, false },
         { "below a long", "admin\n-99999999999999999999\n", "GET", false, false },
-        { "greatest long", "admin\n9223372036854775807\n" },
         { "past a long", "admin\n99999999999999999999\n" },
     };
     for (Case const& c : kCases) {

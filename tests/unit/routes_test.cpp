@@ -53,7 +53,6 @@ TEST(RouteTree, AGroupAtOnceBuildsWhatOneByOneBuilds)
         char const* basePath;
         std::vector<HttpdRoute> routes;
     } const kGroups[] = {
-        { "one route", "/api/v2/mgmt/beacon", { { "mode", kMethodPut, first } } },
         { "methods of one resource", "/api/v2/mgmt/dns",
           { { "admin-mode", kMethodGet, first }, { "admin-mode", kMethodPut, second }, { "client-cache-host", kMethodDelete, first } } },
         { "a route registered twice", "/a/b",

@@ -314,13 +314,11 @@ TEST(BoundedText, IsWhatSnprintfLeaves)
         std::string privilege;
         std::string token;
     } const cases[] = {
-        { "admin\n", 5258, "", token },
         { "operator\n", 0, "rw\n", token },
         { "operator\n", -42, "ro\n", token },
         { "admin\n", LONG_MAX, "", token },
         { "admin\n", LONG_MIN, "", token },
-        { std::string(199, 'u'), 1234567, "rw\n", token },          // cut inside the token
-        { std::string(220, 'u'), 98765, "ro\n", token },            // cut inside the stamp
+        { std::string(252, 'u'), 98765, "ro\n", token },            // cut inside the stamp
         { std::string(255, 'u'), 7, "", token },                    // full before the stamp
         { std::string(255 - 2 - 32, 'u'), 10, "", token },          // exactly 255
         { std::string(255 - 2 - 32 - 1, 'u'), 10, "", token },      // one short

@@ -104,7 +104,6 @@ TEST(CgiRequestRead, TakesTheTextTheMethodCallsFor)
         { "no length: no body", "POST", std::nullopt, std::nullopt, "abc", std::nullopt },
         { "negative length: no body", "POST", std::nullopt, "-1", "abc", std::nullopt },
         { "methods compare exactly", "get", "a=1", std::nullopt, "", std::nullopt },
-        { "other methods", "PATCH", "a=1", "3", "abc", std::nullopt },
         { "no method", std::nullopt, "a=1", std::nullopt, "", std::nullopt },
     };
     for (auto const& c : kCases) {
@@ -334,9 +333,7 @@ TEST(ResponseJsonRreallocStr, BuildsTheEnvelopeInFormattedForm)
         { "success without data", 0, "dns", nullptr, envelope(0, "Success") },
         { "failure drops name and data", 10003, "dns", R"({"a":1})", envelope(10003, "Invalid argument") },
         { "empty message", 11000, nullptr, nullptr, envelope(11000, "") },
-        { "unknown code", 123, nullptr, nullptr, envelope(123, "Error code unknown") },
         { "negative code", -200, nullptr, nullptr, envelope(-200, "Maximum user accounts reached") },
-        { "the largest code", INT32_MAX, nullptr, nullptr, envelope(INT32_MAX, "Error code unknown") },
         { "the smallest code", INT32_MIN, nullptr, nullptr, envelope(INT32_MIN, "Error code unknown") },
     };
     for (auto const& c : kCases) {
