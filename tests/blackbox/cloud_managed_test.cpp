@@ -66,7 +66,9 @@ struct ModeRoute {
 constexpr ModeRoute kRoutes[] = {
     { "/api/v2/mgmt/bonjour/admin-mode", "bonjour", "pMode", "BonjourAdminMode" },
     { "/api/v2/mgmt/bonjour/debug-level1", "bonjour", "pMode", "BonjourDebugLevel1" },
+    { "/api/v2/mgmt/bonjour/debug-level2", "bonjour", "pMode", "BonjourDebugLevel2" },
     { "/api/v2/mgmt/cloud-managed/mode", "cloudManaged", "mode", "CloudManagedMode" },
+    { "/api/v2/mgmt/cloud-managed/oper-mode", "cloudManaged", "mode", "CloudManagedOperMode" },
 };
 
 // Alternating values, so that every row changes what the switch holds; the

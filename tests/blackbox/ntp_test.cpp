@@ -68,11 +68,16 @@ TEST_F(NtpHandlers, RequestsHandTheSwitchTheirValuesAndRepliesWriteItsAnswer)
         // the inputs and the outputs zeroed. Codes by name (the first name for
         // any code past the table), numbers and texts as they come.
         { "GET", "supported-mode", {}, {}, data(R"({"ntpSupportedMode":"ntp_supported_unicast_and_broadcast"})"), expect::call("NtpSupportedModeGet", "0"), fault("NtpSupportedModeGet", 0, "3") },
+        { "GET", "version", {}, {}, data(R"({"version":4})"), expect::call("NtpVersionGet", "0"), fault("NtpVersionGet", 0, "4") },
+        { "GET", "servers-max-supported", {}, {}, data(R"({"maxNtpServers":8})"), expect::call("NtpServersMaxSupportedGet", "0"), fault("NtpServersMaxSupportedGet", 0, "8") },
+        { "GET", "server-max-addr-len", {}, {}, data(R"({"ntpServerAddrLen":45})"), expect::call("NtpServerMaxAddrLenGet", "0"), fault("NtpServerMaxAddrLenGet", 0, "45") },
+        { "GET", "server-reference-string-length", {}, {}, data(R"({"refStrLen":16})"), expect::call("NtpServerReferenceStringLengthGet", "0"), fault("NtpServerReferenceStringLengthGet", 0, "16") },
         { "GET", "server-address-type", {}, {}, data(R"({"ntpServerAddrType":"ntp_address_unknown"})"), expect::call("NtpServerAddressTypeGet", desc("") + ",0"), fault("NtpServerAddressTypeGet", 0, "4") },
         { "GET", "active-ntp-server-mode", {}, {}, data(R"({"serverMode":"reserved"})"), expect::call("ActiveNtpServerModeGet", "0"), fault("ActiveNtpServerModeGet", 0, "8") },
         { "GET", "auth-table-key-msg-auth-alg", "keyNumber=7", {}, data(R"({"msgAuthAlg":"none"})"), expect::call("NtpAuthTableKeyMsgAuthAlgGet", "7,0"), fault("NtpAuthTableKeyMsgAuthAlgGet", 0, "4") },
         { "GET", "ent-software-name", {}, {}, data(R"({"swName":"ntpd"})"), expect::call("NtpEntSoftwareNameGet", R"({"size":256,"text":""})"), fault("NtpEntSoftwareNameGet", 0, "\"ntpd\"") },
         { "GET", "ent-status-in-pkts", {}, {}, data(R"({"inPkts":4294967295})"), expect::call("NtpEntStatusInPktsGet", "0"), fault("NtpEntStatusInPktsGet", 0, "4294967295") },
+        { "GET", "ent-status-protocol-error", {}, {}, data(R"({"pErrPkts":3})"), expect::call("NtpEntStatusProtocolErrorGet", "0"), fault("NtpEntStatusProtocolErrorGet", 0, "3") },
         { "GET", "assoc-offset", "assocId=3", {}, data(R"({"assocOffset":"-0.125"})"), expect::call("NtpAssocOffsetGet", R"(3,{"size":256,"text":""})"), fault("NtpAssocOffsetGet", 0, "\"-0.125\"") },
         { "GET", "assoc-stat-protocol-error", "assocId=3", {}, data(R"({"assocProtErrPkts":1})"), expect::call("NtpAssocStatProtocolErrorGet", "3,0"), fault("NtpAssocStatProtocolErrorGet", 0, "1") },
         // A failed call answers its mapped code without data: with a line end
@@ -162,6 +167,8 @@ TEST_F(NtpSwitch, PerServerSettingsAreKeptPerServerWithinRange)
         { "server-table-max-poll", R"({"interval":10})", R"("interval":12)", R"({"interval":12})", R"("interval":18)" },
         { "server-table-min-poll", R"({"interval":6})", R"("interval":4)", R"({"interval":4})", R"("interval":13)" },
         { "server-table-prefer", R"({"prefer":"false"})", R"("prefer":"true")", R"({"prefer":"true"})", "" },
+        { "server-table-burst", R"({"burst":"false"})", R"("burst":"true")", R"({"burst":"true"})", "" },
+        { "server-table-iburst", R"({"iburst":"false"})", R"("iburst":"true")", R"({"iburst":"true"})", "" },
         { "server-table-version", R"({"version":4})", R"("version":3)", R"({"version":3})", R"("version":5)" },
         { "server-table-auth-key", R"({"keyIndex":0})", "keyIndex=5", R"({"keyIndex":5})", "keyIndex=65536" },
     };
@@ -328,6 +335,7 @@ TEST_F(NtpSwitch, ResultDescriptorsAreSizedByTheSwitchsLimits)
         { "serverAddrLenMax", "300", "server-first", 256 },
         { "serverAddrLenMax", "5", "server-first", 6 },
         { "serverAddrLenMax", "45", "server-next", 46 },
+        { "serverAddrLenMax", "5", "active-ntp-server-ip-address", 6 },
         { "referenceStringLength", "4", "active-ntp-server-reference-id", 5 },
         { "referenceStringLength", "256", "active-ntp-server-reference-id", 256 },
     };
