@@ -1,9 +1,9 @@
 # The login side through lighttpd over HTTPS, sourced by tests/serve/serve_test.sh:
 # accounts from pam_matrix (PAM_MATRIX_MODULE) through the PAM service the
 # tests mount over /etc/pam.d (in the test's own mount namespace).
-setup_login_accounts() {
+setup_login_accounts() { # [USER:PASSWORD...] besides admin and bob
   [ -n "${PAM_MATRIX_MODULE:-}" ] || { echo "PAM_MATRIX_MODULE names pam_matrix.so" >&2; exit 1; }
-  printf 'admin:admin-pw:management\nbob:bob-pw:management\n' >/tmp/passdb
+  printf '%s:management\n' admin:admin-pw bob:bob-pw "$@" >/tmp/passdb
   chmod 0644 /tmp/passdb
   mount -t tmpfs -o mode=0755,size=1m tmpfs /etc/pam.d
   printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
