@@ -55,12 +55,6 @@ check_json_reply() { # WHAT BODY
   check "$1: body" "${got%x}" "$2"
 }
 
-# A refusal: 403 from the program's "Status:403", with no body.
-check_refused() { # WHAT
-  check "$1: status" "$status" 403
-  check "$1: no body" "$(header Content-Length) $(header Content-Type)$(stat -c %s "$work/body")" "0 0"
-}
-
 log_lines() { cat /tmp/brisk.log 2>/dev/null || true; }
 
 # ---- cases ----
