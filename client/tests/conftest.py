@@ -83,3 +83,15 @@ def client(server):
 
     with Client(server.base, server.token) as c:
         yield c
+
+
+def before_each_exchange(client, see):
+    """Calls see(operation, values) just before each request the client sends."""
+    exchange = client.exchange
+
+    def exchanging(op, values=None):
+        op = client.operation(op) if isinstance(op, str) else op
+        see(op, values or {})
+        return exchange(op, values)
+
+    client.exchange = exchanging

@@ -8,6 +8,7 @@ import pytest
 
 from swmgmt import Client, description
 from swmgmt.config import ApplyError
+from conftest import before_each_exchange
 from test_cli import swmgmt
 
 WRITES = ("write", "add", "delete", "clear")
@@ -30,20 +31,11 @@ SITE = {
 }
 
 
-class Writes:
-    """The configuration writes a client sends (the requests still go)."""
-
-    def __init__(self, client):
-        self.ops = []
-        send = client.exchange
-
-        def exchange(op, values=None):
-            op = client.operation(op) if isinstance(op, str) else op
-            if op.config and op.config["role"] in WRITES:
-                self.ops.append(op.id)
-            return send(op, values)
-
-        client.exchange = exchange
+def writes(client):
+    """The configuration writes the client sends (the requests still go)."""
+    ops = []
+    before_each_exchange(client, lambda op, _: op.config and op.config["role"] in WRITES and ops.append(op.id))
+    return ops
 
 
 def holds(got, want):
@@ -75,9 +67,9 @@ def test_get_apply_to_another_switch_gives_the_same(make_server):
     with Client(one.base, one.token) as a, Client(two.base, two.token) as b:
         # A factory switch's own document goes back to it unchanged, though
         # it holds a value its checks refuse (proxy port 0).
-        factory = Writes(a)
+        factory = writes(a)
         assert a.config_apply(a.config_get()) == []
-        assert factory.ops == []
+        assert factory == []
         a.config_apply(SITE)
         document = a.config_get()
         # What was applied reads back, each table's settings joined to their
@@ -88,15 +80,15 @@ def test_get_apply_to_another_switch_gives_the_same(make_server):
         assert any(line.startswith("+ ntp.servers[192.0.2.10]") for line in changes)
         assert b.config_get() == document
         # The same again: nothing to write, and nothing written.
-        writes = Writes(b)
+        sent = writes(b)
         assert b.config_apply(document, "replace") == []
-        assert writes.ops == []
+        assert sent == []
         # An extra entry: a merge keeps it, a replace deletes it.
         b.call("postNtpServer", ipAddr="192.0.2.99")
-        writes.ops.clear()
-        assert b.config_apply(document) == [] and writes.ops == []
+        sent.clear()
+        assert b.config_apply(document) == [] and sent == []
         b.config_apply(document, "replace")
-        assert writes.ops == ["deleteNtpServer"] and b.config_get() == document
+        assert sent == ["deleteNtpServer"] and b.config_get() == document
 
 
 def test_a_failure_midway_puts_the_switch_back(make_server):
@@ -122,11 +114,11 @@ def test_a_failure_midway_puts_the_switch_back(make_server):
     ({"dns": {"name-servers": [{"ipAddr": "198.51.100.1"}, {"ipAddr": "198.51.100.1"}]}}, "given twice"),
 ])
 def test_values_are_checked_before_the_first_write(client, document, problem):
-    writes = Writes(client)
+    sent = writes(client)
     with pytest.raises(Exception) as refused:
         client.config_apply({"mgmttelnet": {"agent-telnet-timeout": 21}, **document})
     assert problem in str(refused.value)
-    assert writes.ops == []
+    assert sent == []
 
 
 def test_command_diff_check_and_apply(server, tmp_path):

@@ -227,7 +227,6 @@ async function runChecks(dir) {
     ['ping', (op) => op.tag === 'Ping', (op) => /mapping/i.test(op.path)],
     ['ntp mode', (op) => op.tag === 'NTP' && /mode/i.test(op.summary + op.path), () => false],
     ['name server', (op) => /name.?server/i.test(op.summary + op.path), () => false],
-    ['trace', (op) => op.tag === 'Traceroute', () => false],
   ];
   for (const [typed, fits, never] of searches) {
     await check(`search "${typed}"`, () => {

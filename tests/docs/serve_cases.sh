@@ -22,15 +22,11 @@ case_docs() {
   local outer project name
   read -r _ outer _ </proc/self/uid_map
   [ "$outer" = 0 ] || { echo "the documentation test runs as root" >&2; exit 77; }
-  [ -n "${PAM_MATRIX_MODULE:-}" ] || { echo "PAM_MATRIX_MODULE names pam_matrix.so" >&2; exit 1; }
   stop_server
   mkdir -m 0755 /tmp/etc-upper /tmp/etc-work
   mount -t overlay overlay -o lowerdir=/etc,upperdir=/tmp/etc-upper,workdir=/tmp/etc-work /etc
   id alice >/dev/null 2>&1 || useradd --no-create-home --shell /usr/sbin/nologin alice
-  printf 'admin:admin-pw:management\nalice:alice-pw:management\n' >/tmp/passdb
-  chmod 0644 /tmp/passdb
-  printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
-    >/etc/pam.d/management
+  setup_login_accounts alice:alice-pw
 
   # The project as a user has it, with build/ holding the programs.
   project=/tmp/project

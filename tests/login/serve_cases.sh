@@ -1,9 +1,9 @@
 # The login side through lighttpd over HTTPS, sourced by tests/serve/serve_test.sh:
 # accounts from pam_matrix (PAM_MATRIX_MODULE) through the PAM service the
 # tests mount over /etc/pam.d (in the test's own mount namespace).
-setup_login_accounts() {
+setup_login_accounts() { # [USER:PASSWORD...] besides admin and bob
   [ -n "${PAM_MATRIX_MODULE:-}" ] || { echo "PAM_MATRIX_MODULE names pam_matrix.so" >&2; exit 1; }
-  printf 'admin:admin-pw:management\nbob:bob-pw:management\n' >/tmp/passdb
+  printf '%s:management\n' admin:admin-pw bob:bob-pw "$@" >/tmp/passdb
   chmod 0644 /tmp/passdb
   mount -t tmpfs -o mode=0755,size=1m tmpfs /etc/pam.d
   printf '%s required %s passdb=/tmp/passdb\n' auth "$PAM_MATRIX_MODULE" account "$PAM_MATRIX_MODULE" \
@@ -18,20 +18,13 @@ setup_https_login() {
   check "key readable by its owner only" "$(stat -c %a "$MGMT_TLS_KEY")" 600
 }
 
-# Logs in (POST /api/v2/login); the token goes to $token, empty on failure.
-login_as() { # USER PASSWORD
-  send POST /api/v2/login "" -H 'Content-Type: application/json' \
-    --data "{\"userName\": \"$1\", \"password\": \"$2\"}"
-  token=$(sed -n 's/^\t\t"token":\t"\([0-9a-f]\{32\}\)",$/\1/p' "$work/body")
-}
-
 # Log in, a PUT and a GET with the token, log out, and the token is refused
 # afterwards; TLS below 1.2 and plain HTTP on the HTTPS port are refused. What
 # each login and token gets is login_tests'; here, that lighttpd passes them.
 case_https_login() {
   local admin path=/api/v2/mgmt/mgmttelnet/agent-telnet-timeout
-  login_as admin admin-pw
-  admin=$token
+  send POST /api/v2/login "" -H 'Content-Type: application/json' --data '{"userName": "admin", "password": "admin-pw"}'
+  admin=$(sed -n 's/^\t\t"token":\t"\([0-9a-f]\{32\}\)",$/\1/p' "$work/body")
   check_json_reply "admin logs in" \
     "$(envelope 0 Success login token "\"$admin\"" | sed '3s/$/,/; 3a\		"privilege":\t"admin"')"
   check "no cache keeps the token" "$(grep -ic '^Cache-Control: no-store$' "$work/headers")" 1
@@ -58,8 +51,11 @@ case_https_login() {
 
   send DELETE /api/v2/login "$admin"
   check_json_reply "log out" "$(envelope 0 Success)"$'\n'
+  # The program's "Status:403" reaches the client as a bare 403, with no body.
   send GET "$path" "$admin"
-  check_refused "GET after logging out"
+  check "GET after logging out: status" "$status" 403
+  check "GET after logging out: no body" \
+    "$(header Content-Length) $(header Content-Type)$(stat -c %s "$work/body")" "0 0"
 }
 
 # Plain HTTP is not served on an address other than loopback.
