@@ -1,6 +1,6 @@
 // Hostile input: CGI variables missing, empty, huge or binary; bodies deeply
 // nested, huge, with NUL bytes or invalid UTF-8; query strings of 10000 "&";
-// content lengths that are negative, huge or not numbers; tokens that name
+// content lengths missing, huge or trailed by text; tokens that name
 // anything but a session file. Each gets its reply, or none, in time, and no
 // file outside the program's own changes.
 #include "harness.h"
@@ -126,13 +126,12 @@ TEST_F(Hostile, CgiVariablesMissingEmptyHugeOrBinary)
     runBattery(kCases);
 }
 
-TEST_F(Hostile, ContentLengthNegativeHugeOrNotANumber)
+TEST_F(Hostile, ContentLengthMissingHugeOrTrailedByText)
 {
     Case const kCases[] = {
-        // How a length is read is the request reader's unit test; here, the
-        // lengths no client should send.
+        // How a length is read (negative, not a number, wrapped) is the
+        // request reader's unit test; here, the lengths no client should send.
         { "missing", { .method = "PUT", .uri = kWebMode }, kSetInvalid },
-        { "very negative", putMode(kEnable, "-99999999999999999999"), kSetInvalid },
         { "past a long: all there is", putMode(kEnable, "99999999999999999999"), kSetOk, { kModeOn } },
         { "leading blanks, trailing text", putMode(kEnable, " 17abc"), kSetOk, { kModeOn } },
     };
