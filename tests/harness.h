@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -119,6 +120,17 @@ int statusOf(pid_t pid);
 // Runs a shell script as another account, as an attacker on the box would:
 // its exit status.
 int runAs(uid_t uid, std::string const& script);
+
+// work(0) .. work(count - 1), each on a thread of its own, all started together.
+template <typename Work>
+void together(size_t count, Work const& work)
+{
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < count; ++i)
+        threads.emplace_back([&work, i] { work(i); });
+    for (auto& thread : threads)
+        thread.join();
+}
 
 // Fills /tmp until a write fails.
 void fillTmp();
