@@ -170,8 +170,13 @@ std::string message(int code)
     case 0: return "Success";
     case 10000: return "General Failed";
     case 10003: return "Invalid argument";
+    case 10007: return "Permission denied";
     case 10011: return "Object exist";
     case 10023: return "Request api not found";
+    case 10024: return "HTTP method is not suported for this request";
+    case 12001: return "User name or password is incorrect";
+    case 12002: return "Change default password";
+    case 12003: return "User lockout when login fail more than 5 time, please try again in 5 minutes";
     case 17002: return "Unsupported Feature";
     default: return "Error code unknown";
     }
@@ -254,6 +259,25 @@ void writeSession(std::string const& token, std::string const& content)
 {
     mkdir("/tmp/session", 0700);
     writeFile("/tmp/session/" + token, content);
+}
+
+int statusOf(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int runAs(uid_t uid, std::string const& script)
+{
+    pid_t const pid = fork();
+    if (pid == 0) {
+        std::string const id = std::to_string(uid);
+        execl("/usr/bin/setpriv", "setpriv", "--reuid", id.c_str(), "--regid", id.c_str(), "--clear-groups", "/bin/sh",
+              "-c", script.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return statusOf(pid);
 }
 
 void fillTmp()

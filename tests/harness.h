@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -75,6 +80,13 @@ void writeSession(std::string const& token, std::string const& content);
 // System uptime in seconds, as the session check reads it.
 long uptime();
 
+// An attack of another account or a fault, as a table row: what it plants,
+// then replays.
+struct Attack {
+    char const* name;
+    std::function<void()> replay;
+};
+
 // Every test runs in a fresh /tmp of its own, with an admin session whose
 // time stamp never expires.
 class CgiTest : public ::testing::Test {
@@ -89,7 +101,36 @@ public:
         TearDown();
         SetUp();
     }
+    // Each attack in a fresh /tmp, then what must hold after it.
+    void replayAll(std::span<Attack const> attacks, std::function<void()> const& after = [] {})
+    {
+        for (Attack const& attack : attacks) {
+            SCOPED_TRACE(attack.name);
+            renew();
+            attack.replay();
+            after();
+        }
+    }
 };
+
+// The account other than the server's that attacks from the box.
+inline constexpr uid_t kNobody = 65534;
+// A child's exit status, or 128 + signal, once it has ended.
+int statusOf(pid_t pid);
+// Runs a shell script as another account, as an attacker on the box would:
+// its exit status.
+int runAs(uid_t uid, std::string const& script);
+
+// work(0) .. work(count - 1), each on a thread of its own, all started together.
+template <typename Work>
+void together(size_t count, Work const& work)
+{
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < count; ++i)
+        threads.emplace_back([&work, i] { work(i); });
+    for (auto& thread : threads)
+        thread.join();
+}
 
 // Fills /tmp until a write fails.
 void fillTmp();

@@ -18,17 +18,6 @@ namespace {
 
 class Concurrency : public CgiTest {};
 
-// work(0) .. work(count - 1), each on a thread of its own, all started together.
-template <typename Work>
-void together(size_t count, Work const& work)
-{
-    std::vector<std::thread> threads;
-    for (size_t i = 0; i < count; ++i)
-        threads.emplace_back([&work, i] { work(i); });
-    for (auto& thread : threads)
-        thread.join();
-}
-
 // The file's content read under a shared lock, as a session check would see
 // it; none when it does not exist.
 std::optional<std::string> readLocked(char const* path)

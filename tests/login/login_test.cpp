@@ -16,8 +16,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <thread>
 
 namespace {
@@ -116,16 +114,7 @@ std::string logout(std::optional<std::string> token)
 }
 
 // A status-only answer of the login program, byte for byte.
-std::string answer(int code)
-{
-    std::map<int, char const*> const kMessages = {
-        { 0, "Success" }, { 10000, "General Failed" }, { 10003, "Invalid argument" }, { 10007, "Permission denied" },
-        { 10024, "HTTP method is not suported for this request" }, { 12001, "User name or password is incorrect" },
-        { 12002, "Change default password" },
-        { 12003, "User lockout when login fail more than 5 time, please try again in 5 minutes" },
-    };
-    return kLoginHeader + envelope(code, kMessages.at(code)) + "\n";
-}
+std::string answer(int code) { return kLoginHeader + envelope(code, message(code)) + "\n"; }
 
 // What a successful login answered: its token and privilege, after checking
 // every byte of the reply around them; empty for any other answer.
@@ -290,19 +279,15 @@ TEST_F(LoginTest, LockoutCountsFailuresWithinFiveMinutes)
                 stamps += " " + std::to_string(uptime() - age);
             writeFile("/tmp/login-lockout/626f62", stamps + "\n"); // "bob"
         }
-        std::vector<std::thread> attempts;
-        for (size_t i = 0; i < row.failuresAt.size(); ++i) {
+        auto const fail = [&row](size_t i) { EXPECT_EQ(login(row.user, "wrong", row.failuresAt[i]), answer(12001)); };
+        if (row.together)
+            together(row.failuresAt.size(), fail);
+        for (size_t i = 0; !row.together && i < row.failuresAt.size(); ++i) {
             if (row.clearedBetween && i == 4) {
                 EXPECT_FALSE(granted(login(row.user, row.user + "-pw", row.failuresAt[i])).token.empty());
             }
-            auto const fail = [&row, i] { EXPECT_EQ(login(row.user, "wrong", row.failuresAt[i]), answer(12001)); };
-            if (row.together)
-                attempts.emplace_back(fail);
-            else
-                fail();
+            fail(i);
         }
-        for (auto& attempt : attempts)
-            attempt.join();
         for (auto const& [at, want] : row.then) { // a granted login as the answer 0
             std::string const reply = login(row.user, row.user + "-pw", at);
             EXPECT_EQ(granted(reply).token.empty() ? reply : answer(0), answer(want));
@@ -379,10 +364,7 @@ TEST_F(LoginTest, WebSettingsApplyAndLogoutRemovesOnlyItsSession)
 // here, each place the login side takes one.
 TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
 {
-    struct Row {
-        char const* what;
-        void (*plant)();
-    } const rows[] = {
+    Attack const rows[] = {
         { "session directory a link", [] {
               ASSERT_EQ(system("rm -rf /tmp/session"), 0);
               mkdir("/tmp/elsewhere", 0700);
@@ -395,41 +377,30 @@ TEST_F(LoginTest, UntrustedDirectoriesRefuseLogins)
               symlink("/tmp/elsewhere-file", "/tmp/login-lockout/626f62");
           } },
     };
-    for (Row const& row : rows) {
-        SCOPED_TRACE(row.what);
-        renew();
-        row.plant();
+    replayAll(rows, [] {
         bool const lockoutDir = exists("/tmp/login-lockout");
         EXPECT_EQ(login("bob", "bob-pw"), answer(10000));
         EXPECT_TRUE(!exists("/tmp/elsewhere") || std::filesystem::is_empty("/tmp/elsewhere")); // no session there
         EXPECT_EQ(readFile("/tmp/elsewhere-file"), "");
         EXPECT_EQ(exists("/tmp/login-lockout"), lockoutDir);
-    }
+    });
 }
 
 // ---- attacks of another account on the box, and faults, replayed ----
-
-constexpr uid_t kNobody = 65534;
 
 // Runs a program as nobody, in a CGI environment, with a login body; what it
 // printed.
 std::string loginAsNobody(char const* program, std::string const& text)
 {
     writeFile("/tmp/login-body", text);
-    std::string const command = "setpriv --reuid 65534 --regid 65534 --clear-groups env -i REQUEST_METHOD=POST"
-                                " REQUEST_URI=/api/v2/login CONTENT_LENGTH=" + std::to_string(text.size())
-                                + " SWSIM_STATE=/tmp/nobody/state.json " + program
-                                + " </tmp/login-body >/tmp/login-out";
-    (void)!system(command.c_str());
+    runAs(kNobody, "env -i REQUEST_METHOD=POST REQUEST_URI=/api/v2/login CONTENT_LENGTH=" + std::to_string(text.size())
+                       + " SWSIM_STATE=/tmp/nobody/state.json " + program + " </tmp/login-body >/tmp/login-out");
     return readFile("/tmp/login-out");
 }
 
 TEST_F(LoginTest, HostileLocalAttacksAreRefused)
 {
-    struct Attack {
-        char const* name;
-        std::function<void()> replay;
-    } const attacks[] = {
+    Attack const attacks[] = {
         { "guesses whose clients hang up while PAM runs count all the same", [] {
               writeFile("/tmp/pam-hold", "");
               for (int i = 0; i < kLockoutFailures; ++i) {
@@ -526,11 +497,7 @@ TEST_F(LoginTest, HostileLocalAttacksAreRefused)
               EXPECT_EQ(files(), 0);
           } },
     };
-    for (Attack const& attack : attacks) {
-        SCOPED_TRACE(attack.name);
-        renew();
-        attack.replay();
-    }
+    replayAll(attacks);
 }
 
 } // namespace
