@@ -1,6 +1,6 @@
 // Hostile input: CGI variables missing, empty, huge or binary; bodies deeply
 // nested, huge, with NUL bytes or invalid UTF-8; query strings of 10000 "&";
-// content lengths missing, huge or trailed by text; tokens that name
+// content lengths that are negative, huge or not numbers; tokens that name
 // anything but a session file. Each gets its reply, or none, in time, and no
 // file outside the program's own changes.
 #include "harness.h"
@@ -118,6 +118,7 @@ TEST_F(Hostile, CgiVariablesMissingEmptyHugeOrBinary)
         { "binary method", { .method = kBinary, .uri = kBeacon }, "" },
         { "no token", { .uri = kBeacon, .token = std::nullopt }, kForbidden },
         { "empty token", { .uri = kBeacon, .token = "" }, kForbidden },
+        { "huge token", { .uri = kBeacon, .token = kHuge }, kForbidden },
         { "binary token", { .uri = kBeacon, .token = kBinary }, kForbidden },
         { "huge HTTP_REFRESH", { .uri = kBeacon, .refresh = kHuge }, kBeaconReply },
         { "binary HTTP_REFRESH", { .uri = kBeacon, .refresh = kBinary }, kBeaconReply },
@@ -126,13 +127,16 @@ TEST_F(Hostile, CgiVariablesMissingEmptyHugeOrBinary)
     runBattery(kCases);
 }
 
-TEST_F(Hostile, ContentLengthMissingHugeOrTrailedByText)
+TEST_F(Hostile, ContentLengthNegativeHugeOrNotANumber)
 {
     Case const kCases[] = {
-        // How a length is read (negative, not a number, wrapped) is the
-        // request reader's unit test; here, the lengths no client should send.
+        // How a length is read is the request reader's unit test; here, the
+        // lengths no client should send.
         { "missing", { .method = "PUT", .uri = kWebMode }, kSetInvalid },
+        { "very negative", putMode(kEnable, "-99999999999999999999"), kSetInvalid },
+        { "binary", putMode(kEnable, kBinary), kSetInvalid },
         { "past a long: all there is", putMode(kEnable, "99999999999999999999"), kSetOk, { kModeOn } },
+        { "huge: all there is", putMode(kEnable, "1000000000"), kSetOk, { kModeOn } },
         { "leading blanks, trailing text", putMode(kEnable, " 17abc"), kSetOk, { kModeOn } },
     };
     runBattery(kCases);
@@ -146,6 +150,7 @@ TEST_F(Hostile, BodiesNestedHugeWithNulOrInvalidUtf8)
         deepObjects += "{\"mode\":";
     deepObjects += "1" + std::string(10000, '}');
     std::string const allowedDepth = "{\"mode\":" + std::string(900, '[') + std::string(900, ']') + "}";
+    std::string const tenMegabytes(10 * 1024 * 1024, ' ');
     std::string const bigMember = "{\"pad\":\"" + std::string(10 * 1024 * 1024, 'x') + "\",\"mode\":\"enable\"}";
     std::string const longUrl = "https://" + std::string(10 * 1024 * 1024, 'u');
     Request const cutUrl { .method = "PUT", .uri = "/api/v2/mgmt/cloud-managed/server-url",
@@ -157,6 +162,7 @@ TEST_F(Hostile, BodiesNestedHugeWithNulOrInvalidUtf8)
         { "10000 nested arrays", putMode(deepArrays), kSetInvalid },
         { "10000 nested objects", putMode(deepObjects), kSetInvalid },
         { "900 levels parse", putMode(allowedDepth), kSetOk, { kModeOff } },
+        { "10 MB of blanks first", putMode(tenMegabytes + kEnable), kSetOk, { kModeOn } },
         { "10 MB member beside", putMode(bigMember), kSetOk, { kModeOn } },
         { "10 MB text, cut to its buffer", hugeUrl, std::nullopt, {}, cutUrl },
         { "NUL after the value", putMode(std::string(kEnable) + std::string("\0{garbage", 9)), kSetOk, { kModeOn } },
