@@ -133,10 +133,8 @@ Result run(Request const& request)
     }
     if (ready <= 0)
         kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
     Result result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.status = statusOf(pid);
     for (auto [fd, into] : { std::pair { out, &result.out }, { err, &result.err } }) {
         char chunk[65536];
         lseek(fd, 0, SEEK_SET);

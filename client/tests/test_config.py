@@ -34,7 +34,12 @@ SITE = {
 def writes(client):
     """The configuration writes the client sends (the requests still go)."""
     ops = []
-    before_each_exchange(client, lambda op, _: op.config and op.config["role"] in WRITES and ops.append(op.id))
+
+    def see(op, _values):
+        if op.config and op.config["role"] in WRITES:
+            ops.append(op.id)
+
+    before_each_exchange(client, see)
     return ops
 
 
