@@ -32,8 +32,7 @@ def test_refused_before_sending(client, operation, values, words):
         client.call(operation, **values)
     message = str(refused.value)
     assert message.startswith(client.operation(operation).route)
-    for word in words:
-        assert word in message
+    assert all(word in message for word in words), message
     assert client.requests == 0
 
 

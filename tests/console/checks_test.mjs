@@ -36,10 +36,16 @@ async function runWalks() {
   // One operation that walks a table by its key k in the query, from none.
   const keyed = (walk = {}) => [op('n', { table: 't', first: 'n', next: 'n', entry: { k: 'k' }, cursor: { k: 'k' },
                                           end: [10000], ...walk })];
-  // A switch whose table holds keys (a function: the keys of each walk).
-  const table = (keys) => (id, { query }) => {
-    const next = after(keys(), query.k);
-    return next ? ok('g', { k: next }) : fail(10000);
+  // A switch whose table holds keys(walk) in walk 1, 2, ... (a walk begins
+  // with no k); other(n) answers the nth request of any other operation.
+  const table = (keys, other) => {
+    let walk = 0, others = 0;
+    return (id, { query }) => {
+      if (id !== 'n') return other(++others);
+      walk += query.k === undefined ? 1 : 0;
+      const next = after(keys(walk), query.k);
+      return next ? ok('g', { k: next }) : fail(10000);
+    };
   };
 
   const firstNext = { table: 't', first: 'first', next: 'next', end: [10000] };
@@ -87,33 +93,16 @@ async function runWalks() {
       rows: [{ key: 1 }, { key: 2 }, { key: 3 }],
       sent: ['first {}', 'next {} {"keyNum":1}', 'next {} {"keyNum":2}', 'next {} {"keyNum":3}'],
     },
-    {
-      name: 'a success with the end data ends it; a second end code too',
+    { name: 'a success with the end data ends it; a second end code too', rows: [{ k: 'x' }],
       operations: keyed({ entry: { '*': 'e' }, end: [10000, 10023], endData: { empty: true } }),
-      switch: (id, { query }) => (query.k === undefined ? ok('g', { e: { k: 'x' } }) : ok('g', { e: {}, empty: true })),
-      rows: [{ k: 'x' }],
-    },
-    {
-      name: 'a code that is no end stops the walk as a failure',
-      operations: keyed(),
-      switch: (id, { query }) => (query.k === undefined ? ok('g', { k: 1 }) : fail(10003)),
-      rows: [{ k: 1 }],
-      ending: { ok: false },
-    },
-    {
-      name: 'a switch that names the same entry again does not walk forever',
-      operations: keyed(),
-      switch: () => ok('g', { k: 7 }),
-      rows: [{ k: 7 }],
-      ending: { ok: false, repeated: true },
-    },
-    {
-      name: 'a refusal (403) ends it with the reply',
-      operations: keyed(),
-      switch: () => ({ status: 403, envelope: null }),
-      rows: [],
-      ending: { ok: false },
-    },
+      switch: (id, { query }) => (query.k === undefined ? ok('g', { e: { k: 'x' } }) : ok('g', { e: {}, empty: true })) },
+    // One keyed table each, the walk ending as a failure.
+    { name: 'a code that is no end stops the walk as a failure', operations: keyed(), rows: [{ k: 1 }],
+      switch: (id, { query }) => (query.k === undefined ? ok('g', { k: 1 }) : fail(10003)), ending: { ok: false } },
+    { name: 'a switch that names the same entry again does not walk forever', operations: keyed(), rows: [{ k: 7 }],
+      switch: () => ok('g', { k: 7 }), ending: { ok: false, repeated: true } },
+    { name: 'a refusal (403) ends it with the reply', operations: keyed(), rows: [],
+      switch: () => ({ status: 403, envelope: null }), ending: { ok: false } },
     {
       name: 'probed identifiers, until the count is found',
       operations: [op('idNext', { table: 't', first: 'idNext', entry: { id: 'assocId' }, end: [10000],
@@ -127,34 +116,11 @@ async function runWalks() {
       },
       rows: [{ id: 5 }, { id: 7 }, { id: 9 }],
     },
-    {
-      name: 'rewalked until two walks agree',
-      operations: keyed({ cut: { rewalk: true } }),
-      switch: (() => {
-        let walks = 0;
-        const keys = table(() => (walks === 1 ? ['a'] : ['a', 'b']));
-        return (id, request) => {
-          if (request.query.k === undefined) walks++;
-          return keys(id, request);
-        };
-      })(),
-      rows: [{ k: 'a' }, { k: 'b' }],
-      walks: 3,
-    },
-    {
-      name: 'walked again when its last entry went while it was walked',
+    { name: 'rewalked until two walks agree', operations: keyed({ cut: { rewalk: true } }), rows: [{ k: 'a' }, { k: 'b' }],
+      switch: table((walk) => (walk === 1 ? ['a'] : ['a', 'b'])), walks: 3 },
+    { name: 'walked again when its last entry went while it was walked', rows: [{ k: 'a' }, { k: 'b' }], walks: 2,
       operations: [...keyed({ cut: { check: 'exists' } }), op('exists', null, { query: ['k'] })],
-      switch: (() => {
-        let checks = 0;
-        const keys = table(() => ['a', 'b']);
-        return (id, request) => {
-          if (id === 'exists') return ++checks === 1 ? fail(10000) : ok('g', {});
-          return keys(id, request);
-        };
-      })(),
-      rows: [{ k: 'a' }, { k: 'b' }],
-      walks: 2,
-    },
+      switch: table(() => ['a', 'b'], (n) => (n === 1 ? fail(10000) : ok('g', {}))) },
   ];
 
   for (const c of walks) {
@@ -169,10 +135,8 @@ async function runWalks() {
       assert.deepEqual(result.rows, c.rows);
       for (const [key, value] of Object.entries(c.ending ?? { ok: true }))
         assert.equal(result.ending[key], value, `ending.${key}`);
-      if (c.sent)
-        assert.deepEqual(sent, c.sent);
-      if (c.walks)
-        assert.equal(result.walks, c.walks, 'walks');
+      if (c.sent) assert.deepEqual(sent, c.sent);
+      if (c.walks) assert.equal(result.walks, c.walks, 'walks');
     });
   }
 }
@@ -180,34 +144,30 @@ async function runWalks() {
 async function runChecks(dir) {
   const api = JSON.parse(readFileSync(join(dir, 'api.json'), 'utf8'));
   const byId = new Map(api.operations.map((op) => [op.id, op]));
-  // [operation, query, body as typed, a piece of the one problem ('' for none)]
-  const cases = [
-    ['putBonjourAdminMode', {}, '{"mode": true}', 'mode: true is not one of "enable", "disable" (the switch would take it as "disable")'],
-    ['putBonjourAdminMode', {}, '{"mode": "Enable"}', 'write "enable", letter case included'],
-    ['putBonjourAdminMode', {}, '{"Mode": "enable"}', ''],
-    ['putBonjourAdminMode', {}, '{"mod": "enable"}', 'the route reads no such member'],
-    ['putBonjourAdminMode', {}, '{"mode": "enable"', 'the body is not JSON'],
-    ['putBonjourAdminMode', {}, '[1]', 'an object is wanted'],
-    ['putWebmgmtSwDevCtrlWebMgmtPortNum', {}, '{"port": 8080, "flag": true}', 'flag: true is a JSON literal'],
-    ['putWebmgmtCliWebHttpSessionSoftTimeOut', {}, '{"timeout": 0}', 'the switch takes 1 to 60'],
-    ['putWebmgmtCliWebHttpSessionSoftTimeOut', {}, '{"timeout": "10"}', 'a whole number is wanted'],
-    ['putWebmgmtCliWebHttpSessionSoftTimeOut', {}, '{"timeout": 2.5}', 'a whole number is wanted'],
-    ['postDnsIpNameServer', {}, '{"ipAddr": "192.0.2.300"}', 'is not an IPv4 or IPv6 address'],
-    ['postDnsIpNameServer', {}, '{"ipAddr": "2001:db8::53"}', ''],
-    ['postNtpServer', {}, `{"ipAddr": "${'a'.repeat(256)}"}`, '256 characters are too many'],
-    ['deleteDnsIpNameServer', { ipAddr: 'nine' }, undefined, 'is not an IPv4 or IPv6 address'],
-    ['getNtpAuthTableKeyValue', { keyNumber: '7x' }, undefined, 'a whole number is wanted'],
-    ['postBonjourPublishedServiceGetNext', {}, '{"pServiceEntry": {"servicePort": "80"}}', 'pServiceEntry.servicePort'],
-  ];
-  for (const [id, query, body, want] of cases) {
+  // operation: [[body as typed, or the query as an object], a piece of the one problem ('' for none)]
+  const cases = {
+    putBonjourAdminMode: [
+      ['{"mode": true}', 'mode: true is not one of "enable", "disable" (the switch would take it as "disable")'],
+      ['{"mode": "Enable"}', 'write "enable", letter case included'], ['{"Mode": "enable"}', ''],
+      ['{"mod": "enable"}', 'the route reads no such member'], ['{"mode": "enable"', 'the body is not JSON'],
+      ['[1]', 'an object is wanted']],
+    putWebmgmtSwDevCtrlWebMgmtPortNum: [['{"port": 8080, "flag": true}', 'flag: true is a JSON literal']],
+    putWebmgmtCliWebHttpSessionSoftTimeOut: [['{"timeout": 0}', 'the switch takes 1 to 60'],
+      ['{"timeout": "10"}', 'a whole number is wanted'], ['{"timeout": 2.5}', 'a whole number is wanted']],
+    postDnsIpNameServer: [['{"ipAddr": "192.0.2.300"}', 'is not an IPv4 or IPv6 address'], ['{"ipAddr": "2001:db8::53"}', '']],
+    postNtpServer: [[`{"ipAddr": "${'a'.repeat(256)}"}`, '256 characters are too many']],
+    deleteDnsIpNameServer: [[{ ipAddr: 'nine' }, 'is not an IPv4 or IPv6 address']],
+    getNtpAuthTableKeyValue: [[{ keyNumber: '7x' }, 'a whole number is wanted']],
+    postBonjourPublishedServiceGetNext: [['{"pServiceEntry": {"servicePort": "80"}}', 'pServiceEntry.servicePort']],
+  };
+  for (const [id, rows] of Object.entries(cases)) for (const [typed, want] of rows) {
+    const [query, body] = typeof typed === 'string' ? [{}, typed] : [typed, undefined];
     await check(`${id} ${JSON.stringify(query)} ${body ?? ''}`.slice(0, 120), () => {
       const op = byId.get(id);
       assert.ok(op, `no operation ${id}`);
       const problems = requestProblems(op, query, body);
-      if (!want)
-        assert.deepEqual(problems, []);
-      else
-        assert.ok(problems.length === 1 && problems[0].includes(want), `want one problem with "${want}", got ${JSON.stringify(problems)}`);
+      assert.ok(want ? problems.length === 1 && problems[0].includes(want) : problems.length === 0,
+                `want ${want ? `one problem with "${want}"` : 'none'}, got ${JSON.stringify(problems)}`);
     });
   }
 

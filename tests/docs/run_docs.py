@@ -85,11 +85,11 @@ def check_answers(where, output, expected_text, answer, met):
         failures.append(f"{where}: printed\n{output}\n  where the document shows\n{answer}")
 
 
-def run_in_one_shell(pieces):
+def run_in_one_shell(pieces, wheres):
     """Runs pieces of shell [(text, typed lines, status wanted)] in order in
     one shell, as pasted; a piece that wants status 0 stops the shell when it
-    fails. For each piece run: (what it printed, its status, the HTTP statuses
-    it met); the list ends with a status None where the shell stopped."""
+    fails, a failure at its where. For each piece that ran: (its where, what
+    it printed, its status, the HTTP statuses it met)."""
     work = tempfile.mkdtemp(prefix="docs.")
     script = ["shopt -s expand_aliases", "set -o errexit"]
     for n, (text, typed, want) in enumerate(pieces):
@@ -106,19 +106,19 @@ def run_in_one_shell(pieces):
         f.write("\n".join(script) + "\n")
     subprocess.run(["bash", os.path.join(work, "all.sh")], check=False)
     results = []
-    for n in range(len(pieces)):
+    for n, where in enumerate(wheres):
         base = os.path.join(work, str(n))
         output = open(base + ".out", errors="replace").read() if os.path.exists(base + ".out") else ""
         if not os.path.exists(base + ".rc"):
-            results.append((output, None, []))
+            failures.append(f"{where}: a command failed (the shell stopped here); it printed:\n{output}")
             break
-        results.append((output, int(open(base + ".rc").read()), statuses(base + ".headers")))
+        results.append((where, output, int(open(base + ".rc").read()), statuses(base + ".headers")))
     return results
 
 
 def run_document(path):
     items = blocks(path)
-    runs, pieces = [], []
+    runs, pieces, wheres = [], [], []
     for index, (line, kind, options, language, text) in enumerate(items):
         if kind == "skip" and not options:
             failures.append(f"{path}:{line}: a skipped block must say why")
@@ -128,14 +128,11 @@ def run_document(path):
         stdin = re.search(r'stdin="([^"]*)"', options)
         status = re.search(r"exit=(\d+)", options)
         body = text if language == "sh" else f"python3 - <<'DOCS_PYTHON'\n{text}\nDOCS_PYTHON"
-        runs.append((line, text, answer))
+        runs.append((text, answer))
+        wheres.append(f"{path}:{line}")
         pieces.append((body, stdin.group(1).replace("\\n", "\n") + "\n" if stdin else "",
                        int(status.group(1)) if status else 0))
-    for (line, text, answer), (_, _, want), (output, rc, met) in zip(runs, pieces, run_in_one_shell(pieces)):
-        where = f"{path}:{line}"
-        if rc is None:
-            failures.append(f"{where}: a command failed (the shell stopped here); it printed:\n{output}")
-            break
+    for (text, answer), (_, _, want), (where, output, rc, met) in zip(runs, pieces, run_in_one_shell(pieces, wheres)):
         if rc != want:
             failures.append(f"{where}: ended with status {rc}, not {want}; it printed:\n{output}")
         check_answers(where, output, text, answer, met)
@@ -148,12 +145,9 @@ def run_serve_commands(path):
     commands = [l for l in lines if re.match(r"(read|T=|curl|s=)", l)]
     if not commands:
         failures.append(f"{path}: no commands found to run")
-    results = run_in_one_shell([(command, "admin\nadmin-pw\n", 0) for command in commands])
-    for command, (output, rc, met) in zip(commands, results):
-        where = f"scripts/serve prints: {command[:90]}"
-        if rc is None:
-            failures.append(f"{where}: failed (the shell stopped here)")
-            break
+    results = run_in_one_shell([(command, "admin\nadmin-pw\n", 0) for command in commands],
+                               [f"scripts/serve prints: {command[:90]}" for command in commands])
+    for command, (where, output, rc, met) in zip(commands, results):
         # The read-only user's change is refused; everything else succeeds.
         refused = "-X PUT" in command and "-i" in command.split()
         bad = met != [403] if refused else ("curl" in command and not met) or any(s != 200 for s in met)

@@ -53,9 +53,8 @@ case_https_login() {
   check_json_reply "log out" "$(envelope 0 Success)"$'\n'
   # The program's "Status:403" reaches the client as a bare 403, with no body.
   send GET "$path" "$admin"
-  check "GET after logging out: status" "$status" 403
-  check "GET after logging out: no body" \
-    "$(header Content-Length) $(header Content-Type)$(stat -c %s "$work/body")" "0 0"
+  check "GET after logging out: 403, no body" "$status $(header Content-Length) $(header Content-Type)$(stat -c %s "$work/body")" \
+    "403 0 0"
 }
 
 # Plain HTTP is not served on an address other than loopback.

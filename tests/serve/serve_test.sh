@@ -17,8 +17,6 @@ for tool in lighttpd curl; do
 done
 work=$(mktemp -d /tmp/e2e.XXXXXX)
 
-# ---- requests and checks ----
-
 # send METHOD PATH TOKEN [curl arguments...]: the status to $status, the
 # header lines (without CR) to $work/headers, the body to $work/body.
 send() {
@@ -56,8 +54,6 @@ check_json_reply() { # WHAT BODY
 }
 
 log_lines() { cat /tmp/brisk.log 2>/dev/null || true; }
-
-# ---- cases ----
 
 # What lighttpd passes to the program and back, one request a row (bodies
 # and envelopes whole, and "Status:403" as a bare 403: serve.https_login; a
@@ -113,10 +109,7 @@ case_planted_files() {
   local path files=(/tmp/session /tmp/brisk.log /tmp/brisk.log.old /tmp/devmgr_log_level)
   check "made by the start" "$(stat -c '%U %A' "${files[@]}" | tr '\n' ' ')" \
     "$account drwx------ $account -rw------- $account -rw------- $account -rw------- "
-  if [ "$(id -u)" != 0 ]; then
-    echo "ok - planted files: skipped (another account needs root)"
-    return
-  fi
+  [ "$(id -u)" = 0 ] || { echo "ok - planted files: skipped (another account needs root)"; return; }
   local rows=(
     # path                   what another account plants (every name takes the same checks)
     "/tmp/brisk.log          ln -s /tmp/victim /tmp/brisk.log"
@@ -143,9 +136,7 @@ case_planted_files() {
     "$account 700 $account 600 $account 600 "
 }
 
-# ---- CGI against FastCGI ----
-
-# The same requests through lighttpd, once with a new process per request
+# CGI against FastCGI: the same requests through lighttpd, once with a new process per request
 # and once with one process kept running under FastCGI, give the same
 # responses byte for byte (less the Date header), leave the same session
 # files and stand-in state, and write the same log lines (less their time
@@ -272,12 +263,11 @@ BODIES
     keep_files "$mode" "${first%%.*}"
   done
   count=$(wc -l <"$work/requests")
-  diff -r "$work/cgi/replies" "$work/fastcgi/replies" | head -n 40 || true
-  check "$count requests answered alike" "$(diff -rq "$work/cgi/replies" "$work/fastcgi/replies" && echo same)" same
-  check "every request answered" "$(ls "$work/fastcgi/replies"/*.head | wc -l)" "$count"
-  check "session files alike" "$(diff -r "$work/cgi/session" "$work/fastcgi/session" && echo same)" same
-  check "stand-in state alike" "$(cmp "$work/cgi/state.json" "$work/fastcgi/state.json" && echo same)" same
-  check "log lines alike" "$(diff "$work/cgi/log" "$work/fastcgi/log" && echo same)" same
+  check "every one of $count requests answered" "$(ls "$work/fastcgi/replies"/*.head | wc -l)" "$count"
+  # Replies, session files, stand-in state and log lines alike (a difference: its first 40 lines).
+  for name in replies session state.json log; do
+    check "$name alike" "$(diff -r "$work/cgi/$name" "$work/fastcgi/$name" 2>&1 | head -n 40)" ""
+  done
 }
 
 case_modes_routes() {
@@ -292,9 +282,6 @@ case_modes_routes() {
 
 case_modes_gone() {
   modes gone '{"rpcclt_openapiBonjourAdminModeGet":-30}'
-  check "the calls that found the service gone answered as a general failure" \
-    "$(cat "$work/fastcgi/replies/1.body" "$work/fastcgi/replies/3.body" | grep -c '"respCode":	10000')" 2
-  check "the others served" "$(cat "$work/fastcgi/replies/2.body" "$work/fastcgi/replies/4.body" | grep -c '"respCode":	0')" 2
   # Registered at the start, then anew after each request whose call found
   # the service gone, the dead registration torn down first; torn down at
   # the end when lighttpd stops the process.

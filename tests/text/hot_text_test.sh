@@ -33,31 +33,25 @@ declare -A address
 while read -r value _ name; do address[$name]=$((16#$value)); done < <(nm "$program")
 
 failures=0
+fail() { printf "FAIL: $1\\n" "${@:2}" >&2; failures=$((failures + 1)); } # FORMAT ARGS...
 for entry in "${common[@]}"; do
   section=${entry%%:*} name=${entry#*:}
   at=${address[$name]:-}
   if [ -z "$at" ]; then
-    echo "FAIL: $name is not in $program" >&2
-    failures=$((failures + 1))
+    fail '%s is not in %s' "$name" "$program"
   elif [ "$at" -lt "${start[$section]}" ] || [ "$at" -ge "${end[$section]}" ]; then
-    printf 'FAIL: %s at 0x%x lies outside %s (0x%x to 0x%x)\n' "$name" "$at" "$section" "${start[$section]}" "${end[$section]}" >&2
-    failures=$((failures + 1))
+    fail '%s at 0x%x lies outside %s (0x%x to 0x%x)' "$name" "$at" "$section" "${start[$section]}" "${end[$section]}"
   fi
 done
 # The constant data the requests read begins a 64 KiB stretch, and the
 # writable data the file holds lies within one: each is mapped by the first
 # read fault on any of it.
-if [ $((start[.rodata.request] % 0x10000)) != 0 ]; then
-  printf 'FAIL: .rodata.request (at 0x%x) does not begin a 64 KiB stretch\n' "${start[.rodata.request]}" >&2
-  failures=$((failures + 1))
-fi
+[ $((start[.rodata.request] % 0x10000)) = 0 ] ||
+  fail '.rodata.request (at 0x%x) does not begin a 64 KiB stretch' "${start[.rodata.request]}"
 read -r data_at data_size < <(readelf -lW "$program" | awk '$1 == "LOAD" && $7 == "RW" { print $3, $5 }')
 data_first=$((data_at >> 16)) data_last=$(((data_at + data_size - 1) >> 16))
-if [ "$data_first" != "$data_last" ]; then
-  printf 'FAIL: the writable data of the file (0x%x, 0x%x bytes) spans %d stretches of 64 KiB\n' \
-    "$data_at" "$data_size" $((data_last - data_first + 1)) >&2
-  failures=$((failures + 1))
-fi
+[ "$data_first" = "$data_last" ] || fail 'the writable data of the file (0x%x, 0x%x bytes) spans %d stretches of 64 KiB' \
+  "$data_at" "$data_size" $((data_last - data_first + 1))
 [ "$failures" = 0 ] && echo "all ${#common[@]} functions and variables of the common path in their sections" \
   "(text $((end[.text.request] - start[.text.request])) bytes)"
 exit "$failures"
