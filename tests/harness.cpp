@@ -1,6 +1,6 @@
 #include "harness.h"
 
-#include <cjson/cJSON.h>
+#include "../tools/json.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -39,25 +40,17 @@ long long nowMs()
 
 std::vector<std::string> environment(Request const& r)
 {
-    std::vector<std::string> env;
+    std::vector<std::string> env { std::string("SWSIM_TRACE=") + kTracePath, "TZ=UTC" };
     if (!r.unsetUri)
         env.push_back("REQUEST_URI=" + r.uri);
     if (!r.unsetMethod)
         env.push_back("REQUEST_METHOD=" + r.method);
-    if (r.query)
-        env.push_back("QUERY_STRING=" + *r.query);
-    if (r.contentLength)
-        env.push_back("CONTENT_LENGTH=" + *r.contentLength);
-    else if (r.body)
+    if (r.body && !r.contentLength)
         env.push_back("CONTENT_LENGTH=" + std::to_string(r.body->size()));
-    if (r.token)
-        env.push_back("HTTP_SESSION=" + *r.token);
-    if (r.refresh)
-        env.push_back("HTTP_REFRESH=" + *r.refresh);
-    if (r.faults)
-        env.push_back("SWSIM_FAULTS=" + *r.faults);
-    env.push_back(std::string("SWSIM_TRACE=") + kTracePath);
-    env.push_back("TZ=UTC");
+    for (auto const& [name, value] : { std::pair { "QUERY_STRING=", &r.query }, { "CONTENT_LENGTH=", &r.contentLength },
+                                       { "HTTP_SESSION=", &r.token }, { "HTTP_REFRESH=", &r.refresh }, { "SWSIM_FAULTS=", &r.faults } })
+        if (*value)
+            env.push_back(name + **value);
     return env;
 }
 
@@ -147,20 +140,9 @@ Result run(Request const& request)
     return result;
 }
 
-Result get(std::string const& uri, std::optional<std::string> query)
-{
-    return run({ .method = "GET", .uri = uri, .query = std::move(query) });
-}
-
-Result put(std::string const& uri, std::string const& body)
-{
-    return run({ .method = "PUT", .uri = uri, .body = body });
-}
-
-Result post(std::string const& uri, std::string const& body)
-{
-    return run({ .method = "POST", .uri = uri, .body = body });
-}
+Result get(std::string const& uri, std::optional<std::string> query) { return run({ .uri = uri, .query = std::move(query) }); }
+Result put(std::string const& uri, std::string const& body) { return run({ .method = "PUT", .uri = uri, .body = body }); }
+Result post(std::string const& uri, std::string const& body) { return run({ .method = "POST", .uri = uri, .body = body }); }
 
 std::string message(int code)
 {
@@ -182,29 +164,21 @@ std::string message(int code)
 
 std::string envelope(int code, std::string const& message, char const* group, char const* data)
 {
-    cJSON* root = cJSON_CreateObject();
+    Json const root(cJSON_CreateObject());
     if (code == 0 && group != nullptr && data != nullptr)
-        cJSON_AddItemToObject(root, group, cJSON_Parse(data));
-    cJSON* resp = cJSON_AddObjectToObject(root, "resp");
+        cJSON_AddItemToObject(root.get(), group, cJSON_Parse(data));
+    cJSON* resp = cJSON_AddObjectToObject(root.get(), "resp");
     cJSON_AddNumberToObject(resp, "respCode", code);
     cJSON_AddStringToObject(resp, "respMsg", message.c_str());
     cJSON_AddStringToObject(resp, "status", code == 0 ? "success" : "fail");
-    char* printed = cJSON_Print(root);
-    std::string text = printed;
-    cJSON_free(printed);
-    cJSON_Delete(root);
-    return text;
+    return JsonText(cJSON_Print(root.get())).get();
 }
 
 std::string getReply(int code, std::string const& message, char const* group, char const* data)
 {
     return kJsonHeader + envelope(code, message, group, data);
 }
-
-std::string setReply(int code, std::string const& message)
-{
-    return kJsonHeader + envelope(code, message) + "\n";
-}
+std::string setReply(int code, std::string const& message) { return kJsonHeader + envelope(code, message) + "\n"; }
 
 std::vector<std::string> trace()
 {
@@ -228,24 +202,15 @@ std::vector<std::string> handlerCalls()
     return calls;
 }
 
-void clearTrace()
-{
-    unlink(kTracePath);
-}
+void clearTrace() { unlink(kTracePath); }
 
 std::string readFile(std::string const& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return { std::istreambuf_iterator<char>(in), {} };
 }
 
-void writeFile(std::string const& path, std::string const& content)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
+void writeFile(std::string const& path, std::string const& content) { std::ofstream(path, std::ios::binary) << content; }
 
 bool exists(std::string const& path)
 {

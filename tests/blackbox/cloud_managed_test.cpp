@@ -71,25 +71,18 @@ constexpr ModeRoute kRoutes[] = {
     { "/api/v2/mgmt/cloud-managed/oper-mode", "cloudManaged", "mode", "CloudManagedOperMode" },
 };
 
-// Alternating values, so that every row changes what the switch holds; the
-// mode reader's own rules are its unit test's.
-constexpr std::pair<char const*, int> kBodies[] = {
-    { R"({"mode":"enable"})", 1 }, { R"({"mode":"disable"})", 0 },
-};
-
-std::string modeData(ModeRoute const& route, int value)
-{
-    return std::string("{\"") + route.member + "\":\"" + (value == 1 ? "enable" : "disable") + "\"}";
-}
-
 class ModeRoutes : public CgiTest {};
 
+// Alternating values, so that every row changes what the switch holds; the
+// mode reader's own rules are its unit test's.
 TEST_F(ModeRoutes, SetSendsOneOnlyForExactEnableAndTheNextProcessReadsItBack)
 {
     for (auto const& route : kRoutes) {
-        std::vector<RoundTrip> cases;
-        for (auto const& [body, sent] : kBodies)
-            cases.push_back({ std::nullopt, body, 0, std::to_string(sent), modeData(route, sent) });
+        std::string const member = std::string("{\"") + route.member + "\":";
+        RoundTrip const cases[] = {
+            { {}, R"({"mode":"enable"})", 0, "1", member + "\"enable\"}" },
+            { {}, R"({"mode":"disable"})", 0, "0", member + "\"disable\"}" },
+        };
         expectRoundTrips(route.uri, route.group, route.calls, "0", cases);
     }
 }

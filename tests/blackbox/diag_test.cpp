@@ -161,10 +161,7 @@ struct Group {
     std::span<RunCase const> runs;
 
     std::string base() const { return std::string("/api/v2/mgmt/") + name + "/"; }
-    std::string failure(int code) const
-    {
-        return failuresLikeGets ? getReply(code, message(code)) : setReply(code, message(code));
-    }
+    std::string failure(int code) const { return failuresLikeGets ? expect::getReply(code) : expect::setReply(code); }
 };
 
 Group const kGroups[] = {

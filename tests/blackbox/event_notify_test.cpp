@@ -32,7 +32,6 @@ TEST_F(EventNotify, RegistrationsLiveUntilUndoneAndSubscriptionsTakeTheFirstNEnt
     access_cases::Exchange const steps[] = {
         { "POST", "register", {}, R"({"numOfNotifyEvents":1,"eventNotifyCfg":[{}]})", expect::setReply(10000), line("EventRegister", block({ "0,0,0" })) },
         { "POST", "deregister", {}, "", expect::setReply(10000), line("EventDeregister") },
-        { "POST", "client-deregister", {}, "", expect::setReply(10000), line("ClientDeregister") },
         { "POST", "client-register", {}, "{}", expect::setReply(10003), line("ClientRegister", R"(,{"size":1,"text":""})") },
         { "POST", "client-register", {}, R"({"clientDescription":")" + d + "\"}", expect::setReply(0), line("ClientRegister", "," + expect::text(d.substr(0, 255), 256)) },
         { "POST", "client-register", {}, R"({"CLIENTDESCRIPTION":"nms"})", expect::setReply(10011), line("ClientRegister", "," + expect::text("nms", 4)) },

@@ -100,28 +100,27 @@ TEST_F(NtpHandlers, RequestsHandTheSwitchTheirValuesAndRepliesWriteItsAnswer)
 
 class NtpSwitch : public CgiTest { };
 
-Exchange add(std::string const& address) { return { "POST", "server", {}, "{\"ipAddr\":\"" + address + "\"}", kOkSet }; }
-
-Result addServer(std::string const& address) { return request(add(address)); }
-
-Result nextServer(std::string const& address) { return request({ "GET", "server-next", "ntpServer=" + address }); }
+Exchange add(std::string const& address, std::string const& reply = kOkSet)
+{
+    return { "POST", "server", {}, "{\"ipAddr\":\"" + address + "\"}", reply };
+}
 
 TEST_F(NtpSwitch, ServersAreWalkedInTheOrderTheyWereAdded)
 {
-    for (char const* address : { "192.0.2.10", "time.example.net", "2001:db8::1" })
-        EXPECT_EQ(addServer(address).out, kOkSet) << address;
-    auto const walk = [] {
-        EXPECT_EQ(request({ "GET", "server-current-entries" }).out, data(R"({"currEntries":3})"));
-        EXPECT_EQ(request({ "GET", "server-first" }).out, data(R"({"ntpServer":"192.0.2.10"})"));
-        EXPECT_EQ(nextServer("192.0.2.10").out, data(R"({"nextNtpServer":"time.example.net"})"));
-        EXPECT_EQ(nextServer("TIME.example.net").out, data(R"({"nextNtpServer":"2001:db8::1"})"));
-        EXPECT_EQ(nextServer("2001:db8::1").out, kEnd);
-        EXPECT_EQ(nextServer("198.51.100.1").out, kEnd);
-        for (auto const& [address, type] : { std::pair { "192.0.2.10", "ipv4" }, { "time.example.net", "dns" }, { "2001:db8::1", "ipv6" } })
-            EXPECT_EQ(request({ "GET", "server-address-type", std::string("ntpServer=") + address }).out,
-                      data(std::string(R"({"ntpServerAddrType":"ntp_address_)") + type + "\"}"));
+    Exchange const adds[] = { add("192.0.2.10"), add("time.example.net"), add("2001:db8::1") };
+    Exchange const walk[] = {
+        { "GET", "server-current-entries", {}, {}, data(R"({"currEntries":3})") },
+        { "GET", "server-first", {}, {}, data(R"({"ntpServer":"192.0.2.10"})") },
+        { "GET", "server-next", "ntpServer=192.0.2.10", {}, data(R"({"nextNtpServer":"time.example.net"})") },
+        { "GET", "server-next", "ntpServer=TIME.example.net", {}, data(R"({"nextNtpServer":"2001:db8::1"})") },
+        { "GET", "server-next", "ntpServer=2001:db8::1", {}, kEnd },
+        { "GET", "server-next", "ntpServer=198.51.100.1", {}, kEnd },
+        { "GET", "server-address-type", "ntpServer=192.0.2.10", {}, data(R"({"ntpServerAddrType":"ntp_address_ipv4"})") },
+        { "GET", "server-address-type", "ntpServer=time.example.net", {}, data(R"({"ntpServerAddrType":"ntp_address_dns"})") },
+        { "GET", "server-address-type", "ntpServer=2001:db8::1", {}, data(R"({"ntpServerAddrType":"ntp_address_ipv6"})") },
     };
-    walk();
+    access_cases::expectExchanges(kBase, adds);
+    access_cases::expectExchanges(kBase, walk);
     // The same servers, an address written with an escape: read by the
     // section's whole parse instead of one row at a time.
     std::string state = readFile(kStatePath);
@@ -129,41 +128,42 @@ TEST_F(NtpSwitch, ServersAreWalkedInTheOrderTheyWereAdded)
         state.replace(at, 17, "time.example.ne\\u0074\"");
     writeFile(kStatePath, state);
     SCOPED_TRACE("an escape in the table");
-    walk();
-
-    EXPECT_EQ(request({ "DELETE", "server", "ipAddr=time.example.net" }).out, kOkSet);
-    EXPECT_EQ(request({ "DELETE", "server", "ipAddr=time.example.net" }).out, kNotFound);
-    EXPECT_EQ(nextServer("192.0.2.10").out, data(R"({"nextNtpServer":"2001:db8::1"})"));
-    EXPECT_EQ(request({ "GET", "server-address-type", "ntpServer=time.example.net" }).out, kEnd);
+    access_cases::expectExchanges(kBase, walk);
+    Exchange const deletes[] = {
+        { "DELETE", "server", "ipAddr=time.example.net", {}, kOkSet },
+        { "DELETE", "server", "ipAddr=time.example.net", {}, kNotFound },
+        { "GET", "server-next", "ntpServer=192.0.2.10", {}, data(R"({"nextNtpServer":"2001:db8::1"})") },
+        { "GET", "server-address-type", "ntpServer=time.example.net", {}, kEnd },
+    };
+    access_cases::expectExchanges(kBase, deletes);
 }
 
 TEST_F(NtpSwitch, ServerAddRefusesWhatTheSwitchWouldNot)
 {
-    EXPECT_EQ(request({ "GET", "server-first" }).out, kEnd); // an empty list
-    ASSERT_EQ(addServer("192.0.2.10").out, kOkSet);
-    EXPECT_EQ(addServer("192.0.2.10").out, setReply(10011, "Object exist"));
-    for (char const* address : { "999.0.2.1", "2001:db8::g", "bad name", "-bad.example", "" })
-        EXPECT_EQ(addServer(address).out, kRefused) << address;
+    Exchange const steps[] = {
+        { "GET", "server-first", {}, {}, kEnd }, // an empty list
+        add("192.0.2.10"), add("192.0.2.10", setReply(10011, "Object exist")),
+        add("999.0.2.1", kRefused), add("2001:db8::g", kRefused), add("bad name", kRefused), add("-bad.example", kRefused), add("", kRefused),
+    };
+    access_cases::expectExchanges(kBase, steps);
     seed({ { "serversMax", "1" } });
-    EXPECT_EQ(addServer("192.0.2.11").out, kNotFound);
+    EXPECT_EQ(request(add("192.0.2.11")).out, kNotFound);
     seed({ { "serversMax", "2" }, { "serverAddrLenMax", "12" } });
-    EXPECT_EQ(addServer("ntp.example.net").out, kRefused); // longer than the switch takes
+    EXPECT_EQ(request(add("ntp.example.net")).out, kRefused); // longer than the switch takes
     EXPECT_EQ(request({ "GET", "server-current-entries" }).out, data(R"({"currEntries":1})"));
 }
 
-struct SettingCase {
-    std::string resource;
-    std::string factory; // the reply before any change
-    std::string good; // body members (after "ntpServer") or, for the key, the query
-    std::string after; // the reply after it
-    std::string bad; // a value out of the switch's range
-};
-
 TEST_F(NtpSwitch, PerServerSettingsAreKeptPerServerWithinRange)
 {
-    ASSERT_EQ(addServer("192.0.2.10").out, kOkSet);
-    ASSERT_EQ(addServer("192.0.2.11").out, kOkSet);
-    std::vector<SettingCase> const cases = {
+    Exchange const servers[] = { add("192.0.2.10"), add("192.0.2.11") };
+    access_cases::expectExchanges(kBase, servers);
+    struct {
+        std::string resource;
+        std::string factory; // the reply before any change
+        std::string good; // body members (after "ntpServer") or, for the key, the query
+        std::string after; // the reply after it
+        std::string bad; // a value out of the switch's range
+    } const cases[] = {
         { "server-table-max-poll", R"({"interval":10})", R"("interval":12)", R"({"interval":12})", R"("interval":18)" },
         { "server-table-min-poll", R"({"interval":6})", R"("interval":4)", R"({"interval":4})", R"("interval":13)" },
         { "server-table-prefer", R"({"prefer":"false"})", R"("prefer":"true")", R"({"prefer":"true"})", "" },
@@ -172,12 +172,12 @@ TEST_F(NtpSwitch, PerServerSettingsAreKeptPerServerWithinRange)
         { "server-table-version", R"({"version":4})", R"("version":3)", R"({"version":3})", R"("version":5)" },
         { "server-table-auth-key", R"({"keyIndex":0})", "keyIndex=5", R"({"keyIndex":5})", "keyIndex=65536" },
     };
-    auto set = [](SettingCase const& c, std::string const& server, std::string const& value) {
+    auto set = [](auto const& c, std::string const& server, std::string const& value) {
         bool const byQuery = c.resource == "server-table-auth-key";
         std::string const members = "\"ntpServer\":\"" + server + "\"" + (byQuery ? "" : "," + value);
         return request({ "PUT", c.resource, byQuery ? value : "", "{" + members + "}" }).out;
     };
-    auto get = [](SettingCase const& c, std::string const& server) {
+    auto get = [](auto const& c, std::string const& server) {
         return request({ "GET", c.resource, "ntpServer=" + server }).out;
     };
     for (auto const& c : cases) {
@@ -195,15 +195,12 @@ TEST_F(NtpSwitch, PerServerSettingsAreKeptPerServerWithinRange)
     }
 }
 
-struct GlobalCase {
-    Exchange set;
-    std::string before;
-    std::string after;
-};
-
 TEST_F(NtpSwitch, GlobalSettingsAreSeenByTheNextRequest)
 {
-    std::vector<GlobalCase> const cases = {
+    struct {
+        Exchange set;
+        std::string before, after;
+    } const cases[] = {
         { { "PUT", "mode", {}, R"({"mode":"ntp_broadcast"})" }, R"({"ntpMode":"ntp_disabled"})", R"({"ntpMode":"ntp_broadcast"})" },
         { { "PUT", "authentication-mode", {}, R"({"mode":"true"})" }, R"({"mode":"false"})", R"({"mode":"true"})" },
         { { "PUT", "broadcast-client-mode", {}, R"({"mode":"enable"})" }, R"({"ntpMode":"disable"})", R"({"ntpMode":"enable"})" },
@@ -221,52 +218,37 @@ TEST_F(NtpSwitch, GlobalSettingsAreSeenByTheNextRequest)
     EXPECT_EQ(request({ "GET", "mode" }).out, data(R"({"ntpMode":"ntp_broadcast"})"));
 }
 
-Exchange addKey(std::string const& members, std::string const& reply)
-{
-    return { "POST", "auth-table-key", {}, "{" + members + "}", reply };
-}
-
-Exchange nextKey(int key, std::string const& reply)
-{
-    return { "POST", "auth-table-entry-get-next", {}, "{\"keyNum\":" + std::to_string(key) + "}", reply };
-}
-
-Exchange ofKey(char const* resource, char const* key, std::string const& reply)
-{
-    return { "GET", resource, std::string("keyNumber=") + key, {}, reply };
-}
-
 TEST_F(NtpSwitch, KeysAreWalkedInKeyNumberOrder)
 {
     Exchange const steps[] = {
         { "GET", "auth-table-entry-first", {}, {}, kEnd },
-        addKey(R"("keyNumber":7,"keyValue":"seven","msgAuthAlg":"md5")", kOkSet),
-        addKey(R"("keyNumber":12,"keyValue":"0a1b","isEncrypted":"true","msgAuthAlg":"sha1")", kOkSet),
-        addKey(R"("keyNumber":3,"keyValue":"three","msgAuthAlg":"sha256")", kOkSet),
-        addKey(R"("keyNumber":3,"keyValue":"again","msgAuthAlg":"md5")", setReply(10011, "Object exist")),
-        addKey(R"("keyNumber":4,"keyValue":"four")", kRefused), // no algorithm
-        addKey(R"("keyNumber":0,"keyValue":"zero","msgAuthAlg":"md5")", kRefused), // no key 0
-        addKey(R"("keyNumber":4,"msgAuthAlg":"md5")", kRefused), // no value
-        addKey(R"("keyNumber":4,"keyValue":"xyz","isEncrypted":"true","msgAuthAlg":"md5")", kRefused), // not encrypted
+        { "POST", "auth-table-key", {}, R"({"keyNumber":7,"keyValue":"seven","msgAuthAlg":"md5"})", kOkSet },
+        { "POST", "auth-table-key", {}, R"({"keyNumber":12,"keyValue":"0a1b","isEncrypted":"true","msgAuthAlg":"sha1"})", kOkSet },
+        { "POST", "auth-table-key", {}, R"({"keyNumber":3,"keyValue":"three","msgAuthAlg":"sha256"})", kOkSet },
+        { "POST", "auth-table-key", {}, R"({"keyNumber":3,"keyValue":"again","msgAuthAlg":"md5"})", setReply(10011, "Object exist") },
+        { "POST", "auth-table-key", {}, R"({"keyNumber":4,"keyValue":"four"})", kRefused }, // no algorithm
+        { "POST", "auth-table-key", {}, R"({"keyNumber":0,"keyValue":"zero","msgAuthAlg":"md5"})", kRefused }, // no key 0
+        { "POST", "auth-table-key", {}, R"({"keyNumber":4,"msgAuthAlg":"md5"})", kRefused }, // no value
+        { "POST", "auth-table-key", {}, R"({"keyNumber":4,"keyValue":"xyz","isEncrypted":"true","msgAuthAlg":"md5"})", kRefused }, // not encrypted
         { "GET", "auth-table-entry-first", {}, {}, data(R"({"keyNumber":3})") },
-        nextKey(3, data(R"({"nextKeyNum":7})")),
-        nextKey(7, data(R"({"nextKeyNum":12})")),
-        nextKey(12, kEnd),
+        { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":3})", data(R"({"nextKeyNum":7})") },
+        { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":7})", data(R"({"nextKeyNum":12})") },
+        { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":12})", kEnd },
         { "DELETE", "auth-table-key", "keyNumber=7", {}, kOkSet },
         { "DELETE", "auth-table-key", "keyNumber=7", {}, kNotFound },
-        nextKey(3, data(R"({"nextKeyNum":12})")),
-        ofKey("auth-table-key-value", "12", data(R"({"keyValue":"0a1b"})")),
-        ofKey("auth-table-key-msg-auth-alg", "3", data(R"({"msgAuthAlg":"sha256"})")),
-        ofKey("auth-table-key-trusted", "3", data(R"({"trustedStatus":"false"})")),
+        { "POST", "auth-table-entry-get-next", {}, R"({"keyNum":3})", data(R"({"nextKeyNum":12})") },
+        { "GET", "auth-table-key-value", "keyNumber=12", {}, data(R"({"keyValue":"0a1b"})") },
+        { "GET", "auth-table-key-msg-auth-alg", "keyNumber=3", {}, data(R"({"msgAuthAlg":"sha256"})") },
+        { "GET", "auth-table-key-trusted", "keyNumber=3", {}, data(R"({"trustedStatus":"false"})") },
         { "PUT", "auth-table-key-value", {}, R"({"keyNumber":3,"keyValue":"new"})", kOkSet },
         { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"sha1"})", kOkSet },
         { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":3,"trustedStatus":"true"})", kOkSet },
-        ofKey("auth-table-key-value", "3", data(R"({"keyValue":"new"})")),
-        ofKey("auth-table-key-msg-auth-alg", "3", data(R"({"msgAuthAlg":"sha1"})")),
-        ofKey("auth-table-key-trusted", "3", data(R"({"trustedStatus":"true"})")),
+        { "GET", "auth-table-key-value", "keyNumber=3", {}, data(R"({"keyValue":"new"})") },
+        { "GET", "auth-table-key-msg-auth-alg", "keyNumber=3", {}, data(R"({"msgAuthAlg":"sha1"})") },
+        { "GET", "auth-table-key-trusted", "keyNumber=3", {}, data(R"({"trustedStatus":"true"})") },
         { "PUT", "auth-table-key-msg-auth-alg", {}, R"({"keyNumber":3,"msgAuthAlg":"none"})", kRefused },
         { "PUT", "auth-table-key-trusted", {}, R"({"keyNumber":99,"trustedStatus":"true"})", kNotFound },
-        ofKey("auth-table-key-value", "99", kEnd),
+        { "GET", "auth-table-key-value", "keyNumber=99", {}, kEnd },
     };
     access_cases::expectExchanges(kBase, steps);
 }
@@ -318,19 +300,17 @@ TEST_F(NtpSwitch, ActiveServerIsReportedOnlyWhileSynchronised)
     access_cases::expectExchanges(kBase, steps);
 }
 
-struct LimitCase {
-    char const* member; // the switch's limit in the state
-    char const* limit;
-    char const* resource;
-    int size; // the result descriptor's size
-};
-
 // A limit L of 1 to 255 gives a descriptor of L + 1; any other, the whole
 // 256-byte buffer. A switch that cuts to its limit answers the cut text.
 TEST_F(NtpSwitch, ResultDescriptorsAreSizedByTheSwitchsLimits)
 {
     seed({ { "servers", kSyncedServer }, { "activeServer", "\"2001:db8::123\"" }, { "mode", "1" } });
-    constexpr LimitCase kCases[] = {
+    constexpr struct {
+        char const* member; // the switch's limit in the state
+        char const* limit;
+        char const* resource;
+        int size; // the result descriptor's size
+    } kCases[] = {
         { "serverAddrLenMax", "0", "server-first", 256 },
         { "serverAddrLenMax", "300", "server-first", 256 },
         { "serverAddrLenMax", "5", "server-first", 6 },

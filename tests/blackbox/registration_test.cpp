@@ -29,15 +29,14 @@ int calls(char const* name)
 TEST_F(Registration, RegistersOncePerRequestTearsDownAndLogsTheVersions)
 {
     EXPECT_EQ(run({ .method = "GET", .uri = kUri }).status, 0);
-    std::vector<std::string> const lines = trace();
+    std::vector<std::string> lines = trace();
     ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[0], R"({"call":"l7proc_crashlog_register","args":[]})");
     EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(\{"call":"openapiClientRegister","args":\["management_v2\.cgi_\d+"\]\})")))
         << lines[1];
-    EXPECT_EQ(lines[2], R"({"call":"rpcclt_openapiConnectivityCheck","args":[]})");
-    EXPECT_EQ(lines[3], R"({"call":"rpcclt_openapiNetworkOSVersionGet","args":[{"size":100,"text":""}]})");
-    EXPECT_EQ(lines[4], R"({"call":"rpcclt_openapiApiVersionGet","args":[{}]})");
-    EXPECT_EQ(lines[5], R"({"call":"openapiClientTearDown","args":[]})");
+    lines[1] = "(register)";
+    EXPECT_EQ(lines, (std::vector<std::string> { R"({"call":"l7proc_crashlog_register","args":[]})", "(register)",
+        R"({"call":"rpcclt_openapiConnectivityCheck","args":[]})", R"({"call":"rpcclt_openapiNetworkOSVersionGet","args":[{"size":100,"text":""}]})",
+        R"({"call":"rpcclt_openapiApiVersionGet","args":[{}]})", R"({"call":"openapiClientTearDown","args":[]})" }));
 
     writeFile("/tmp/devmgr_log_level", "7");
     Result r = run({ .method = "GET", .uri = kUri,

@@ -20,8 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,34 +35,30 @@ struct Route {
 std::string readFile(std::string const& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return { std::istreambuf_iterator<char>(in), {} };
 }
 
 // The child: a private /tmp, the session and the body there, then valgrind.
 [[noreturn]] void runUnderValgrind(Route const& route, char const* valgrind, char const* program,
                                    std::string const& log, std::string const& out)
 {
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-        || mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=64m") != 0) {
-        perror("memcheck_routes: a private /tmp");
+    auto const fail = [](char const* what) {
+        perror(what);
         _exit(126);
-    }
+    };
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        || mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777,size=64m") != 0)
+        fail("memcheck_routes: a private /tmp");
     umask(077); // the session file readable by its owner only, as the session check wants it
     mkdir("/tmp/session", 0700);
     bool const withBody = route.method == "POST" || route.method == "PUT";
     if (!(std::ofstream("/tmp/session/memcheck") << "admin\n0\nmemcheck")
-        || !(std::ofstream("/tmp/body") << (withBody ? "{}" : ""))) {
-        perror("memcheck_routes: session and body");
-        _exit(126);
-    }
+        || !(std::ofstream("/tmp/body") << (withBody ? "{}" : "")))
+        fail("memcheck_routes: session and body");
     int body = open("/tmp/body", O_RDONLY);
     int reply = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (body < 0 || reply < 0 || dup2(body, 0) != 0 || dup2(reply, 1) != 1) {
-        perror("memcheck_routes: standard input and output");
-        _exit(126);
-    }
+    if (body < 0 || reply < 0 || dup2(body, 0) != 0 || dup2(reply, 1) != 1)
+        fail("memcheck_routes: standard input and output");
     std::string const env[] = {
         "REQUEST_URI=" + route.url, "REQUEST_METHOD=" + route.method, "HTTP_SESSION=memcheck",
         std::string("CONTENT_LENGTH=") + (withBody ? "2" : "0"), "PATH=/usr/bin:/bin",
