@@ -6,26 +6,27 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
+
+bool markedPassword(cJSON const* schema)
+{
+    char const* format = cJSON_GetStringValue(cJSON_GetObjectItemCaseSensitive(schema, "format"));
+    return format != nullptr && std::string(format) == "password";
+}
 
 // Every member or parameter under node whose schema says "password".
 void collectMarked(cJSON const* node, std::set<std::string>& marked)
 {
     for (cJSON const* child = node != nullptr ? node->child : nullptr; child != nullptr; child = child->next) {
-        cJSON const* format = cJSON_GetObjectItemCaseSensitive(child, "format");
-        if (cJSON_IsString(format) && std::string(format->valuestring) == "password" && child->string != nullptr)
+        if (markedPassword(child) && child->string != nullptr)
             marked.insert(child->string);
-        cJSON const* schema = cJSON_GetObjectItemCaseSensitive(child, "schema");
-        cJSON const* name = cJSON_GetObjectItemCaseSensitive(child, "name");
-        if (cJSON_IsString(name) && schema != nullptr) {
-            cJSON const* paramFormat = cJSON_GetObjectItemCaseSensitive(schema, "format");
-            if (cJSON_IsString(paramFormat) && std::string(paramFormat->valuestring) == "password")
-                marked.insert(name->valuestring);
-        }
+        char const* name = cJSON_GetStringValue(cJSON_GetObjectItemCaseSensitive(child, "name"));
+        if (name != nullptr && markedPassword(cJSON_GetObjectItemCaseSensitive(child, "schema")))
+            marked.insert(name);
         collectMarked(child, marked);
     }
 }
@@ -33,17 +34,13 @@ void collectMarked(cJSON const* node, std::set<std::string>& marked)
 TEST(AuditSecrets, AreTheDescriptionsSecretInputs)
 {
     std::ifstream in(MGMT_API_JSON);
-    std::stringstream text;
-    text << in.rdbuf();
-    Json const description = jsonParse(text.str().c_str());
+    Json const description = jsonParse(std::string(std::istreambuf_iterator<char>(in), {}).c_str());
     ASSERT_TRUE(description) << MGMT_API_JSON;
     std::set<std::string> marked;
     collectMarked(cJSON_GetObjectItemCaseSensitive(description.get(), "paths"), marked);
-    std::set<std::string> listed;
-    for (char const* name : auditSecretMembers())
-        listed.insert(name);
+    std::span<char const* const> const members = auditSecretMembers();
     EXPECT_FALSE(marked.empty());
-    EXPECT_EQ(marked, listed);
+    EXPECT_EQ(marked, std::set<std::string>(members.begin(), members.end()));
     for (std::string const& name : marked)
         EXPECT_TRUE(auditSecret(name.c_str())) << name;
     EXPECT_FALSE(auditSecret("keyNumber"));

@@ -25,14 +25,10 @@ std::optional<std::string> readLocked(char const* path)
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    std::string content;
-    if (flock(fd, LOCK_SH) == 0) {
-        char chunk[512];
-        for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;)
-            content.append(chunk, static_cast<size_t>(n));
-    }
+    char content[512]; // a session file is far shorter
+    ssize_t const n = flock(fd, LOCK_SH) == 0 ? read(fd, content, sizeof content) : 0;
     close(fd);
-    return content;
+    return std::string(content, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 TEST_F(Concurrency, SixtyFourChecksOfOneSessionNeverSeeItHalfWritten)
@@ -114,27 +110,20 @@ TEST_F(Concurrency, EightLogWritersAcrossRotationsLeaveOnlyWholeLines)
     size_t kept = 0;
     for (char const* path : { "/tmp/brisk.log", "/tmp/brisk.log.old" }) {
         SCOPED_TRACE(path);
+        // The new log is empty when the last line of all rotated it; the old
+        // one's size is checked below.
         std::string const content = readFile(path);
-        // A file rotates after the line that takes it past the limit: when
-        // that was the last line of all, the new log is still empty.
-        if (content.empty() && std::string(path) == "/tmp/brisk.log")
-            continue;
-        ASSERT_FALSE(content.empty());
-        EXPECT_EQ(content.back(), '\n');
+        EXPECT_TRUE(content.empty() || content.back() == '\n');
         kept += content.size();
-        std::vector<std::string> lines;
         std::istringstream in(content);
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        ASSERT_EQ(lines.size() % 3, 0u);
-        for (size_t i = 0; i < lines.size(); i += 3) {
-            size_t const cut = lines[i].find("found:") + 6;
-            ASSERT_TRUE(cut > 6 && std::regex_match(lines[i].substr(0, cut), prefix))
-                << "line " << i << ": " << lines[i].substr(0, 120);
-            auto const writer = std::find(urls.begin(), urls.end(), lines[i].substr(cut));
-            ASSERT_NE(writer, urls.end()) << "line " << i << " is not a whole URL";
-            EXPECT_EQ(lines[i + 1], "nosuch");
-            EXPECT_EQ(lines[i + 2], "w" + std::to_string(writer - urls.begin()));
+        for (std::string line, group, resource; std::getline(in, line);) {
+            ASSERT_TRUE(std::getline(in, group) && std::getline(in, resource)) << "a message cut short";
+            size_t const cut = line.find("found:") + 6;
+            ASSERT_TRUE(cut > 6 && std::regex_match(line.substr(0, cut), prefix)) << line.substr(0, 120);
+            auto const writer = std::find(urls.begin(), urls.end(), line.substr(cut));
+            ASSERT_NE(writer, urls.end()) << "not a whole URL: " << line.substr(0, 120);
+            EXPECT_EQ(group, "nosuch");
+            EXPECT_EQ(resource, "w" + std::to_string(writer - urls.begin()));
         }
     }
     // Two files hold far less than was written: it went through several

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <regex>
 
 using namespace harness;
@@ -23,17 +24,7 @@ constexpr char kUnknownRoute[] = "/api/v2/mgmt/beacon/absent";
 constexpr char kBeacon[] = "/api/v2/mgmt/beacon/mode";
 std::string const kBeaconReply = getReply(17002, "Unsupported Feature");
 
-void asNobody(std::string const& script)
-{
-    ASSERT_EQ(runAs(kNobody, script), 0) << script;
-}
-
-struct stat statOf(char const* path)
-{
-    struct stat st {};
-    EXPECT_EQ(stat(path, &st), 0) << path;
-    return st;
-}
+void asNobody(std::string const& script) { ASSERT_EQ(runAs(kNobody, script), 0) << script; }
 
 // Runs the program under strace with the options given, for a request, its
 // output to a file (or none); its exit status, or 128 + signal.
@@ -88,28 +79,19 @@ TEST_F(HostileLocal, PlantedFilesAreNotUsed)
               }
               writeSession("reader", "operator\n0\nro\nreader");
               // Refused inside the session lock, which a hang would hold.
-              Result const refused = run({ .method = "PUT", .uri = kBeacon, .body = "{}", .token = "reader",
-                                           .timeoutSeconds = 10 });
-              EXPECT_EQ(refused.status, 0);
+              EXPECT_EQ(run({ .method = "PUT", .uri = kBeacon, .body = "{}", .token = "reader", .timeoutSeconds = 10 }).status, 0);
               EXPECT_EQ(run({ .uri = kUnknownRoute, .timeoutSeconds = 10 }).status, 0);
               close(fifo);
           } },
         { "level file of another account holding 7: the token stays out of the log",
           [] {
               asNobody("printf 7 > /tmp/devmgr_log_level && chmod 0666 /tmp/devmgr_log_level");
-              // The administrator works; the attacker reads the log and
-              // replays the token it finds there.
+              // The administrator works; the attacker reads the log.
               writeSession("secret-token", "admin\n0\nsecret-token");
               EXPECT_EQ(run({ .uri = kBeacon, .token = "secret-token" }).out, kBeaconReply);
-              char const* const kSteal = "cat /tmp/brisk.log /tmp/brisk.log.old > /tmp/stolen 2>/dev/null; true";
-              asNobody(kSteal);
-              std::smatch found;
-              std::string const stolen = readFile("/tmp/stolen");
-              std::string const token = std::regex_search(stolen, found, std::regex("\\(admin\\n[0-9]+\\n([^)]*)\\)"))
-                                            ? found[1].str()
-                                            : "";
-              EXPECT_EQ(run({ .uri = kBeacon, .token = token }).out, kForbidden) << "stolen: " << token;
-              EXPECT_EQ(statOf("/tmp/brisk.log").st_mode & 0777, 0600u);
+              asNobody("cat /tmp/brisk.log /tmp/brisk.log.old > /tmp/stolen 2>/dev/null; true");
+              EXPECT_EQ(readFile("/tmp/stolen").find("secret-token"), std::string::npos) << readFile("/tmp/stolen");
+              EXPECT_EQ(std::filesystem::status("/tmp/brisk.log").permissions(), std::filesystem::perms(0600));
           } },
     };
     replayAll(kAttacks, [] {
@@ -123,12 +105,7 @@ TEST_F(HostileLocal, PlantedFilesAreNotUsed)
 // by nobody.
 TEST_F(HostileLocal, PlantedSessionsAreRefused)
 {
-    struct Row {
-        char const* name;
-        char const* asServer;
-        char const* asNobody;
-        char const* token;
-    } const rows[] = {
+    struct Row { char const *name, *asServer, *asNobody, *token; } const rows[] = {
         { "session directory made by another account", "rm -rf /tmp/session",
           "mkdir -m 0777 /tmp/session && printf 'admin\\n0\\nevil' > /tmp/session/evil", "evil" },
         { "session directory writable by its group", "chmod 0770 /tmp/session", "true", kAdminToken },
@@ -172,9 +149,7 @@ TEST_F(HostileLocal, LevelFileCutUnderARunningProcess)
     pid_t const pid = fork();
     if (pid == 0) {
         devmgrLogOpen(LOG_MODE_FILE, 8, "orla_cgi");
-        int status = devmgrLogLevelGet() == 6 ? 0 : 1;
-        if (truncate(kLogLevelPath, 0) != 0)
-            status = 2;
+        int status = devmgrLogLevelGet() != 6 ? 1 : truncate(kLogLevelPath, 0) != 0 ? 2 : 0;
         devmgrLog(3, "[%s:%d] after the cut\n", "test", 1);
         status = status != 0 ? status : devmgrLogLevelGet() == 6 ? 0 : 3;
         writeFile(kLogLevelPath, "7\n");
@@ -214,7 +189,7 @@ TEST_F(HostileLocal, RotationWithTheNamesTaken)
               writeFile("/tmp/brisk.log", "");
               ASSERT_EQ(truncate("/tmp/brisk.log", kLogRotateSize - 10), 0);
               logPastTheLimit(3);
-              EXPECT_LT(statOf("/tmp/brisk.log").st_size, 3 * 4200);
+              EXPECT_LT(std::filesystem::file_size("/tmp/brisk.log"), 3u * 4200);
               EXPECT_EQ(readFile("/tmp/brisk.log.old"), "mine\n");
               EXPECT_EQ(readFile("/tmp/stdout"), "");
           } },
@@ -222,7 +197,7 @@ TEST_F(HostileLocal, RotationWithTheNamesTaken)
           [] {
               asNobody("mkdir /tmp/brisk.log.old && touch /tmp/brisk.log.old/keep");
               logPastTheLimit(600); // 2.4 MiB
-              EXPECT_LE(statOf("/tmp/brisk.log").st_size, kLogRotateSize + 4200);
+              EXPECT_LE(std::filesystem::file_size("/tmp/brisk.log"), uintmax_t(kLogRotateSize) + 4200);
               EXPECT_EQ(readFile("/tmp/stdout"), "");
           } },
         { "log name taken while the rotating request is held between its calls",
@@ -243,7 +218,8 @@ TEST_F(HostileLocal, RotationWithTheNamesTaken)
                         0);
               EXPECT_EQ(statusOf(taker), 0);
               EXPECT_EQ(readFile("/tmp/stdout"), kBeaconReply);
-              EXPECT_EQ(statOf("/tmp/brisk.log").st_uid, 0u);
+              struct stat st {};
+              EXPECT_EQ(stat("/tmp/brisk.log", &st) == 0 ? st.st_uid : 1u, 0u);
           } },
     };
     replayAll(kAttacks);
@@ -265,8 +241,7 @@ TEST_F(HostileLocal, KilledDuringTheRefreshTheSessionStays)
         EXPECT_EQ(runTraced({ "-e", "inject=" + point + ":when=1:error=EIO:signal=KILL" }, "GET", kBeacon, "t"),
                   128 + SIGKILL);
         std::string const session = readFile("/tmp/session/t");
-        EXPECT_EQ(session.rfind("admin\n", 0), 0u) << session;
-        EXPECT_EQ(run({ .uri = kBeacon, .token = "t" }).out, kBeaconReply);
+        EXPECT_EQ(run({ .uri = kBeacon, .token = "t" }).out, kBeaconReply) << session;
     }
 }
 

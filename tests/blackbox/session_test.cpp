@@ -18,11 +18,9 @@ Result as(std::string const& token, char const* method, std::optional<std::strin
 }
 
 // Who the file names, with which privilege, and since when. A live session
-// is rewritten with the uptime, cut to its new length, unless HTTP_REFRESH
-// (of any value) says not to; an expired one is removed. The idle time is
-// the uptime less the stamp, whatever the stamp's size (at the ends of a long
-// and past them, where strtol saturates); a stamp of 0 or no number never
-// expires.
+// is rewritten with the uptime, cut to its new length, unless HTTP_REFRESH (of
+// any value) says not to; an expired one is removed. The stamp saturates at
+// the ends of a long; a stamp of 0 or no number never expires.
 TEST_F(Session, AdmitsByUserPrivilegeAndStampAndRewritesTheStamp)
 {
     struct Case {
@@ -70,8 +68,7 @@ TEST_F(Session, AdmitsByUserPrivilegeAndStampAndRewritesTheStamp)
             if (!(decided = uptime() == before))
                 continue;
             EXPECT_EQ(r.status, 0);
-            std::string const accepted = std::string(c.method) == "GET" ? getReply(17002, "Unsupported Feature")
-                                                                       : setReply(17002, "Unsupported Feature");
+            std::string const accepted = std::string(c.method) == "GET" ? kAccepted : setReply(17002, "Unsupported Feature");
             EXPECT_EQ(r.out, c.accepted ? accepted : kForbidden);
             EXPECT_EQ(exists("/tmp/session/t"), c.kept);
             if (c.accepted) {

@@ -26,10 +26,7 @@ std::string compact(cJSON const* item)
     return printed ? printed.get() : "";
 }
 
-Json stateNow()
-{
-    return Json(cJSON_Parse(readFile(kStatePath).c_str()));
-}
+Json stateNow() { return Json(cJSON_Parse(readFile(kStatePath).c_str())); }
 
 TEST_F(StateFile, AChangeRewritesTheWholeFileKeepingWhatNoSectionOwns)
 {
@@ -58,8 +55,7 @@ TEST_F(StateFile, AChangeToAFileItWroteIsThePrintOfTheWholeState)
     Json const state = stateNow();
     ASSERT_EQ(post("/api/v2/mgmt/ntp/server", R"({"ipAddr":"192.0.2.10"})").out, expect::setReply(0));
     Json const changed = stateNow();
-    ASSERT_NE(state, nullptr);
-    ASSERT_NE(changed, nullptr);
+    ASSERT_TRUE(state && changed);
     cJSON_ReplaceItemInObjectCaseSensitive(state.get(), "ntp",
                                            cJSON_Duplicate(cJSON_GetObjectItemCaseSensitive(changed.get(), "ntp"), true));
     EXPECT_EQ(readFile(kStatePath), std::string(JsonText(cJSON_Print(state.get())).get()) + "\n");
