@@ -217,6 +217,7 @@ TEST_F(LoginTest, RefusedLoginsAnswerAsTheyShould)
         { "right password, but it must be changed first", body("carol", "carol-pw"), 12002 },
         { "wrong password", body("bob", "wrong-pw"), 12001 },
         { "unknown account", body("zed", "bob-pw"), 12001 },
+        { "empty password", body("bob", ""), 12001 },
         { "expired and wrong", body("carol", "wrong"), 12001 },
     };
     for (Row const& row : rows) {
