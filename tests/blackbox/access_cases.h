@@ -117,8 +117,8 @@ inline void expectRoundTrips(char const* uri, char const* group, std::string con
 {
     for (auto const& c : cases) {
         Exchange const steps[] = {
-            { "PUT", uri, c.query, c.body, setReply(c.code, message(c.code)), expect::call(calls + "Set", c.sent) },
-            { "GET", uri, {}, {}, getReply(0, "Success", group, c.readBack.c_str()), expect::call(calls + "Get", getArgs) },
+            { "PUT", uri, c.query, c.body, expect::setReply(c.code), expect::call(calls + "Set", c.sent) },
+            { "GET", uri, {}, {}, expect::getReply(0, group, c.readBack), expect::call(calls + "Get", getArgs) },
         };
         expectExchanges("", steps);
     }
